@@ -1,0 +1,37 @@
+# Entry points: `make run` builds and starts the program, `make test` builds and runs every test.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= $(shell nproc)
+PACKAGES   := cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev qt6-multimedia-dev
+
+.PHONY: all deps configure build run test test-asan clean
+
+all: build
+
+deps:
+	@missing=""; for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  apt-get update && DEBIAN_FRONTEND=noninteractive apt-get install -y $$missing; \
+	fi
+
+configure: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@if [ -x $(BUILD)/ui/korvel ]; then $(BUILD)/ui/korvel; else $(BUILD)/korvel-cli; fi
+
+test: build test-asan
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The engine's tests once more under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-asan: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Release -DKORVEL_SANITIZE=ON -DKORVEL_ENGINE_ONLY=ON
+	cmake --build $(ASAN_BUILD) -j $(JOBS) --target engine_tests korvel-cli
+	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,0 +1,102 @@
+// moves, perft, divide, eval: the move generator's regression tools.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+#include "cli/command.h"
+#include "engine/engine.h"
+
+namespace {
+
+// Leaf count below the position at ply; the last ply is counted from the list.
+std::uint64_t perft(int side, int ply, int depth)
+{
+    const int n = generateLegalMoves(side, ply);
+    if (depth == 1) return static_cast<std::uint64_t>(n);
+    const MoveList& list = moveLists[ply];
+    std::uint64_t total = 0;
+    for (int i = 1; i <= n; ++i) {
+        makeMove(list.moves[i], list.captured[i], side, ply);
+        total += perft(side ^ 1, ply + 1, depth - 1);
+        unmakeMove(ply);
+    }
+    return total;
+}
+
+bool parseDepth(const std::string& text, int& depth)
+{
+    char* end = nullptr;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || value < 1 || value > moveListPlies - 1) return false;
+    depth = static_cast<int>(value);
+    return true;
+}
+
+bool setUp(const Args& args)
+{
+    if (!isPositionText(args[0]) || !startEngine()) return false;
+    setPositionFromText(args[0]);
+    return true;
+}
+
+int runMoves(const Args& args)
+{
+    if (args.size() != 1 || !setUp(args)) return usageError("moves");
+    const int n = generateLegalMoves(sideToMove, 0);
+    const MoveList& list = moveLists[0];
+    for (int i = 1; i <= n; ++i) {
+        const std::string captured = list.captured[i] ? squareSetText(list.captured[i]) : "-";
+        std::printf("%s %s %u\n", moveText(list.moves[i]).c_str(), captured.c_str(), list.moves[i]);
+    }
+    return 0;
+}
+
+int runPerft(const Args& args)
+{
+    int depth = 0;
+    if (args.size() != 2 || !parseDepth(args[1], depth) || !setUp(args)) return usageError("perft");
+    for (int d = 1; d <= depth; ++d) {
+        const auto start = std::chrono::steady_clock::now();
+        const std::uint64_t count = perft(sideToMove, 0, d);
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+        std::printf("perft %d %llu %lld ms\n", d, static_cast<unsigned long long>(count), static_cast<long long>(ms.count()));
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
+int runDivide(const Args& args)
+{
+    int depth = 0;
+    if (args.size() != 2 || !parseDepth(args[1], depth) || !setUp(args)) return usageError("divide");
+    const int side = sideToMove;
+    const int n = generateLegalMoves(side, 0);
+    const MoveList& list = moveLists[0];
+    std::uint64_t total = 0;
+    for (int i = 1; i <= n; ++i) {
+        std::uint64_t count = 1;
+        if (depth > 1) {
+            makeMove(list.moves[i], list.captured[i], side, 0);
+            count = perft(side ^ 1, 1, depth - 1);
+            unmakeMove(0);
+        }
+        total += count;
+        std::printf("%s %llu\n", moveText(list.moves[i]).c_str(), static_cast<unsigned long long>(count));
+    }
+    std::printf("total %llu\n", static_cast<unsigned long long>(total));
+    return 0;
+}
+
+int runEval(const Args& args)
+{
+    if (args.size() != 1 || !setUp(args)) return usageError("eval");
+    std::printf("%d\n", evaluate(sideToMove));
+    return 0;
+}
+
+const bool registered = registerCommand({"moves", "POSITION", runMoves}) &&
+                        registerCommand({"perft", "POSITION DEPTH", runPerft}) &&
+                        registerCommand({"divide", "POSITION DEPTH", runDivide}) &&
+                        registerCommand({"eval", "POSITION", runEval});
+
+} // namespace

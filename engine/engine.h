@@ -1,0 +1,190 @@
+// Korvel engine: the shared types, the one engine position and the per-ply tables.
+//
+// The engine is plain functions over global fixed-size tables. Sides are 0 = White
+// and 1 = Black everywhere; the side and the ply are passed as arguments. Ply 0
+// belongs to the game controller and the windows, the search's root is ply 1.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+using SquareSet = std::uint32_t;
+using MoveCode = std::uint16_t;
+
+// ---------------------------------------------------------------- constants
+constexpr int White = 0;
+constexpr int Black = 1;
+
+constexpr MoveCode captureFlag = 0x4000;
+constexpr MoveCode promotionFlag = 0x8000;
+
+constexpr int moveFrom(MoveCode m) { return m & 31; }
+constexpr int moveTo(MoveCode m) { return (m >> 5) & 31; }
+constexpr int moveCapturedCount(MoveCode m) { return (m >> 10) & 15; }
+
+constexpr int maxPly = 64;      // per-ply records 0..64
+constexpr int moveListPlies = 64; // move lists 0..63
+// The lists are far larger than any position needs (the largest found while
+// testing is listed in the move generator's tests); a generator never writes past
+// the end but stops storing.
+constexpr int moveListCapacity = 1023;
+
+constexpr SquareSet whitePromotionRank = 0xF0000000u; // squares 28-31
+constexpr SquareSet blackPromotionRank = 0x0000000Fu; // squares 0-3
+
+constexpr int boundUpper = 1;
+constexpr int boundLower = 2;
+constexpr int boundExact = 3;
+
+constexpr char initialPositionText[] = "wwwwwwwwwwww00000000bbbbbbbbbbbb w";
+constexpr char emptyPositionText[] = "00000000000000000000000000000000 w";
+
+// ---------------------------------------------------------------- bit helpers
+inline int lowestBit(SquareSet s) { return s ? __builtin_ctz(s) : 0; }
+inline int highestBit(SquareSet s) { return s ? 31 - __builtin_clz(s) : 0; }
+inline int popCount(SquareSet s) { return __builtin_popcount(s); }
+
+std::string squareSetText(SquareSet s);
+std::string scoreText(int score);
+// "c3-d4" for a quiet move, "c3:e5" for a capture.
+std::string moveText(MoveCode m);
+
+// ---------------------------------------------------------------- board
+extern const char* const squareName[32];
+extern SquareSet squareBit[32];
+extern SquareSet squareClear[32];
+extern SquareSet neighbourBit[4][32];
+extern int neighbourSquare[4][32];
+extern SquareSet adjacentMask[32];
+extern SquareSet diagonalMask[32];
+
+// The one engine position.
+extern SquareSet whiteMen, whiteKings, whitePieces;
+extern SquareSet blackMen, blackKings, blackPieces;
+extern SquareSet occupied;
+extern int sideToMove;
+
+extern char boardPicture[64];
+extern char previousBoardPicture[64];
+
+void buildBoardTables();
+void fillNeighbourSquares();
+void setPositionFromText(const std::string& text);
+std::string positionToText(int side); // the inverse: "w", "W", "b", "B", "0", blank, side
+void recomputeDerivedSets();
+SquareSet mirrorSet(SquareSet s);
+int squareFromName(const std::string& name); // -1 when it names no dark square
+void refreshBoardPicture();
+
+// What the board refresh calls into: the opening library, the endgame verdicts and
+// the notation live outside the engine and fill these in; unset hooks are skipped.
+extern void (*lookupBookHook)();
+extern void (*showEndgameVerdictsHook)(int side);
+extern void (*refreshNotationHook)();
+
+// ---------------------------------------------------------------- move lists
+struct MoveList {
+    int count;
+    MoveCode moves[moveListCapacity + 1];        // entries 1..count
+    SquareSet captured[moveListCapacity + 1];
+    std::int32_t scores[moveListCapacity + 1];
+};
+
+struct PlyState {
+    SquareSet savedWhiteKings;
+    SquareSet savedWhiteMen;
+    SquareSet savedBlackKings;
+    SquareSet savedBlackMen;
+    std::uint32_t bestMove;
+    std::int32_t movesLeft;
+    std::uint32_t positionKey;
+    std::uint8_t sortPending;
+    MoveCode hashMove;
+    std::int32_t hashBound;
+    std::int32_t materialBalance;
+    std::int32_t extensionCredit;
+};
+
+extern MoveList moveLists[moveListPlies];
+extern PlyState plyState[maxPly + 1];
+
+int generateCaptures(int side, int ply);
+int generateQuietMoves(int side, int ply);
+int generateAdvancedManMoves(int side, int ply);
+// Captures if any, else quiet moves: every caller's way to list the legal moves.
+int generateLegalMoves(int side, int ply);
+
+// ---------------------------------------------------------------- making moves
+extern std::int32_t nodeCountdown;
+
+void makeMove(MoveCode m, SquareSet captured, int side, int ply);
+void unmakeMove(int ply);
+void keyAfterQuietMove(MoveCode m, int side, int ply);
+
+// ---------------------------------------------------------------- ordering
+extern std::int32_t historyTable[2][1024];
+extern MoveCode killerMovesStore[maxPly + 3][2]; // plies -2..64
+inline MoveCode (&killerMoves(int ply))[2] { return killerMovesStore[ply + 2]; }
+extern std::int32_t historyBonusStore[129];        // d = -64..64
+inline std::int32_t historyBonus(int d) { return historyBonusStore[d + 64]; }
+
+void buildHistoryBonus();
+void clearOrdering();
+void recordCutoff(int side, MoveCode move, int ply, int depth);
+int pickNextMove(int ply); // entry 1..count, or 0 when none is left
+
+// ---------------------------------------------------------------- hashing
+struct HashEntry {
+    std::uint32_t key;
+    std::int32_t score;
+    MoveCode move;
+    std::uint32_t info; // depth | bound << 8 | age << 16
+};
+static_assert(sizeof(HashEntry) == 16);
+
+struct HashPeek {
+    int bound; // 0: no entry with the key
+    int depth;
+    int score;
+};
+
+extern std::uint32_t pieceKeys[4][32]; // White king, White man, Black king, Black man
+extern std::uint32_t blackToMoveKey;
+extern HashEntry* hashTables[2];
+extern std::int32_t hashMask;
+extern std::int32_t searchAge;
+
+// The run-time random generator (keys, library choice), seeded from the clock.
+void seedRandom(std::uint32_t seed);
+void seedRandomFromClock();
+std::uint32_t randomBelow(std::uint32_t bound);
+
+std::uint32_t randomKey();
+void buildKeys();
+std::uint32_t hashPosition(int side);
+void allocateHashTables(); // hashMask + 1 entries each
+void clearHash();
+int probeHash(int side, int depth, int ply);
+HashPeek peekHash(std::uint32_t key, int side);
+void storeHash(int side, int depth, int ply, int score, int bound, MoveCode move);
+
+// ---------------------------------------------------------------- evaluation
+extern int manSquareTable[32];
+extern int kingSquareTable[32];
+
+int evaluate(int side);
+int materialScore(int side);
+
+// ---------------------------------------------------------------- start-up
+// A number in the configuration file that does not convert: names the key and the text.
+struct ConfigError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+extern std::string configFileName; // "korvel.ini" in the working directory
+extern std::string egtbpath;
+extern std::int32_t EGTBPieses;
+
+void initEngine();   // throws ConfigError for a malformed number in the configuration
+void finishStartup(); // once, after the first initEngine

@@ -1,0 +1,132 @@
+// Zobrist keys and the two transposition tables, one per side to move.
+#include <chrono>
+#include <cstring>
+#include <vector>
+
+#include "engine/engine.h"
+
+std::uint32_t pieceKeys[4][32];
+std::uint32_t blackToMoveKey;
+HashEntry* hashTables[2] = {nullptr, nullptr};
+std::int32_t hashMask = 0x1FFFFF;
+std::int32_t searchAge = 1;
+
+namespace {
+std::vector<HashEntry> tableStorage[2];
+std::uint32_t randomState = 1;
+} // namespace
+
+// A linear congruential generator: uniform enough for keys and the library choice,
+// and repeatable from a seed in tests.
+void seedRandom(std::uint32_t seed) { randomState = seed; }
+
+void seedRandomFromClock()
+{
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    seedRandom(static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::microseconds>(now).count()));
+}
+
+std::uint32_t randomBelow(std::uint32_t bound)
+{
+    randomState = randomState * 134775813u + 1u;
+    return static_cast<std::uint32_t>((static_cast<std::uint64_t>(randomState) * bound) >> 32);
+}
+
+std::uint32_t randomKey()
+{
+    const std::uint32_t high = randomBelow(65536);
+    const std::uint32_t low = randomBelow(65536);
+    return (high << 16) | low;
+}
+
+void buildKeys()
+{
+    // A key is drawn again while it repeats a key of a lower square in its own array
+    // or in an array that comes before it.
+    for (int s = 0; s < 32; ++s)
+        for (int kind = 0; kind < 4; ++kind) {
+            for (;;) {
+                const std::uint32_t key = randomKey();
+                bool repeated = false;
+                for (int earlier = 0; earlier <= kind && !repeated; ++earlier)
+                    for (int t = 0; t < s; ++t)
+                        if (pieceKeys[earlier][t] == key) {
+                            repeated = true;
+                            break;
+                        }
+                if (!repeated) {
+                    pieceKeys[kind][s] = key;
+                    break;
+                }
+            }
+        }
+    blackToMoveKey = randomKey();
+}
+
+std::uint32_t hashPosition(int side)
+{
+    std::uint32_t k = 0;
+    for (SquareSet x = whitePieces; x; x &= x - 1) {
+        const int s = lowestBit(x);
+        k ^= (whiteKings & squareBit[s]) ? pieceKeys[0][s] : pieceKeys[1][s];
+    }
+    for (SquareSet x = blackPieces; x; x &= x - 1) {
+        const int s = lowestBit(x);
+        k ^= (blackKings & squareBit[s]) ? pieceKeys[2][s] : pieceKeys[3][s];
+    }
+    if (side == Black) k ^= blackToMoveKey;
+    return k;
+}
+
+void allocateHashTables()
+{
+    const std::size_t entries = static_cast<std::size_t>(hashMask) + 1;
+    for (int side = 0; side < 2; ++side) {
+        if (tableStorage[side].size() != entries) {
+            // Free the old table first, so that a resize never holds both at once.
+            std::vector<HashEntry>().swap(tableStorage[side]);
+            tableStorage[side].resize(entries);
+        }
+        hashTables[side] = tableStorage[side].data();
+    }
+}
+
+void clearHash()
+{
+    for (int side = 0; side < 2; ++side)
+        if (!tableStorage[side].empty())
+            std::memset(static_cast<void*>(tableStorage[side].data()), 0, tableStorage[side].size() * sizeof(HashEntry));
+}
+
+int probeHash(int side, int depth, int ply)
+{
+    PlyState& state = plyState[ply];
+    const HashEntry& e = hashTables[side][state.positionKey & static_cast<std::uint32_t>(hashMask)];
+    if (e.key != state.positionKey) return 0;
+    state.hashMove = e.move;
+    if (static_cast<int>(e.info & 0xFF) >= depth) {
+        state.hashBound = static_cast<int>((e.info >> 8) & 0xFF);
+        return e.score;
+    }
+    return 0;
+}
+
+HashPeek peekHash(std::uint32_t key, int side)
+{
+    const HashEntry& e = hashTables[side][key & static_cast<std::uint32_t>(hashMask)];
+    if (e.key != key) return {0, 0, 0};
+    return {static_cast<int>((e.info >> 8) & 0xFF), static_cast<int>(e.info & 0xFF), e.score};
+}
+
+void storeHash(int side, int depth, int ply, int score, int bound, MoveCode move)
+{
+    const std::uint32_t key = plyState[ply].positionKey;
+    HashEntry& e = hashTables[side][key & static_cast<std::uint32_t>(hashMask)];
+    // A deeper entry of this engine move is kept, whatever position it holds.
+    if (depth < static_cast<int>(e.info & 0xFF) && static_cast<int>((e.info >> 16) & 0x7F) == searchAge) return;
+    e.key = key;
+    e.score = score;
+    e.move = move;
+    e.info = static_cast<std::uint32_t>(searchAge) * 65536u + static_cast<std::uint32_t>(bound) * 256u +
+             static_cast<std::uint32_t>(depth & 0xFF);
+}
