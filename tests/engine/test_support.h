@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -15,26 +16,57 @@
 
 namespace testing_support {
 
-// A folder of its own for every test process: tests run in parallel.
+// A folder of its own for every use (tests run in parallel), removed when the
+// test program ends.
 inline std::filesystem::path uniqueTempDir(const std::string& tag)
 {
-    static int counter = 0;
+    struct Folders {
+        std::vector<std::filesystem::path> made;
+        ~Folders()
+        {
+            std::error_code ignored;
+            for (const auto& dir : made) std::filesystem::remove_all(dir, ignored);
+        }
+    };
+    static Folders folders;
     const auto dir = std::filesystem::temp_directory_path() /
-                     ("korvel-" + tag + "-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
+                     ("korvel-" + tag + "-" + std::to_string(::getpid()) + "-" + std::to_string(folders.made.size()));
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
+    folders.made.push_back(dir);
     return dir;
 }
 
+// Writes a "korvel.ini" with the given lines into a fresh folder and points the
+// engine at it.
+inline std::string useConfig(const std::string& content)
+{
+    const auto path = uniqueTempDir("config") / "korvel.ini";
+    std::ofstream(path, std::ios::binary) << content;
+    configFileName = path.string();
+    return configFileName;
+}
+
 // Start-up as the program does it, with repeatable keys and no configuration file.
-inline void startEngine(std::uint32_t seed = 20240601)
+// The once-only start-up step follows the first initEngine of the process.
+inline void finishStartupOnce()
 {
     static bool finished = false;
-    configFileName = (std::filesystem::temp_directory_path() / "korvel-tests-no-such-folder" / "korvel.ini").string();
-    seedRandom(seed);
-    initEngine();
     if (!finished) finishStartup();
     finished = true;
+}
+
+inline void useNoConfig()
+{
+    configFileName = (std::filesystem::temp_directory_path() / "korvel-tests-no-such-folder" / "korvel.ini").string();
+}
+
+inline void startEngine(std::uint32_t seed = 20240601)
+{
+    useNoConfig();
+    seedRandom(seed);
+    initEngine();
+    finishStartupOnce();
 }
 
 struct Sets {
