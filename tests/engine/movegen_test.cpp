@@ -154,6 +154,10 @@ TEST_F(MoveGeneration, ManReachingTheLastRankInACaptureIsPromoted)
     expectList(generateCaptures(White, 0),
                {{"b6:h4", setOf({"c7", "f6"}), true}, {"b6:g5", setOf({"c7", "f6"}), true}});
 
+    // The crown belongs to the sequences through the promotion square only.
+    setPositionFromText(position({"d6"}, {}, {"c7", "e5"}, {}));
+    expectList(generateCaptures(White, 0), {{"d6:b8", setOf({"c7"}), true}, {"d6:f4", setOf({"e5"}), false}});
+
     // Black is crowned on rank 1: e3 takes d2 and lands on c1; as a king it would fly
     // over b2 to a3, but nothing lies behind a3, so the move ends on c1.
     setPositionFromText(position({"d2", "a3"}, {}, {"e3"}, {}, 'b'));
@@ -248,6 +252,30 @@ TEST_F(MoveGeneration, EachPlyHasItsOwnList)
     EXPECT_EQ(moveText(moveLists[3].moves[1]), "a3-b4");
     EXPECT_EQ(moveText(moveLists[4].moves[1]), "b6-c5");
     ASSERT_EQ(generateQuietMoves(White, 63), 7);
+}
+
+} // namespace
+
+namespace {
+
+// The longest lists found by a search over positions (many kings, long captures):
+// far below the list capacity, and every entry is where the rules put it.
+TEST_F(MoveGeneration, LargestListsFoundStayWithinTheListAndMatchTheRules)
+{
+    const std::pair<const char*, int> extremes[] = {
+        {"000WBB0W000bbB0W000b0000WBbbWW00 w", 106}, // captures
+        {"W000bb0W000bbB0WW0BbB0w0WBbBW000 w", 101}, // captures
+        {"W0WW0000W00000WWW000000bW000WWWW w", 66},  // quiet moves
+        {"WWW0000W0000W00WB000W00W0000WWWW w", 65},  // quiet moves
+    };
+    for (const auto& [text, size] : extremes) {
+        setPositionFromText(text);
+        const int n = generateLegalMoves(White, 0);
+        EXPECT_EQ(n, size) << text;
+        EXPECT_LE(n, moveListCapacity);
+        const auto expected = ref::legalMoves(ref::boardFromText(text), White);
+        EXPECT_EQ(testing_support::listedMoves(0, n), expected) << text;
+    }
 }
 
 } // namespace
