@@ -22,7 +22,7 @@ build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
-	@if [ -x $(BUILD)/ui/korvel ]; then $(BUILD)/ui/korvel; else $(BUILD)/korvel-cli; fi
+	@if [ -x $(BUILD)/ui/korvel ]; then $(BUILD)/ui/korvel; else $(BUILD)/korvel-cli || true; fi
 
 test: build test-asan
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

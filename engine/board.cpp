@@ -70,13 +70,7 @@ void fillNeighbourSquares()
 {
     for (int d = 0; d < 4; ++d)
         for (int s = 0; s < 32; ++s) neighbourSquare[d][s] = lowestBit(neighbourBit[d][s]);
-}
-
-void recomputeDerivedSets()
-{
-    whitePieces = whiteKings | whiteMen;
-    blackPieces = blackKings | blackMen;
-    occupied = whitePieces | blackPieces;
+    buildJumpTables();
 }
 
 void setPositionFromText(const std::string& text)

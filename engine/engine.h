@@ -69,10 +69,16 @@ extern char boardPicture[64];
 extern char previousBoardPicture[64];
 
 void buildBoardTables();
-void fillNeighbourSquares();
+void fillNeighbourSquares(); // also the move generator's derived tables
 void setPositionFromText(const std::string& text);
 std::string positionToText(int side); // the inverse: "w", "W", "b", "B", "0", blank, side
-void recomputeDerivedSets();
+// After any direct edit of the four primary sets.
+inline void recomputeDerivedSets()
+{
+    whitePieces = whiteKings | whiteMen;
+    blackPieces = blackKings | blackMen;
+    occupied = whitePieces | blackPieces;
+}
 SquareSet mirrorSet(SquareSet s);
 int squareFromName(const std::string& name); // -1 when it names no dark square
 void refreshBoardPicture();
@@ -114,6 +120,7 @@ int generateQuietMoves(int side, int ply);
 int generateAdvancedManMoves(int side, int ply);
 // Captures if any, else quiet moves: every caller's way to list the legal moves.
 int generateLegalMoves(int side, int ply);
+void buildJumpTables(); // from the neighbour tables
 
 // ---------------------------------------------------------------- making moves
 extern std::int32_t nodeCountdown;

@@ -3,34 +3,38 @@
 
 PlyState plyState[maxPly + 1];
 
-void makeMove(MoveCode m, SquareSet captured, int side, int ply)
+namespace {
+
+// The sets are worked on in locals and written back once, so that the compiler need
+// not assume every store may change another set.
+template <int side>
+void makeMoveFor(MoveCode m, SquareSet captured, int ply)
 {
     --nodeCountdown;
     PlyState& here = plyState[ply];
-    PlyState& next = plyState[ply + 1];
-    here.savedWhiteKings = whiteKings;
-    here.savedWhiteMen = whiteMen;
-    here.savedBlackKings = blackKings;
-    here.savedBlackMen = blackMen;
+    SquareSet wk = whiteKings, wm = whiteMen, bk = blackKings, bm = blackMen;
+    here.savedWhiteKings = wk;
+    here.savedWhiteMen = wm;
+    here.savedBlackKings = bk;
+    here.savedBlackMen = bm;
 
-    int material = -here.materialBalance;
-    if (m & promotionFlag) material -= 200;
-
-    SquareSet& ownKings = side == White ? whiteKings : blackKings;
-    SquareSet& ownMen = side == White ? whiteMen : blackMen;
-    SquareSet& ownPieces = side == White ? whitePieces : blackPieces;
-    SquareSet& enemyKings = side == White ? blackKings : whiteKings;
-    SquareSet& enemyMen = side == White ? blackMen : whiteMen;
-    SquareSet& enemyPieces = side == White ? blackPieces : whitePieces;
+    SquareSet& ownKings = side == White ? wk : bk;
+    SquareSet& ownMen = side == White ? wm : bm;
+    SquareSet& enemyKings = side == White ? bk : wk;
+    SquareSet& enemyMen = side == White ? bm : wm;
     const std::uint32_t* ownKingKeys = pieceKeys[2 * side];
     const std::uint32_t* ownManKeys = pieceKeys[2 * side + 1];
     const std::uint32_t* enemyKingKeys = pieceKeys[2 * (side ^ 1)];
     const std::uint32_t* enemyManKeys = pieceKeys[2 * (side ^ 1) + 1];
 
+    int material = -here.materialBalance;
+    if (m & promotionFlag) material -= 200; // the mover gained a king for a man
+
     const int from = moveFrom(m);
     const int to = moveTo(m);
     std::uint32_t k = here.positionKey;
     const bool isKing = ownKings & squareBit[from];
+    // Lift first, then put down: a king whose capture ends where it began stays.
     if (isKing) {
         ownKings &= squareClear[from];
         k ^= ownKingKeys[from];
@@ -38,11 +42,6 @@ void makeMove(MoveCode m, SquareSet captured, int side, int ply)
         ownMen &= squareClear[from];
         k ^= ownManKeys[from];
     }
-    // Lift first, then put down: a king whose capture ends where it began stays.
-    ownPieces &= squareClear[from];
-    occupied &= squareClear[from];
-    ownPieces |= squareBit[to];
-    occupied |= squareBit[to];
     if (isKing || (m & promotionFlag)) {
         ownKings |= squareBit[to];
         k ^= ownKingKeys[to];
@@ -59,11 +58,24 @@ void makeMove(MoveCode m, SquareSet captured, int side, int ply)
         }
         enemyKings &= ~captured;
         enemyMen &= ~captured;
-        enemyPieces &= ~captured;
-        occupied &= ~captured;
     }
+
+    whiteKings = wk;
+    whiteMen = wm;
+    blackKings = bk;
+    blackMen = bm;
+    recomputeDerivedSets();
+    PlyState& next = plyState[ply + 1];
     next.materialBalance = material;
     next.positionKey = k ^ blackToMoveKey;
+}
+
+} // namespace
+
+void makeMove(MoveCode m, SquareSet captured, int side, int ply)
+{
+    if (side == White) makeMoveFor<White>(m, captured, ply);
+    else makeMoveFor<Black>(m, captured, ply);
 }
 
 void unmakeMove(int ply)

@@ -6,48 +6,72 @@ MoveList moveLists[moveListPlies];
 
 namespace {
 
-// The state of one capture generation, so that the recursive searches take only
-// what changes from one jump to the next.
+// The square two steps away in each direction, 0 when it is off the board.
+SquareSet jumpLanding[4][32];
+
+// Whole-set steps to the neighbour in one direction. Ranks 1, 3, 5, 7 and ranks
+// 2, 4, 6, 8 sit half a square apart, so the shift depends on the rank's parity.
+constexpr SquareSet rank1357 = 0x0F0F0F0Fu;
+constexpr SquareSet rank2468 = 0xF0F0F0F0u;
+constexpr SquareSet fileA = 0x01010101u;
+constexpr SquareSet fileH = 0x80808080u;
+
+inline SquareSet stepUpLeft(SquareSet x) { return ((x & rank1357 & ~fileA) << 3) | ((x & rank2468) << 4); }
+inline SquareSet stepUpRight(SquareSet x) { return ((x & rank1357) << 4) | ((x & rank2468 & ~fileH) << 5); }
+inline SquareSet stepDownRight(SquareSet x) { return ((x & rank1357) >> 4) | ((x & rank2468 & ~fileH) >> 3); }
+inline SquareSet stepDownLeft(SquareSet x) { return ((x & rank1357 & ~fileA) >> 5) | ((x & rank2468) >> 4); }
+
+// Men that can make a first jump: the enemy piece next to them has an empty square
+// behind it. A man without one cannot capture at all. The squares whose up-left
+// neighbour lies in a set are that set stepped down-right, and so on.
+inline SquareSet menWithJump(SquareSet men, SquareSet enemy, SquareSet empty)
+{
+    return men & (stepDownRight(enemy & stepDownRight(empty)) | stepDownLeft(enemy & stepDownLeft(empty)) |
+                  stepUpLeft(enemy & stepUpLeft(empty)) | stepUpRight(enemy & stepUpRight(empty)));
+}
+
+// One capture generation. The moving piece is lifted off the board (out of `own` and
+// `occ`) while its sequences are searched, so that it may pass over or land on its
+// own start square; captured pieces stay in `occ` until the move is over.
 struct CaptureContext {
     MoveList* list;
+    int n;
     MoveCode hashMove;
     SquareSet own;
     SquareSet enemy;
+    SquareSet occ;
     SquareSet promotionRank;
 };
 
-inline void storeCapture(const CaptureContext& cx, MoveCode origin, int to, SquareSet captured)
+inline void storeCapture(CaptureContext& cx, MoveCode origin, int to, SquareSet captured)
 {
-    MoveList& list = *cx.list;
-    if (list.count >= moveListCapacity) return;
-    const int i = ++list.count;
+    if (cx.n >= moveListCapacity) return;
+    const int i = ++cx.n;
     const MoveCode m = static_cast<MoveCode>(origin | (to << 5) | captureFlag | (popCount(captured) << 10));
-    list.captured[i] = captured;
-    list.moves[i] = m;
-    list.scores[i] = (m == cx.hashMove) ? 2000000 : popCount(captured);
+    cx.list->captured[i] = captured;
+    cx.list->moves[i] = m;
+    cx.list->scores[i] = (m == cx.hashMove) ? 2000000 : popCount(captured);
 }
 
-bool kingCaptureSearch(const CaptureContext& cx, MoveCode origin, int c, SquareSet taken)
+bool kingCaptureSearch(CaptureContext& cx, MoveCode origin, int c, SquareSet taken)
 {
     bool found = false;
     for (int d = 0; d < 4; ++d) {
         // Fly over empty squares to the first piece on the diagonal.
         int sq = c;
-        SquareSet b;
-        for (;;) {
-            b = neighbourBit[d][sq];
-            if (!b || (b & (cx.own | taken))) break;
-            if (b & cx.enemy) break;
+        SquareSet b = neighbourBit[d][sq];
+        while (b && !(b & cx.occ)) {
             sq = neighbourSquare[d][sq];
+            b = neighbourBit[d][sq];
         }
-        if (!b || !(b & cx.enemy) || (b & taken)) continue;
+        if (!(b & cx.enemy) || (b & taken)) continue;
         const int e = neighbourSquare[d][sq];
         const SquareSet nowTaken = taken | b;
         // Every empty square behind it is a landing square; where the capture can go
         // on, the king must land there.
         SquareSet landings = 0;
         bool deeper = false;
-        for (int t = e; neighbourBit[d][t] && !(neighbourBit[d][t] & occupied);) {
+        for (int t = e; neighbourBit[d][t] && !(neighbourBit[d][t] & cx.occ);) {
             landings |= neighbourBit[d][t];
             t = neighbourSquare[d][t];
             found = true;
@@ -59,127 +83,192 @@ bool kingCaptureSearch(const CaptureContext& cx, MoveCode origin, int c, SquareS
     return found;
 }
 
-bool manCaptureSearch(const CaptureContext& cx, MoveCode origin, int c, SquareSet taken)
+// The directions in which a man on c can jump now, one bit each, without branches.
+inline unsigned jumpDirections(const CaptureContext& cx, int c, SquareSet taken)
 {
-    bool found = false;
+    unsigned dirs = 0;
     for (int d = 0; d < 4; ++d) {
-        const SquareSet b = neighbourBit[d][c];
-        if (!(b & cx.enemy) || (b & taken)) continue;
+        const SquareSet over = neighbourBit[d][c] & cx.enemy & ~taken;
+        const SquareSet land = jumpLanding[d][c];
+        dirs |= static_cast<unsigned>((over != 0) & (land != 0) & ((land & cx.occ) == 0)) << d;
+    }
+    return dirs;
+}
+
+// Searches on from c, where the man stands after a jump, given the directions in which
+// it can jump from there (not 0).
+void manCaptureSearch(CaptureContext& cx, MoveCode origin, int c, SquareSet taken, unsigned dirs)
+{
+    for (; dirs; dirs &= dirs - 1) {
+        const int d = __builtin_ctz(dirs);
         const int e = neighbourSquare[d][c];
-        const SquareSet landing = neighbourBit[d][e];
-        if (!landing || (landing & occupied)) continue;
         const int to = neighbourSquare[d][e];
-        found = true;
-        const SquareSet nowTaken = taken | b;
-        if (landing & cx.promotionRank) {
+        const SquareSet nowTaken = taken | squareBit[e];
+        if (squareBit[to] & cx.promotionRank) {
             // Promoted on the way: the rest of the move is a king's.
             const MoveCode promoted = origin | promotionFlag;
             if (!kingCaptureSearch(cx, promoted, to, nowTaken)) storeCapture(cx, promoted, to, nowTaken);
-        } else if (!manCaptureSearch(cx, origin, to, nowTaken)) {
+        } else if (const unsigned next = jumpDirections(cx, to, nowTaken)) {
+            manCaptureSearch(cx, origin, to, nowTaken, next);
+        } else {
             storeCapture(cx, origin, to, nowTaken);
         }
     }
-    return found;
 }
 
-inline int quietScore(MoveCode m, int side, int ply)
-{
-    if (m == plyState[ply].hashMove) return 20000000;
-    const MoveCode(&killers)[2] = killerMoves(ply);
-    if (m == killers[0]) return 10000000;
-    if (m == killers[1]) return 9999999;
-    const MoveCode(&earlier)[2] = killerMoves(ply - 2);
-    if (m == earlier[0]) return 9999998;
-    if (m == earlier[1]) return 9999997;
-    return historyTable[side][m & 1023];
-}
-
-inline void storeQuiet(MoveList& list, MoveCode m, int side, int ply)
-{
-    if (list.count >= moveListCapacity) return;
-    const int i = ++list.count;
-    list.captured[i] = 0;
-    list.moves[i] = m;
-    list.scores[i] = quietScore(m, side, ply);
-}
-
-void storeManMoves(MoveList& list, SquareSet men, int side, int ply)
-{
-    const SquareSet rank = side == White ? whitePromotionRank : blackPromotionRank;
-    const int firstDir = side == White ? 0 : 2;
-    for (SquareSet x = men; x; x &= x - 1) {
-        const int from = lowestBit(x);
-        for (int d = firstDir; d < firstDir + 2; ++d) {
-            const SquareSet b = neighbourBit[d][from];
-            if (!b || (b & occupied)) continue;
-            MoveCode m = static_cast<MoveCode>(from | (neighbourSquare[d][from] << 5));
-            if (b & rank) m |= promotionFlag;
-            storeQuiet(list, m, side, ply);
-        }
-    }
-}
-
-} // namespace
-
-int generateCaptures(int side, int ply)
+template <int side>
+int capturesFor(int ply)
 {
     MoveList& list = moveLists[ply];
-    list.count = 0;
-    SquareSet& own = side == White ? whitePieces : blackPieces;
+    const SquareSet own = side == White ? whitePieces : blackPieces;
     const SquareSet enemy = side == White ? blackPieces : whitePieces;
     const SquareSet kings = side == White ? whiteKings : blackKings;
     const SquareSet men = side == White ? whiteMen : blackMen;
-    CaptureContext cx{&list, plyState[ply].hashMove, 0, enemy,
+    CaptureContext cx{&list, 0, plyState[ply].hashMove, own, enemy, occupied,
                       side == White ? whitePromotionRank : blackPromotionRank};
-    // The moving piece is lifted off the board for the search, so that it may pass
-    // over or land on its own start square.
     for (SquareSet x = kings; x; x &= x - 1) {
         const int s = lowestBit(x);
         if (!(diagonalMask[s] & enemy)) continue;
-        own &= squareClear[s];
-        occupied &= squareClear[s];
-        cx.own = own;
+        cx.own = own & squareClear[s];
+        cx.occ = occupied & squareClear[s];
         kingCaptureSearch(cx, static_cast<MoveCode>(s), s, 0);
-        own |= squareBit[s];
-        occupied |= squareBit[s];
     }
-    for (SquareSet x = men; x; x &= x - 1) {
+    for (SquareSet x = menWithJump(men, enemy, ~occupied); x; x &= x - 1) {
         const int s = lowestBit(x);
-        if (!(adjacentMask[s] & enemy)) continue;
-        own &= squareClear[s];
-        occupied &= squareClear[s];
-        cx.own = own;
-        manCaptureSearch(cx, static_cast<MoveCode>(s), s, 0);
-        own |= squareBit[s];
-        occupied |= squareBit[s];
+        cx.own = own & squareClear[s];
+        cx.occ = occupied & squareClear[s];
+        manCaptureSearch(cx, static_cast<MoveCode>(s), s, 0, jumpDirections(cx, s, 0));
     }
-    return list.count;
+    list.count = cx.n;
+    return cx.n;
 }
 
-int generateQuietMoves(int side, int ply)
+// Where each quiet move of the list being filled stands, by its history index. Quiet
+// moves of one position differ in their low 10 bits, so the table finds the few moves
+// that the hash move and the killers name without comparing every move with them.
+std::uint16_t quietSlot[1024];
+
+// Stores quiet moves with their history scores, counting in a local; `finish` then
+// raises the hash move and the killers of this ply and of two plies earlier.
+class QuietWriter {
+public:
+    QuietWriter(int side, int ply) : list_(moveLists[ply]), ply_(ply), history_(historyTable[side]) {}
+
+    void store(MoveCode m)
+    {
+        if (n_ >= moveListCapacity) return;
+        ++n_;
+        list_.captured[n_] = 0;
+        list_.moves[n_] = m;
+        list_.scores[n_] = history_[m & 1023];
+        quietSlot[m & 1023] = static_cast<std::uint16_t>(n_);
+    }
+
+    int finish()
+    {
+        list_.count = n_;
+        // Lowest level first, so that a move named twice keeps the higher level.
+        raise(killerMoves(ply_ - 2)[1], 9999997);
+        raise(killerMoves(ply_ - 2)[0], 9999998);
+        raise(killerMoves(ply_)[1], 9999999);
+        raise(killerMoves(ply_)[0], 10000000);
+        raise(plyState[ply_].hashMove, 20000000);
+        return n_;
+    }
+
+private:
+    void raise(MoveCode m, int score)
+    {
+        if (!m) return;
+        const int slot = quietSlot[m & 1023];
+        if (slot >= 1 && slot <= n_ && list_.moves[slot] == m) list_.scores[slot] = score;
+    }
+
+    MoveList& list_;
+    const int ply_;
+    const std::int32_t* const history_;
+    int n_ = 0;
+};
+
+// The move word of a man's step by (square << 1 | second forward direction), with the
+// promotion flag where the step reaches the last rank; per side.
+MoveCode manStepWord[2][64];
+
+// Spreads the 32 bits of x over the even bits of a 64-bit word.
+inline std::uint64_t spreadBits(SquareSet x)
 {
-    MoveList& list = moveLists[ply];
-    list.count = 0;
+    std::uint64_t v = x;
+    v = (v | (v << 16)) & 0x0000FFFF0000FFFFull;
+    v = (v | (v << 8)) & 0x00FF00FF00FF00FFull;
+    v = (v | (v << 4)) & 0x0F0F0F0F0F0F0F0Full;
+    v = (v | (v << 2)) & 0x3333333333333333ull;
+    v = (v | (v << 1)) & 0x5555555555555555ull;
+    return v;
+}
+
+template <int side>
+void storeManMoves(QuietWriter& out, SquareSet men)
+{
+    const SquareSet empty = ~occupied;
+    // Men whose first and second forward squares are free (directions 0, 1 for White,
+    // 2, 3 for Black). Interleaved, the set bits come out man by man in ascending
+    // square order, first direction before second: the generation order.
+    const SquareSet freeFirst = side == White ? stepDownRight(empty) : stepUpLeft(empty);
+    const SquareSet freeSecond = side == White ? stepDownLeft(empty) : stepUpRight(empty);
+    for (std::uint64_t x = spreadBits(men & freeFirst) | (spreadBits(men & freeSecond) << 1); x; x &= x - 1)
+        out.store(manStepWord[side][__builtin_ctzll(x)]);
+}
+
+template <int side>
+int quietMovesFor(int ply)
+{
+    QuietWriter out(side, ply);
     const SquareSet kings = side == White ? whiteKings : blackKings;
     for (SquareSet x = kings; x; x &= x - 1) {
         const int from = lowestBit(x);
         for (int d = 0; d < 4; ++d)
             for (int t = from; neighbourBit[d][t] && !(neighbourBit[d][t] & occupied);) {
                 t = neighbourSquare[d][t];
-                storeQuiet(list, static_cast<MoveCode>(from | (t << 5)), side, ply);
+                out.store(static_cast<MoveCode>(from | (t << 5)));
             }
     }
-    storeManMoves(list, side == White ? whiteMen : blackMen, side, ply);
-    return list.count;
+    storeManMoves<side>(out, side == White ? whiteMen : blackMen);
+    return out.finish();
+}
+
+} // namespace
+
+void buildJumpTables()
+{
+    for (int d = 0; d < 4; ++d)
+        for (int s = 0; s < 32; ++s)
+            jumpLanding[d][s] = neighbourBit[d][s] ? neighbourBit[d][neighbourSquare[d][s]] : 0;
+    for (int side = 0; side < 2; ++side)
+        for (int s = 0; s < 32; ++s)
+            for (int second = 0; second < 2; ++second) {
+                const int d = 2 * side + second;
+                const int to = neighbourSquare[d][s];
+                const SquareSet rank = side == White ? whitePromotionRank : blackPromotionRank;
+                MoveCode m = static_cast<MoveCode>(s | (to << 5));
+                if (squareBit[to] & rank) m |= promotionFlag;
+                manStepWord[side][2 * s + second] = neighbourBit[d][s] ? m : 0;
+            }
+}
+
+int generateCaptures(int side, int ply) { return side == White ? capturesFor<White>(ply) : capturesFor<Black>(ply); }
+
+int generateQuietMoves(int side, int ply)
+{
+    return side == White ? quietMovesFor<White>(ply) : quietMovesFor<Black>(ply);
 }
 
 int generateAdvancedManMoves(int side, int ply)
 {
-    MoveList& list = moveLists[ply];
-    list.count = 0;
-    const SquareSet advanced = side == White ? (whiteMen & 0x0FF00000u) : (blackMen & 0x00000FF0u);
-    storeManMoves(list, advanced, side, ply);
-    return list.count;
+    // Men on the two ranks before their promotion rank: White on 20-27, Black on 4-11.
+    QuietWriter out(side, ply);
+    if (side == White) storeManMoves<White>(out, whiteMen & 0x0FF00000u);
+    else storeManMoves<Black>(out, blackMen & 0x00000FF0u);
+    return out.finish();
 }
 
 int generateLegalMoves(int side, int ply)

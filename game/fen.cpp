@@ -1,0 +1,126 @@
+#include "game/fen.h"
+
+#include <cctype>
+
+BoardPosition currentBoardPosition()
+{
+    return {whiteMen, whiteKings, blackMen, blackKings, sideToMove};
+}
+
+void setBoardPosition(const BoardPosition& p)
+{
+    whiteMen = p.whiteMen;
+    whiteKings = p.whiteKings;
+    blackMen = p.blackMen;
+    blackKings = p.blackKings;
+    recomputeDerivedSets();
+    sideToMove = p.side;
+}
+
+namespace {
+
+std::string pieceList(SquareSet men, SquareSet kings)
+{
+    std::string text;
+    for (SquareSet x = men | kings; x; x &= x - 1) {
+        const int s = lowestBit(x);
+        if (!text.empty()) text += ',';
+        if (kings & squareBit[s]) text += 'K';
+        text += squareName[s];
+    }
+    return text;
+}
+
+std::string trimmed(const std::string& text)
+{
+    std::size_t a = 0, b = text.size();
+    while (a < b && std::isspace(static_cast<unsigned char>(text[a]))) ++a;
+    while (b > a && std::isspace(static_cast<unsigned char>(text[b - 1]))) --b;
+    return text.substr(a, b - a);
+}
+
+bool fail(std::string* error, const std::string& message)
+{
+    if (error) *error = message;
+    return false;
+}
+
+// One colour's field: "W" or "B" followed by comma-separated squares, each with an
+// optional "K".
+bool readColourField(const std::string& field, BoardPosition& p, bool seen[2], std::string* error)
+{
+    const std::string text = trimmed(field);
+    if (text.empty()) return fail(error, "Пустое поле в строке FEN");
+    const char colour = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    if (colour != 'W' && colour != 'B') return fail(error, "Неизвестный цвет \"" + text.substr(0, 1) + "\" в строке FEN");
+    const int side = colour == 'W' ? White : Black;
+    if (seen[side]) return fail(error, "Цвет указан дважды в строке FEN");
+    seen[side] = true;
+    std::string rest = text.substr(1);
+    std::size_t start = 0;
+    while (start <= rest.size()) {
+        std::size_t comma = rest.find(',', start);
+        if (comma == std::string::npos) comma = rest.size();
+        std::string token = trimmed(rest.substr(start, comma - start));
+        start = comma + 1;
+        if (token.empty()) {
+            if (comma == rest.size()) break;
+            return fail(error, "Пустое поле в строке FEN");
+        }
+        bool king = false;
+        if (token[0] == 'K' || token[0] == 'k') {
+            king = true;
+            token = trimmed(token.substr(1));
+        }
+        for (char& c : token) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const int s = squareFromName(token);
+        if (s < 0) return fail(error, "Неправильное поле \"" + token + "\" в строке FEN");
+        const SquareSet bit = squareBit[s];
+        if ((p.whiteMen | p.whiteKings | p.blackMen | p.blackKings) & bit)
+            return fail(error, "Поле " + token + " занято дважды в строке FEN");
+        if (!king && (bit & (side == White ? whitePromotionRank : blackPromotionRank)))
+            return fail(error, "Простая шашка на поле превращения (" + token + ") в строке FEN");
+        SquareSet& set = side == White ? (king ? p.whiteKings : p.whiteMen) : (king ? p.blackKings : p.blackMen);
+        set |= bit;
+    }
+    return true;
+}
+
+} // namespace
+
+std::string positionToFen(const BoardPosition& p)
+{
+    std::string text = p.side == Black ? "B" : "W";
+    text += ":W" + pieceList(p.whiteMen, p.whiteKings);
+    text += ":B" + pieceList(p.blackMen, p.blackKings);
+    return text;
+}
+
+std::optional<BoardPosition> parseFen(const std::string& input, std::string* error)
+{
+    std::string text = trimmed(input);
+    if (!text.empty() && text.back() == '.') text.pop_back(); // some programs end it with a full stop
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') text = trimmed(text.substr(1, text.size() - 2));
+    BoardPosition p;
+    const std::size_t colon = text.find(':');
+    const std::string sideField = trimmed(text.substr(0, colon));
+    if (sideField == "W" || sideField == "w") p.side = White;
+    else if (sideField == "B" || sideField == "b") p.side = Black;
+    else {
+        fail(error, "Строка FEN должна начинаться с W или B");
+        return std::nullopt;
+    }
+    bool seen[2] = {false, false};
+    std::size_t start = colon;
+    while (start != std::string::npos) {
+        const std::size_t next = text.find(':', start + 1);
+        const std::string field = text.substr(start + 1, next == std::string::npos ? std::string::npos : next - start - 1);
+        if (!readColourField(field, p, seen, error)) return std::nullopt;
+        start = next;
+    }
+    if (!(p.whiteMen | p.whiteKings) || !(p.blackMen | p.blackKings)) {
+        fail(error, "Неправильная позиция");
+        return std::nullopt;
+    }
+    return p;
+}
