@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <map>
 
 #include "engine/egtb.h"
@@ -123,39 +122,6 @@ TEST_F(EgtbTest, IndexAndNameOfTheWorkedExamples)
     EXPECT_EQ(TableName(), "1d1p_1d1p_ru");
     setBoard(0, at({"c3"}), 0, at({"e5", "g7"}));
     EXPECT_EQ(TableName(), "0d2p_0d1p_ru");
-}
-
-// Every way of putting the pieces of a table on distinct squares they can stand on.
-void forEachPlacement(const Material& m, const std::function<void(SquareSet, SquareSet, SquareSet, SquareSet)>& f)
-{
-    std::function<void(int, SquareSet, int, SquareSet, const std::function<void(SquareSet)>&)> choose =
-        [&](int k, SquareSet allowed, int from, SquareSet chosen, const std::function<void(SquareSet)>& done) {
-            if (k == 0) return done(chosen);
-            for (int s = from; s < 32; ++s)
-                if (allowed & squareBit[s]) choose(k - 1, allowed, s + 1, chosen | squareBit[s], done);
-        };
-    choose(m.strongKings, 0xFFFFFFFFu, 0, 0, [&](SquareSet ak) {
-        choose(m.strongMen, 0x0FFFFFFFu & ~ak, 0, 0, [&](SquareSet am) {
-            choose(m.weakKings, ~(ak | am), 0, 0, [&](SquareSet bk) {
-                choose(m.weakMen, 0xFFFFFFF0u & ~(ak | am | bk), 0, 0, [&](SquareSet bm) { f(ak, am, bk, bm); });
-            });
-        });
-    });
-}
-
-TEST_F(EgtbTest, IndexNumbersEveryPlacementOnceWithinItsTable)
-{
-    for (const char* name : {"2d0p_2d0p_ru", "1d2p_1d0p_ru", "1d0p_0d3p_ru", "1d1p_1d1p_ru", "0d2p_0d1p_ru"}) {
-        const BitbaseTable& table = bitbaseTables[tableNamed(name)];
-        std::vector<bool> seen(table.positions, false);
-        bool ok = true;
-        forEachPlacement(table.material, [&](SquareSet ak, SquareSet am, SquareSet bk, SquareSet bm) {
-            const std::uint32_t i = bitbaseIndexOf(ak, am, bk, bm);
-            if (i >= table.positions || seen[i]) ok = false;
-            else seen[i] = true;
-        });
-        EXPECT_TRUE(ok) << name << ": an index out of range or given twice";
-    }
 }
 
 TEST_F(EgtbTest, SwapSidesTurnsTheBoardAndExchangesColours)
