@@ -97,7 +97,7 @@ struct Node {
 class TableSolver {
 public:
     TableSolver(int table, const SolvedTables& solved)
-        : table_(table), info_(bitbaseTables[table]), solved_(solved), levels_(maxPlies + 1)
+        : info_(bitbaseTables[table]), solved_(solved), levels_(maxPlies + 1)
     {
         for (int role = 0; role < 2; ++role) {
             value_[role].assign(info_.positions, 0);
@@ -251,7 +251,6 @@ private:
         }
     }
 
-    const int table_;
     const BitbaseTable& info_;
     const SolvedTables& solved_;
     std::vector<Code> value_[2];
