@@ -1,10 +1,565 @@
+// The search: alpha-beta with principal-variation re-searches and quiescence below the
+// root, the root list and its pre-search, the depth loop with aspiration windows, the
+// time check and the reports.
 #include "engine/search.h"
 
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+
+#include "engine/egtb.h"
+
 bool stopRequested = false;
-std::int32_t nodeCountdown = 200000;
+std::int32_t nodeCountdown = timeCheckInterval;
 int engineSide = Black;
 std::int32_t timeBudget = 200;
 char moveSeparator = '-';
 std::string pvText;
 int depthShown = 0;
 bool extendedDraw = false;
+
+SearchReporter* searchReporter = nullptr;
+double (*searchClock)() = systemClockDays;
+double turnStart = 0;
+double searchStart = 0;
+double lastReading = 0;
+std::int64_t nodeCount = 0;
+int rootScore = 0;
+int maxIterationDepth = deepestPly;
+int (*bookCandidateCountHook)() = nullptr;
+
+std::uint32_t pvTable[maxPly + 1][66];
+int pvLast[maxPly + 1];
+
+namespace {
+
+constexpr double hundredthsPerDay = 8640000.0;
+constexpr double millisecondsPerDay = 86400000.0;
+constexpr int captureCredit = 5;   // two captures along a line buy one ply
+constexpr int creditPerPly = 10;
+constexpr char blackPrefix[] = " ...  "; // fills White's column of the variation window
+
+// Room for 66 moves of 6 characters, and the prefix.
+constexpr std::size_t pvTextCapacity = 66 * 6 + sizeof blackPrefix;
+
+// The interior bitbase probe: the value of the position when the side to move is the
+// stronger or equal side and the table covers it.
+bool probeInterior(int side, int& score)
+{
+    if (!bitbaseLoaded || popCount(occupied) > EGTBPieses) return false;
+    const int ownKings = popCount(side == White ? whiteKings : blackKings);
+    const int ownMen = popCount(side == White ? whiteMen : blackMen);
+    const int enemyKings = popCount(side == White ? blackKings : whiteKings);
+    const int enemyMen = popCount(side == White ? blackMen : whiteMen);
+    if (ownKings < enemyKings || (ownKings == enemyKings && ownMen < enemyMen)) return false;
+    if (side == Black) SwapSides(); // the tables see the side to move as White
+    const int verdict = ProbeBitbase();
+    if (side == Black) SwapSides();
+    score = verdict + (ownMen - enemyMen) + 3 * (ownKings - enemyKings);
+    return true;
+}
+
+// Row ply becomes the move followed by the line found below it.
+inline void adoptChildLine(int ply, MoveCode move)
+{
+    std::uint32_t* row = pvTable[ply];
+    const std::uint32_t* child = pvTable[ply + 1];
+    row[0] = move;
+    const int count = pvLast[ply + 1] - ply;
+    for (int c = 0; c < count; ++c) row[c + 1] = child[c];
+    pvLast[ply] = pvLast[ply + 1];
+}
+
+inline void resetOrderingState(PlyState& state)
+{
+    state.sortPending = 1;
+    state.hashMove = 0;
+    state.bestMove = 0;
+    state.hashBound = 0;
+}
+
+// Enhanced transposition cutoff over the quiet moves of the list: a child already
+// known to be bad enough for the opponent refutes this node without a search. Returns
+// true with the score when it does; otherwise raises moves whose child failed low.
+bool transpositionCutoff(int side, int depth, int beta, int ply, int n, int& score)
+{
+    MoveList& list = moveLists[ply];
+    const std::uint32_t& childKey = plyState[ply + 1].positionKey;
+    for (int i = 1; i <= n; ++i) {
+        keyAfterQuietMove(list.moves[i], side, ply);
+        const HashPeek entry = peekHash(childKey, side ^ 1);
+        if (entry.bound == 0) continue;
+        if (entry.depth >= depth - 1) {
+            if ((entry.bound == boundUpper || entry.bound == boundExact) && -entry.score >= beta) {
+                score = -entry.score;
+                return true;
+            }
+        } else if (entry.bound == boundUpper) {
+            list.scores[i] += 1000;
+        }
+    }
+    return false;
+}
+
+// Depth adjustment of a move: +1 for every second capture along the line, otherwise a
+// reduction of quiet moves in null-window nodes that are already well above material.
+inline int depthAdjustment(bool capture, int ply, int alpha, int beta, int material, int pieces)
+{
+    PlyState& state = plyState[ply];
+    state.extensionCredit = plyState[ply - 1].extensionCredit + (capture ? captureCredit : 0);
+    if (state.extensionCredit >= creditPerPly) {
+        state.extensionCredit -= creditPerPly;
+        return 1;
+    }
+    if (capture || beta - alpha != 1 || pieces <= 10 || alpha < material + 50 || alpha >= 1000 || alpha <= -1000)
+        return 0;
+    if (alpha >= material + 300) return -3;
+    if (alpha >= material + 150) return -2;
+    return -1;
+}
+
+// ---------------------------------------------------------------- report texts
+struct TextBuffer {
+    char text[pvTextCapacity + 64];
+    int length = 0;
+    std::string_view view() const { return {text, static_cast<std::size_t>(length)}; }
+};
+
+template <typename... Values>
+std::string_view format(TextBuffer& buffer, const char* pattern, Values... values)
+{
+    const int n = std::snprintf(buffer.text, sizeof buffer.text, pattern, values...);
+    buffer.length = n < 0 ? 0 : n < static_cast<int>(sizeof buffer.text) ? n : static_cast<int>(sizeof buffer.text) - 1;
+    return buffer.view();
+}
+
+void setField(InfoField field, std::string_view text) { searchReporter->setField(field, text); }
+
+void reportDepth()
+{
+    TextBuffer buffer;
+    setField(InfoField::Label1, format(buffer, "%d", depthShown));
+}
+
+// Thousands of moves per second since the depth loop began; nothing while no time
+// has passed, nor when the last reading is older than the loop (it then belongs to
+// the pre-search or to an earlier move and would give a negative speed).
+void reportSpeed(const char* unit)
+{
+    const double milliseconds = (lastReading - searchStart) * millisecondsPerDay;
+    if (milliseconds <= 0) return;
+    TextBuffer buffer;
+    const auto thousands = static_cast<long long>(static_cast<double>(nodeCount) / milliseconds);
+    setField(InfoField::Label8, format(buffer, "%lld%s", thousands, unit));
+}
+
+void reportScore(int score) { setField(InfoField::Label7, scoreText(score)); }
+
+void reportBestMove() { setField(InfoField::Label6, std::string_view(pvText).substr(0, 5)); }
+
+void reportProbes()
+{
+    TextBuffer buffer;
+    setField(InfoField::Label12, format(buffer, "%u", static_cast<unsigned>(bitbaseProbeCount)));
+}
+
+// 1.4 million moves read "1.40 млн.", 2 million "2.0 млн.".
+void reportProcessed()
+{
+    TextBuffer buffer;
+    setField(InfoField::Label14, format(buffer, "%lld.%lld млн.", static_cast<long long>(nodeCount / 1000000),
+                                        static_cast<long long>(nodeCount % 1000000 / 10000)));
+}
+
+void showVariation()
+{
+    TextBuffer buffer;
+    const char* prefix = engineSide == Black ? blackPrefix : "";
+    searchReporter->ShowVariation(format(buffer, "%s%s", prefix, pvText.c_str()));
+}
+
+void pumpMessages()
+{
+    if (searchReporter) searchReporter->pumpMessages();
+}
+
+void reportNewBestMove(int score)
+{
+    rebuildPvText();
+    if (!searchReporter) return;
+    reportDepth();
+    reportSpeed(" тыс. поз/с");
+    reportScore(score);
+    reportBestMove();
+    if (searchReporter->variationItemChecked()) showVariation();
+    pumpMessages();
+}
+
+// ---------------------------------------------------------------- the root
+// The root move's score from the distance files, when they cover the position after it.
+bool rootBitbaseScore(int side, int& score)
+{
+    if (!bitbaseLoaded || popCount(occupied) > EGTBPieses || whitePieces == 0 || blackPieces == 0) return false;
+    if (side == Black) SwapSides(); // the tables see the side that has just moved as White
+    const int r = ProbeExact();
+    if (side == Black) SwapSides();
+    if (r == probeUnavailable) return false;
+    if (r == 255) score = 4999;
+    else if (r > 0) score = infiniteScore - 2 * r;
+    else if (r < 0) score = -infiniteScore - 2 * r;
+    else if (extendedDraw) {
+        const int white = popCount(whiteMen) + 5 * popCount(whiteKings);
+        const int black = popCount(blackMen) + 5 * popCount(blackKings);
+        score = side == White ? white - black : black - white;
+    } else {
+        score = 0;
+    }
+    pvLast[2] = 1; // nothing was searched below the move: its line is the move alone
+    return true;
+}
+
+int searchRootMove(int alpha, int beta, int depth, int side, bool pvFound)
+{
+    int score = 0;
+    if (rootBitbaseScore(side, score)) return score;
+    if (pvFound) {
+        score = -alphaBeta(-alpha - 1, -alpha, depth - 1, 2, side ^ 1);
+        if (score > alpha && score < beta) score = -alphaBeta(-beta, -alpha, depth - 1, 2, side ^ 1);
+        return score;
+    }
+    return -alphaBeta(-beta, -alpha, depth - 1, 2, side ^ 1);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- captions and clock
+const char* infoCaption(InfoField field)
+{
+    switch (field) {
+    case InfoField::Label1: return "Глубина расчёта:";
+    case InfoField::Label6: return "Лучший ход:";
+    case InfoField::Label7: return "Оценка:";
+    case InfoField::Label8: return "Скорость:";
+    case InfoField::Label12: return "Запросов в ЭБ:";
+    case InfoField::Label14: return "Обработано:";
+    case InfoField::Label9: return "Время анализа:";
+    }
+    return "";
+}
+
+// A steady clock: only differences of readings are ever used.
+double systemClockDays()
+{
+    using Days = std::chrono::duration<double, std::ratio<86400>>;
+    return std::chrono::duration_cast<Days>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+std::int64_t movesMade() { return nodeCount + (timeCheckInterval - nodeCountdown); }
+
+void rebuildPvText()
+{
+    pvText.clear();
+    for (int c = 0; c < pvLast[1]; ++c) {
+        const auto move = static_cast<MoveCode>(pvTable[1][c]);
+        if (move == 0) continue;
+        pvText += squareName[moveFrom(move)];
+        pvText += (move & captureFlag) ? ':' : '-';
+        pvText += squareName[moveTo(move)];
+        pvText += ' ';
+    }
+}
+
+// ---------------------------------------------------------------- alpha-beta
+int alphaBeta(int alpha, int beta, int depth, int ply, int side)
+{
+    pvLast[ply] = ply - 1;
+    if (alpha > infiniteScore - ply) return alpha; // nothing better is reachable here
+    if ((side == White ? whitePieces : blackPieces) == 0) return ply - infiniteScore;
+    if (ply >= deepestPly) return evaluate(side);
+    if (nodeCountdown <= 0 && checkTime()) stopRequested = true;
+    if (stopRequested) return beta;
+
+    PlyState& state = plyState[ply];
+    resetOrderingState(state);
+    if (depth > 2) {
+        const int score = probeHash(side, depth, ply);
+        if (state.hashBound == boundUpper && score <= alpha) return score;
+        if (state.hashBound == boundLower && score >= beta) return score;
+        // An exact entry only settles a null-window node; in an open window it orders.
+        if (state.hashBound == boundExact && beta - alpha == 1) {
+            pvTable[ply][0] = state.hashMove;
+            pvLast[ply] = ply;
+            return score;
+        }
+    }
+    if (int probed = 0; probeInterior(side, probed)) return probed;
+
+    const int material = state.materialBalance;
+    const int pieces = popCount(occupied);
+    int n = generateCaptures(side, ply);
+    if (n == 0) {
+        n = generateQuietMoves(side, ply);
+        if (n == 0) return ply - infiniteScore;
+        if (int cut = 0; depth > 4 && transpositionCutoff(side, depth, beta, ply, n, cut)) return cut;
+    }
+
+    state.movesLeft = n;
+    const MoveList& list = moveLists[ply];
+    bool pvFound = false;
+    int bound = boundUpper;
+    int adjust = 0;
+    for (int i; (i = pickNextMove(ply)) != 0;) {
+        const MoveCode move = list.moves[i];
+        const bool capture = move & captureFlag;
+        makeMove(move, list.captured[i], side, ply);
+        adjust = depthAdjustment(capture, ply, alpha, beta, material, pieces);
+        const int newDepth = depth + adjust - 1;
+        int score;
+        if (newDepth <= 0) {
+            score = -quiescence(-beta, -alpha, ply + 1, side ^ 1);
+        } else if (pvFound) {
+            score = -alphaBeta(-alpha - 1, -alpha, newDepth, ply + 1, side ^ 1);
+            if (score > alpha && score < beta) score = -alphaBeta(-beta, -alpha, newDepth, ply + 1, side ^ 1);
+        } else {
+            score = -alphaBeta(-beta, -alpha, newDepth, ply + 1, side ^ 1);
+        }
+        unmakeMove(ply);
+        if (score <= alpha || stopRequested) continue;
+        if (score >= beta) {
+            if (depth > 2) storeHash(side, depth + adjust, ply, score, boundLower, move);
+            recordCutoff(side, move, ply, depth);
+            return score;
+        }
+        state.bestMove = move;
+        adoptChildLine(ply, move);
+        alpha = score;
+        bound = boundExact;
+        pvFound = true;
+    }
+    if (depth > 2) storeHash(side, depth + adjust, ply, alpha, bound, static_cast<MoveCode>(state.bestMove));
+    return alpha;
+}
+
+int quiescence(int alpha, int beta, int ply, int side)
+{
+    pvLast[ply] = ply - 1;
+    if ((side == White ? whitePieces : blackPieces) == 0) return ply - infiniteScore;
+    if (alpha > infiniteScore - ply) return alpha;
+    if (ply >= deepestPly) return evaluate(side);
+
+    PlyState& state = plyState[ply];
+    resetOrderingState(state); // so that the order of moves never depends on an earlier node
+    int n = generateCaptures(side, ply);
+    if (n == 0) {
+        if (int probed = 0; probeInterior(side, probed)) return probed;
+        const int standPat = evaluate(side);
+        if (standPat > alpha) {
+            if (standPat >= beta) return standPat;
+            alpha = standPat;
+        }
+        n = generateAdvancedManMoves(side, ply);
+        if (n == 0) return alpha;
+    }
+
+    state.movesLeft = n;
+    const MoveList& list = moveLists[ply];
+    for (int i; (i = pickNextMove(ply)) != 0;) {
+        const MoveCode move = list.moves[i];
+        makeMove(move, list.captured[i], side, ply);
+        const int score = -quiescence(-beta, -alpha, ply + 1, side ^ 1);
+        unmakeMove(ply);
+        if (score <= alpha) continue;
+        if (score >= beta) return score;
+        state.bestMove = move;
+        alpha = score;
+        adoptChildLine(ply, move);
+    }
+    return alpha;
+}
+
+// ---------------------------------------------------------------- time
+bool checkTime()
+{
+    lastReading = searchClock();
+    const bool spent = timeBudget <= (lastReading - turnStart) * hundredthsPerDay;
+    nodeCountdown = timeCheckInterval;
+    nodeCount += timeCheckInterval;
+    if (searchReporter) {
+        reportProcessed();
+        reportSpeed(" тыс./с");
+        reportProbes();
+        pumpMessages();
+    }
+    return spent;
+}
+
+// ---------------------------------------------------------------- the root driver
+void prepareSearch(int side)
+{
+    engineSide = side;
+    clearOrdering();
+    nodeCount = 0;
+    nodeCountdown = timeCheckInterval;
+    searchAge = searchAge + 1 >= 127 ? 0 : searchAge + 1;
+    stopRequested = false;
+    // The budget counts from here, so that the pre-search never measures an old start.
+    turnStart = searchStart = lastReading = searchClock();
+    pvText.reserve(pvTextCapacity);
+    prepareRoot(side);
+}
+
+void prepareRoot(int side)
+{
+    plyState[1].materialBalance = materialScore(side);
+    plyState[1].positionKey = hashPosition(side);
+    int n = generateCaptures(side, 1);
+    moveSeparator = ':';
+    if (n == 0) {
+        n = generateQuietMoves(side, 1);
+        moveSeparator = '-';
+    }
+    MoveList& list = moveLists[1];
+    for (int k = 1; k <= n; ++k) {
+        makeMove(list.moves[k], list.captured[k], side, 1);
+        plyState[1].extensionCredit = (list.moves[k] & captureFlag) ? captureCredit : 0;
+        list.scores[k] = -alphaBeta(-infiniteScore, infiniteScore, preSearchDepth, 2, side ^ 1);
+        unmakeMove(1);
+    }
+    // A library candidate names its move by its place in generation order.
+    if (!bookCandidateCountHook || bookCandidateCountHook() == 0) sortRootMoves();
+}
+
+void sortRootMoves()
+{
+    MoveList& list = moveLists[1];
+    for (bool swapped = true; swapped;) {
+        swapped = false;
+        for (int k = 1; k < list.count; ++k)
+            if (list.scores[k] < list.scores[k + 1]) {
+                std::swap(list.moves[k], list.moves[k + 1]);
+                std::swap(list.captured[k], list.captured[k + 1]);
+                std::swap(list.scores[k], list.scores[k + 1]);
+                swapped = true;
+            }
+    }
+}
+
+void moveToFront(int index)
+{
+    MoveList& list = moveLists[1];
+    const MoveCode move = list.moves[index];
+    const SquareSet captured = list.captured[index];
+    for (int k = index; k > 1; --k) {
+        list.moves[k] = list.moves[k - 1];
+        list.captured[k] = list.captured[k - 1];
+    }
+    list.moves[1] = move;
+    list.captured[1] = captured;
+}
+
+int rootSearch(int alpha, int beta, int depth, int side)
+{
+    pvLast[1] = 1; // until a move raises alpha: the first move of the previous line
+    bool pvFound = false;
+    plyState[1].positionKey = hashPosition(side);
+    const MoveList& list = moveLists[1];
+    for (int k = 1; k <= list.count; ++k) {
+        const MoveCode move = list.moves[k];
+        makeMove(move, list.captured[k], side, 1);
+        plyState[1].extensionCredit = (move & captureFlag) ? captureCredit : 0;
+        const int score = searchRootMove(alpha, beta, depth, side, pvFound);
+        unmakeMove(1);
+        if (stopRequested) return alpha; // this move's score is not to be trusted
+        if (score <= alpha) continue;
+        moveToFront(k);
+        if (score >= beta) {
+            recordCutoff(side, list.moves[1], 1, depth);
+            // The line shown must name the move that now leads the list.
+            pvTable[1][0] = move;
+            pvLast[1] = 1;
+            return score;
+        }
+        alpha = score;
+        pvFound = true;
+        const std::uint32_t previous = pvTable[1][0];
+        adoptChildLine(1, move);
+        if (move != previous) reportNewBestMove(alpha);
+    }
+    return alpha;
+}
+
+bool depthSettled(AspirationWindow& window, int score)
+{
+    if (score <= window.low) {
+        if (window.failedHigh) window = AspirationWindow{};
+        else window = {-infiniteScore, score, false, true};
+        return false;
+    }
+    if (score >= window.high) {
+        if (window.failedLow) window = AspirationWindow{};
+        else window = {score, infiniteScore, true, false};
+        return false;
+    }
+    return true;
+}
+
+void nextDepthWindow(AspirationWindow& window, int score)
+{
+    if (score >= fullWindowScore || score <= -fullWindowScore) window = AspirationWindow{};
+    else window = {score - aspirationMargin, score + aspirationMargin, false, false};
+}
+
+namespace {
+
+void reportIteration(int score)
+{
+    if (!searchReporter) return;
+    reportDepth();
+    reportSpeed(" тыс. поз/с");
+    reportScore(score);
+}
+
+void reportIterationLine()
+{
+    if (!searchReporter) return;
+    reportBestMove();
+    reportProbes();
+    showVariation();
+    pumpMessages();
+}
+
+// One depth of the loop, re-searched until the aspiration window holds the score;
+// false when the loop is to end.
+bool searchDepth(int depth, AspirationWindow& window)
+{
+    for (;;) {
+        const int score = rootSearch(window.low, window.high, depth, engineSide);
+        if (stopRequested) return false;
+        lastReading = searchClock();
+        rootScore = score;
+        rebuildPvText();
+        reportIteration(score);
+        // A win or loss within reach of this depth: deeper search cannot change it.
+        const bool decided = score + 2 * depth > infiniteScore || score - 2 * depth < -infiniteScore;
+        if (decided) stopRequested = true;
+        reportIterationLine();
+        const bool settled = depthSettled(window, score);
+        if (searchReporter && (settled || decided)) searchReporter->iterationCompleted(depth, score);
+        if (settled) {
+            nextDepthWindow(window, score);
+            return true;
+        }
+    }
+}
+
+} // namespace
+
+void iterativeDeepening()
+{
+    searchStart = searchClock();
+    AspirationWindow window;
+    for (int depth = firstIterationDepth; depth <= maxIterationDepth; ++depth) {
+        depthShown = depth;
+        if (!searchDepth(depth, window)) return;
+    }
+}
