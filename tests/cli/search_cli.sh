@@ -1,0 +1,97 @@
+# korvel-cli search: the line per completed depth, bestmove, the forced cases, usage
+# errors, and root moves scored from the distance files.
+# Usage: bash search_cli.sh PATH_TO_KORVEL_CLI
+set -u
+
+cli=$(realpath "$1")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+failures=0
+
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+expect_equal() { # description expected actual
+    if [ "$2" != "$3" ]; then
+        fail "$1"
+        echo "  expected: $(printf '%q' "$2")"
+        echo "  actual:   $(printf '%q' "$3")"
+    fi
+}
+
+initial="wwwwwwwwwwww00000000bbbbbbbbbbbb w"
+
+# Depth 7 to 9, one line each, then the first move of the last line.
+out=$("$cli" search "$initial" --depth 9)
+expect_equal "search exit status" 0 $?
+expect_equal "search: depths" "7 8 9" "$(echo "$out" | grep '^depth' | awk '{print $2}' | paste -sd' ')"
+bad=$(echo "$out" | grep '^depth' | grep -Evc '^depth [0-9]+ score -?[0-9]+ nodes [0-9]+ ms [0-9]+ pv ([a-h][1-8][-:][a-h][1-8] )*[a-h][1-8][-:][a-h][1-8]$')
+expect_equal "search: every depth line in the format" 0 "$bad"
+expect_equal "search: bestmove is the last line" "bestmove" "$(echo "$out" | tail -n 1 | awk '{print $1}')"
+expect_equal "search: bestmove leads the last line" "$(echo "$out" | grep '^depth 9' | awk '{print $10}')" \
+    "$(echo "$out" | tail -n 1 | awk '{print $2}')"
+nodes=$(echo "$out" | grep '^depth' | awk '{print $6}' | paste -sd' ')
+sorted=$(echo "$nodes" | tr ' ' '\n' | sort -n | paste -sd' ')
+expect_equal "search: node counts grow" "$sorted" "$nodes"
+expect_equal "search: the same search twice" "$(echo "$out" | grep -v '^depth' )" \
+    "$("$cli" search "$initial" --depth 9 | grep -v '^depth')"
+
+# One legal move: played at once. None: bestmove none.
+expect_equal "search: forced capture" "bestmove f4:d6" "$("$cli" search "wwwwwwwwww0w00w000b0b0bbbbbbbbb0 w")"
+expect_equal "search: no move" "bestmove none" "$("$cli" search "w000b0000b000000000000000000000b w")"
+black="wwwwwwwwwwww00000000bbbbbbbbbbbb b"
+best=$("$cli" search "$black" --depth 7 | tail -n 1 | awk '{print $2}')
+"$cli" moves "$black" | awk '{print $1}' | grep -qx "$best" || fail "search: Black's best move $best is not one of Black's moves"
+
+# d2-c3 leaves the last black man without a move: found at depth 7, nothing deeper.
+expect_equal "search: a side left without moves" "depth 7 score 4998
+bestmove d2-c3" "$("$cli" search "00000w0w0000w000b000000000000000 w" | sed 's/ nodes.*//')"
+
+# A time budget ends the search by itself, with a move.
+out=$("$cli" search "$initial" --time 20)
+expect_equal "search --time: bestmove" "bestmove" "$(echo "$out" | tail -n 1 | awk '{print $1}')"
+
+# Wrong arguments: one usage line on standard error, exit 2.
+usage="usage: korvel-cli search POSITION [--time CENTISECONDS | --depth D]"
+check_usage() { # description, then the arguments
+    local what=$1
+    shift
+    local err status
+    err=$("$cli" search "$@" 2>&1 >/dev/null)
+    status=$?
+    expect_equal "$what: status" 2 "$status"
+    expect_equal "$what: message" "$usage" "$err"
+}
+check_usage "no position"
+check_usage "short position" "wwww w"
+check_usage "depth below the first iteration" "$initial" --depth 6
+check_usage "depth beyond the last ply" "$initial" --depth 64
+check_usage "depth not a number" "$initial" --depth x
+check_usage "negative time" "$initial" --time -1
+check_usage "time without value" "$initial" --time
+check_usage "time and depth together" "$initial" --depth 9 --time 5
+check_usage "unknown option" "$initial" --nodes 5
+
+# With distance files, every root move takes its score from them: king e1 against
+# men c7 and g7 wins with e1-c3 in as many moves as the table says.
+mkdir tables
+"$cli" egtb build tables --pieces 3 >/dev/null 2>&1 || fail "egtb build"
+printf 'egtbpath=%s/tables\nEGTBPieses=3\n' "$work" > korvel.ini
+exact=$("$cli" egtb probe tables "000000000W000000000000000b0b0000 b" | sed -n 's/^exact \([0-9]*\):.*/\1/p')
+out=$("$cli" search "00W0000000000000000000000b0b0000 w")
+expect_equal "search with tables: best move" "bestmove e1-c3" "$(echo "$out" | tail -n 1)"
+expect_equal "search with tables: score from the distance" "$((5000 - 2 * exact))" \
+    "$(echo "$out" | grep '^depth' | tail -n 1 | awk '{print $4}')"
+# Below the root nothing is searched: each root search makes the root moves only.
+roots=$("$cli" moves "00W0000000000000000000000b0b0000 w" | wc -l)
+first=$(echo "$out" | grep '^depth' | head -n 1)
+last=$(echo "$out" | grep '^depth' | tail -n 1)
+expect_equal "search with tables: moves made per depth" \
+    "$(( ($(echo "$last" | awk '{print $2}') - $(echo "$first" | awk '{print $2}')) * roots ))" \
+    "$(( $(echo "$last" | awk '{print $6}') - $(echo "$first" | awk '{print $6}') ))"
+
+[ "$failures" -eq 0 ] || exit 1
+exit 0
