@@ -300,6 +300,41 @@ TEST_F(SearchTest, TheBudgetAndUserCommandsStopTheDepthLoopWithAMoveReady)
     EXPECT_TRUE(isLegal(moveLists[1].moves[1], White));
 }
 
+TEST_F(SearchTest, ARootSearchStoppedInsideAMoveReturnsItsAlpha)
+{
+    for (int movesBeforeCheck : {3, 40, 700}) {
+        setPositionFromText(initialPositionText);
+        clearHash();
+        prepareSearch(White);
+        const std::vector<RootEntry> before = rootList();
+        timeBudget = 0;
+        turnStart = fakeNow;
+        nodeCountdown = movesBeforeCheck;
+        EXPECT_EQ(rootSearch(-123, 4000, 11, White), -123) << movesBeforeCheck;
+        EXPECT_TRUE(stopRequested);
+        EXPECT_EQ(rootList(), before) << "the order of the pre-search stays";
+        timeBudget = unlimitedTime;
+    }
+}
+
+TEST_F(SearchTest, TheFirstReplyToARootCaptureThatCapturesIsExtended)
+{
+    // c3:e5 is the only root move, and f6:d4 the only reply: the second capture of the
+    // line. The pre-search looks at the reply with depth 5, the capture adds one.
+    setPositionFromText(position("c3 a1 g1", "d4 f6 h8", 'w'));
+    clearHash();
+    prepareSearch(White);
+    ASSERT_EQ(moveLists[1].count, 1);
+    HashPeek child = peekHash(plyState[2].positionKey, Black);
+    EXPECT_EQ(child.depth, 6);
+    EXPECT_NE(child.bound, 0);
+    // So does the root search, which leaves the deeper entry in place.
+    clearHash();
+    rootSearch(-infiniteScore, infiniteScore, 5, White);
+    child = peekHash(plyState[2].positionKey, Black);
+    EXPECT_EQ(child.depth, 5);
+}
+
 TEST_F(SearchTest, ShortWinsAreFoundAndEndTheLoopOnceWithinReach)
 {
     RecordingReporter rec;
@@ -397,6 +432,23 @@ TEST_F(RootBitbase, RootMovesTakeTheirScoreFromTheDistanceByte)
             EXPECT_EQ(pvLast[1], 1) << "the line is the move alone";
             EXPECT_EQ(currentSets(), before);
         }
+}
+
+TEST_F(RootBitbase, AWinWithinTwiceTheDepthEndsTheLoop)
+{
+    // 4990 (a win in 5) at depth 7 is within reach; 4986 only from depth 8 on.
+    for (int byte : {5, 7}) {
+        fillDistanceFile("2d0p_0d1p_ru", static_cast<std::uint8_t>(byte));
+        RecordingReporter rec;
+        searchReporter = &rec;
+        setPositionFromText(position("Ka1 Kc1", "h6", 'w'));
+        clearHash();
+        prepareSearch(White);
+        iterativeDeepening();
+        const std::vector<int> expected = byte == 5 ? std::vector<int>{7} : std::vector<int>{7, 8};
+        EXPECT_EQ(rec.depths, expected) << "byte " << byte;
+        EXPECT_EQ(rootScore, infiniteScore - 2 * byte);
+    }
 }
 
 TEST_F(RootBitbase, WithoutItsDistanceFileARootMoveIsSearched)

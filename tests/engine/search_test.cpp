@@ -264,6 +264,75 @@ TEST_F(SearchTest, AfterAStopNodesReturnAtOnceOrFinishTheirLoopsAndLeaveThePosit
     }
 }
 
+TEST_F(SearchTest, ChildEntriesOfQuietMovesCutOffOrPromoteTheMove)
+{
+    // The child after g3-h4, the last quiet move of the initial position, is stored
+    // for Black before the node is searched.
+    const MoveCode g3h4 = 491;
+    auto storeChild = [](int depth, int score, int bound) {
+        keyAfterQuietMove(g3h4, White, 2);
+        const std::uint32_t saved = plyState[3].positionKey;
+        std::swap(plyState[2].positionKey, plyState[3].positionKey);
+        storeHash(Black, depth, 2, score, bound, 0);
+        std::swap(plyState[2].positionKey, plyState[3].positionKey);
+        ASSERT_EQ(plyState[3].positionKey, saved);
+    };
+    struct Case {
+        int storedDepth, score, bound;
+        bool cuts;
+    };
+    const Case cases[] = {
+        {5, -300, boundUpper, true}, {5, -300, boundExact, true}, {9, -300, boundUpper, true},
+        {5, -300, boundLower, false}, {5, -100, boundUpper, false}, {4, -300, boundUpper, false},
+    };
+    for (const Case& c : cases) {
+        clearHash();
+        placeNode(initialPositionText, 2);
+        storeChild(c.storedDepth, c.score, c.bound);
+        const int score = alphaBeta(100, 200, 6, 2, White);
+        const std::string what = "depth " + std::to_string(c.storedDepth) + " score " + std::to_string(c.score) +
+                                 " bound " + std::to_string(c.bound);
+        if (c.cuts) {
+            EXPECT_EQ(score, -c.score) << what;
+            EXPECT_EQ(movesSincePlaced(), 0) << what;
+        } else {
+            EXPECT_GT(movesSincePlaced(), 0) << what;
+        }
+    }
+    // A shallower upper bound puts the move first: the picker leaves the moves in the
+    // order handed out. Without it the list order rules.
+    for (int bound : {boundUpper, boundLower}) {
+        clearHash();
+        clearOrdering();
+        placeNode(initialPositionText, 2);
+        storeChild(2, -300, bound);
+        alphaBeta(-infiniteScore, infiniteScore, 6, 2, White);
+        EXPECT_EQ(moveLists[2].moves[1], bound == boundUpper ? g3h4 : MoveCode{392}) << "bound " << bound;
+    }
+    // No captures are looked at this way, nor nodes of depth 4 or less.
+    clearHash();
+    placeNode(initialPositionText, 2);
+    storeChild(5, -300, boundUpper);
+    alphaBeta(100, 200, 4, 2, White);
+    EXPECT_GT(movesSincePlaced(), 0);
+}
+
+TEST_F(SearchTest, AMoveWhoseSearchWasStoppedNeverRaisesAlpha)
+{
+    // The stop falls inside the first move's subtree; every score after it is ignored,
+    // so the node fails low with the alpha it was given.
+    for (int movesBeforeCheck : {3, 40, 700}) {
+        clearHash();
+        placeNode("wwww0w0ww00w00w0b000bbbb0000bbbb w", 2);
+        timeBudget = 0;
+        turnStart = fakeNow;
+        nodeCountdown = movesBeforeCheck;
+        stopRequested = false;
+        EXPECT_EQ(alphaBeta(-123, 4000, 9, 2, White), -123) << movesBeforeCheck;
+        ASSERT_TRUE(stopRequested);
+    }
+}
+
 TEST_F(SearchTest, TheLineOfANodeIsItsBestMoveFollowedByTheBestReply)
 {
     // The principal variation of a node, played out, is a sequence of legal moves
