@@ -42,11 +42,12 @@ constexpr char blackPrefix[] = " ...  "; // fills White's column of the variatio
 // Room for 66 moves of 6 characters, and the prefix.
 constexpr std::size_t pvTextCapacity = 66 * 6 + sizeof blackPrefix;
 
-// The interior bitbase probe: the value of the position when the side to move is the
-// stronger or equal side and the table covers it.
+// The interior bitbase probe, where the tables cover the position: its value when the
+// side to move is the stronger or equal side.
+inline bool bitbaseCovers() { return bitbaseLoaded && popCount(occupied) <= EGTBPieses; }
+
 bool probeInterior(int side, int& score)
 {
-    if (!bitbaseLoaded || popCount(occupied) > EGTBPieses) return false;
     const int ownKings = popCount(side == White ? whiteKings : blackKings);
     const int ownMen = popCount(side == White ? whiteMen : blackMen);
     const int enemyKings = popCount(side == White ? blackKings : whiteKings);
@@ -292,7 +293,7 @@ int alphaBeta(int alpha, int beta, int depth, int ply, int side)
             return score;
         }
     }
-    if (int probed = 0; probeInterior(side, probed)) return probed;
+    if (int probed = 0; bitbaseCovers() && probeInterior(side, probed)) return probed;
 
     const int material = state.materialBalance;
     const int pieces = popCount(occupied);
@@ -351,7 +352,7 @@ int quiescence(int alpha, int beta, int ply, int side)
     resetOrderingState(state); // so that the order of moves never depends on an earlier node
     int n = generateCaptures(side, ply);
     if (n == 0) {
-        if (int probed = 0; probeInterior(side, probed)) return probed;
+        if (int probed = 0; bitbaseCovers() && probeInterior(side, probed)) return probed;
         const int standPat = evaluate(side);
         if (standPat > alpha) {
             if (standPat >= beta) return standPat;
