@@ -71,7 +71,6 @@ TForm8::TForm8(QWidget* parent) : ToolWindow(parent, true)
     connect(SpeedButton2, &QToolButton::clicked, this, &TForm8::SpeedButton2Click);
     setMinimumSize(150, 150);
     resize(202, 410);
-    move(960, 120);
 }
 
 void TForm8::resizeEvent(QResizeEvent*)
