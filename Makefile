@@ -21,8 +21,9 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
+# The program reads its data files from its working folder, $(BUILD)/run.
 run: build
-	@if [ -x $(BUILD)/ui/korvel ]; then $(BUILD)/ui/korvel; else $(BUILD)/korvel-cli || true; fi
+	@if [ -x $(BUILD)/app/korvel ]; then cd $(BUILD)/run && ../app/korvel; else $(BUILD)/korvel-cli || true; fi
 
 test: build test-asan
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

@@ -1,5 +1,6 @@
 // The main menu: captions, shortcuts, initial marks, the mode radio group and
 // the window toggles keeping window and mark in step.
+#include <QActionGroup>
 #include <QMenuBar>
 
 #include "fixture.h"
@@ -156,6 +157,14 @@ private slots:
         // A click on the checked item leaves it checked; the mode operation decides.
         Form1->N24->trigger();
         QVERIFY(Form1->N24->isChecked());
+        // Shown as radio items.
+        QVERIFY(Form1->N24->actionGroup() && Form1->N24->actionGroup()->isExclusive());
+        QCOMPARE(Form1->N30->actionGroup(), Form1->N24->actionGroup());
+        // No mark at all is possible (setup left for the analysis mode).
+        Form1->CheckModeItem(Setup);
+        Form1->UncheckModeItem(Setup);
+        for (QAction* item : modes) QVERIFY(!item->isChecked());
+        Form1->CheckModeItem(EngineBlack);
     }
 
 private:
