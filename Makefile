@@ -21,8 +21,13 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
+RUN_DIR ?= $(BUILD)/run
+
+# The program starts in a working folder holding its data files and endgame tables.
 run: build
-	@if [ -x $(BUILD)/ui/korvel ]; then $(BUILD)/ui/korvel; else $(BUILD)/korvel-cli || true; fi
+	@scripts/prepare-run.sh $(BUILD) $(RUN_DIR)
+	@if [ -x $(BUILD)/app/korvel ]; then cd $(RUN_DIR) && $(abspath $(BUILD))/app/korvel; \
+	else $(BUILD)/korvel-cli || true; fi
 
 test: build test-asan
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

@@ -1,0 +1,38 @@
+#include "ui/sound.h"
+
+#include <QFile>
+#include <QSoundEffect>
+#include <QUrl>
+
+namespace {
+constexpr char clickResource[] = ":/MyWave";
+constexpr char moveFile[] = "move.wav"; // in the working folder
+constexpr double volume = 0.6;
+} // namespace
+
+SoundPlayer::SoundPlayer(QObject* parent) : QObject(parent)
+{
+    click = new QSoundEffect(this);
+    click->setSource(QUrl(QStringLiteral("qrc") + clickResource));
+    click->setVolume(volume);
+    // The move sound is opened once at start-up; a missing file leaves it silent.
+    if (QFile::exists(moveFile)) {
+        move = new QSoundEffect(this);
+        move->setSource(QUrl::fromLocalFile(QString::fromLatin1(moveFile)));
+        move->setVolume(volume);
+    }
+}
+
+bool SoundPlayer::PlayClickSound()
+{
+    if (!QFile::exists(clickResource)) return false;
+    click->play();
+    return true;
+}
+
+void SoundPlayer::PlayMoveSound()
+{
+    if (move) move->play();
+}
+
+bool SoundPlayer::moveSoundLoaded() const { return move != nullptr; }
