@@ -1,5 +1,6 @@
 #include "game/gameui.h"
 
+#include "engine/search.h"
 #include "game/book.h"
 #include "game/notation.h"
 
@@ -16,4 +17,7 @@ void installGameHooks()
 {
     lookupBookHook = LookupBook;
     refreshNotationHook = RefreshNotation;
+    // With library candidates the search keeps its root list in generation order, so
+    // that a candidate's move index names the same move there.
+    bookCandidateCountHook = [] { return static_cast<int>(bookCandidates.count); };
 }

@@ -202,6 +202,18 @@ TEST_F(BookTest, LoadingKeepsWholeRecordsAndAFailureKeepsTheOldLibrary)
     EXPECT_EQ(openingLibrary.count, libraryCapacity);
 }
 
+TEST_F(BookTest, TheSearchRootKeepsGenerationOrderForTheChosenIndex)
+{
+    addRecord("g3-h4", 100);
+    loadAndLookUp();
+    prepareSearch(White);
+    EXPECT_EQ(moveText(moveLists[1].moves[ChooseBookMove()]), "g3-h4");
+    std::string generated;
+    const int n = moveLists[1].count;
+    for (int k = 1; k <= n; ++k) generated += moveText(moveLists[1].moves[k]) + " ";
+    EXPECT_EQ(generated, "a3-b4 c3-b4 c3-d4 e3-d4 e3-f4 g3-f4 g3-h4 ");
+}
+
 TEST_F(BookTest, EveryRefreshLooksTheNewPositionUp)
 {
     addRecord("c3-d4", 100);
