@@ -138,6 +138,32 @@ TEST_F(NotationTest, CatalogueKeepsItsOrderAndHasNoEmptyKey)
         EXPECT_TRUE(positions.count(required)) << required;
 }
 
+// Every key must be a line of legal half-moves from the initial position, each token
+// naming exactly one move; a typo would make an entry unreachable.
+TEST_F(NotationTest, EveryCatalogueKeyIsAPlayableLine)
+{
+    for (int i = 0; i < openingCatalogueSize; ++i) {
+        const std::string key = openingCatalogue[i].key;
+        startFrom(initialPositionText);
+        std::size_t at = 0;
+        while (at < key.size()) {
+            std::size_t end = key.find(' ', at);
+            if (end == std::string::npos) end = key.size();
+            const std::string token = key.substr(at, end - at);
+            at = end + 1;
+            const int count = generateLegalMoves(sideToMove, 0);
+            std::vector<std::string> matching;
+            for (int k = 1; k <= count; ++k) {
+                const std::string text = moveText(moveLists[0].moves[k]);
+                if (text[0] == token[0] && text.substr(3) == token.substr(1)) matching.push_back(text);
+            }
+            ASSERT_EQ(matching.size(), 1u) << openingCatalogue[i].position << " " << token;
+            play(matching[0]);
+        }
+        EXPECT_EQ(notationView.openingName.empty(), false) << key;
+    }
+}
+
 TEST_F(NotationTest, ClearingEmptiesTheListButKeepsTheName)
 {
     playAll({"c3-d4", "d6-c5", "d2-c3"});
