@@ -25,9 +25,8 @@ RUN_DIR ?= $(BUILD)/run
 
 # The program starts in a working folder holding its data files and endgame tables.
 run: build
-	@scripts/prepare-run.sh $(BUILD) $(RUN_DIR)
-	@if [ -x $(BUILD)/app/korvel ]; then cd $(RUN_DIR) && $(abspath $(BUILD))/app/korvel; \
-	else $(BUILD)/korvel-cli || true; fi
+	@if [ -x $(BUILD)/app/korvel ]; then scripts/prepare-run.sh $(BUILD) $(RUN_DIR) $(BUILD)/app/korvel; \
+	else scripts/prepare-run.sh $(BUILD) $(RUN_DIR) && { $(BUILD)/korvel-cli || true; }; fi
 
 test: build test-asan
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

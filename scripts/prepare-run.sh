@@ -2,7 +2,9 @@
 # Prepares the folder the program runs in: the opening library, the move sound, the
 # endgame tables and a korvel.ini pointing at them. Tables that are already there
 # with the right sizes are kept; making them takes about a minute and a half.
-#   scripts/prepare-run.sh BUILD_DIR RUN_DIR
+#   scripts/prepare-run.sh BUILD_DIR RUN_DIR [PROGRAM]
+# With PROGRAM it then starts that program in RUN_DIR; preparing and starting are one
+# process so that Ctrl+C during the tables skips them and the program still starts.
 set -u
 build=$(cd "$1" && pwd)
 run=$2
@@ -19,9 +21,18 @@ write_ini() {
   printf 'hashsize=64\negtbpath=%s/egtb/\nEGTBPieses=%s\n' "$run" "$1" > "$run/korvel.ini"
 }
 
+start() {
+  if [ -n "$program" ]; then
+    cd "$run" && exec "$program"
+  fi
+  exit 0
+}
+program=""
+if [ $# -ge 3 ]; then program=$(cd "$(dirname "$3")" && pwd)/$(basename "$3"); fi
+
 if "$cli" egtb check "$run/egtb" >/dev/null 2>&1; then
   write_ini 5
-  exit 0
+  start
 fi
 
 echo "Making the endgame tables of up to five pieces in $run/egtb (Ctrl+C skips them) ..."
@@ -47,4 +58,4 @@ else
   echo "The endgame tables were not made; the program starts without them."
   write_ini 0
 fi
-exit 0
+start

@@ -25,9 +25,6 @@ const char aboutText[] =
     "Перебор с альфа-бета отсечениями и итеративным углублением, "
     "дебютная библиотека, базы эндшпилей.\n"
     "\n"
-    "Играйте против программы, анализируйте позиции, "
-    "расставляйте свои.\n"
-    "\n"
     "Программа, доска и звуки: команда Korvel.";
 } // namespace
 
@@ -67,15 +64,16 @@ TAboutBox::TAboutBox(QWidget* parent)
 {
     AboutBox = this;
     setWindowTitle(QStringLiteral("О программе..."));
-    setFixedSize(pictureWidth + 16 + 220, pictureHeight + 16);
+    setFixedSize(pictureWidth + 16 + 240, pictureHeight + 16);
     Image1 = new QLabel(this);
     Image1->setGeometry(8, 8, pictureWidth, pictureHeight);
     Image1->setPixmap(aboutPicture());
     Memo1 = new QPlainTextEdit(QString::fromUtf8(aboutText), this);
-    Memo1->setGeometry(pictureWidth + 16, 8, 212, pictureHeight - 40);
+    Memo1->setGeometry(pictureWidth + 16, 8, 232, pictureHeight - 40);
     Memo1->setReadOnly(true);
     Memo1->setFrameStyle(0);
     Memo1->setFocusPolicy(Qt::NoFocus);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo1->viewport()->setAutoFillBackground(false);
     Button1 = new QPushButton(QStringLiteral("Ok"), this);
     Button1->setGeometry(width() - 8 - 80, height() - 8 - 28, 80, 28);

@@ -34,7 +34,7 @@ const Palette palettes[designCount] = {
     {QColor(238, 232, 204), QColor(220, 212, 178), QColor(70, 120, 78), QColor(50, 92, 58),
      QColor(252, 250, 242), QColor(196, 190, 176), QColor(120, 116, 104),
      QColor(58, 58, 66), QColor(24, 24, 30), QColor(0, 0, 0),
-     QColor(230, 60, 50), QColor(160, 24, 20), QColor(90, 0, 0), false, false, true},
+     QColor(255, 186, 40), QColor(214, 110, 0), QColor(100, 40, 0), false, false, true},
     // Plastic: steel-blue and pale grey squares, glossy pieces.
     {QColor(222, 230, 238), QColor(200, 212, 224), QColor(64, 92, 128), QColor(44, 68, 100),
      QColor(255, 255, 255), QColor(200, 204, 212), QColor(140, 146, 160),

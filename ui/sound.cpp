@@ -10,8 +10,12 @@ constexpr char moveFile[] = "move.wav"; // in the working folder
 constexpr double volume = 0.6;
 } // namespace
 
+// The resources live in a static library: nothing else pulls them into the program.
+static void registerResources() { Q_INIT_RESOURCE(korvel); }
+
 SoundPlayer::SoundPlayer(QObject* parent) : QObject(parent)
 {
+    registerResources();
     click = new QSoundEffect(this);
     click->setSource(QUrl(QStringLiteral("qrc") + clickResource));
     click->setVolume(volume);

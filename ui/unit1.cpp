@@ -1,6 +1,7 @@
 #include "ui/unit1.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
@@ -66,7 +67,8 @@ QAction* TForm1::addItem(QMenu* menu, const QString& caption, void (TForm1::*han
     item->setChecked(checked);
     connect(item, &QAction::triggered, this, [this, item, handler](bool nowChecked) {
         // Every handler flips or sets its own mark, so undo the toolkit's automatic toggle first.
-        if (item->isCheckable()) item->setChecked(!nowChecked);
+        if (item->actionGroup() == modeGroup) showModeMark();
+        else if (item->isCheckable()) item->setChecked(!nowChecked);
         (this->*handler)();
     });
     return item;
@@ -110,6 +112,9 @@ void TForm1::buildMenus()
     N22 = addItem(N10, QStringLiteral("Маленькая доска\tEnter"), &TForm1::N22Click, true, false);
 
     N23 = bar->addMenu(QStringLiteral("Режим"));
+    // A group only for the radio look; which item is checked is kept here.
+    modeGroup = new QActionGroup(this);
+    modeGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
     N24 = addItem(N23, QStringLiteral("Korvel играет чёрными"), &TForm1::N24Click, true, true);
     N25 = addItem(N23, QStringLiteral("Korvel играет белыми"), &TForm1::N25Click, true, false);
     N26 = addItem(N23, QStringLiteral("Человек с человеком"), &TForm1::N26Click, true, false);
@@ -117,6 +122,8 @@ void TForm1::buildMenus()
     N28 = addItem(N23, QStringLiteral("Режим анализа"), &TForm1::N28Click, true, false);
     N29 = N23->addSeparator();
     N30 = addItem(N23, QStringLiteral("Расстановка позиции"), &TForm1::N30Click, true, false);
+    for (QAction* item : {N24, N25, N26, N27, N28, N30}) modeGroup->addAction(item);
+    checkedModeItem = N24;
 
     N31 = bar->addMenu(QStringLiteral("Помощь"));
     N32 = addItem(N31, QStringLiteral("О программе..."), &TForm1::N32Click);
@@ -232,6 +239,7 @@ void TForm1::ShowSetupPanel()
 
 void TForm1::HideSetupPanel()
 {
+    UncheckModeItem(Setup);
     GroupBox1->hide();
     applyClientSize();
     N22->setEnabled(true);
@@ -260,12 +268,22 @@ QAction* TForm1::modeItem(GameMode mode) const
     return nullptr;
 }
 
-void TForm1::CheckModeItem(GameMode mode)
+void TForm1::showModeMark()
 {
-    for (QAction* item : {N24, N25, N26, N27, N28, N30}) item->setChecked(item == modeItem(mode));
+    for (QAction* item : modeGroup->actions()) item->setChecked(item == checkedModeItem);
 }
 
-void TForm1::UncheckModeItem(GameMode mode) { modeItem(mode)->setChecked(false); }
+void TForm1::CheckModeItem(GameMode mode)
+{
+    checkedModeItem = modeItem(mode);
+    showModeMark();
+}
+
+void TForm1::UncheckModeItem(GameMode mode)
+{
+    if (checkedModeItem == modeItem(mode)) checkedModeItem = nullptr;
+    showModeMark();
+}
 
 bool TForm1::soundOn() const { return N16->isChecked(); }
 

@@ -8,6 +8,7 @@
 #include "ui/bridge.h"
 
 class QAction;
+class QActionGroup;
 class QGroupBox;
 class QMenu;
 class QPushButton;
@@ -118,7 +119,11 @@ private:
     QAction* addItem(QMenu* menu, const QString& caption, void (TForm1::*handler)(), bool checkable = false,
                      bool checked = false);
 
+    void showModeMark();
+
     QWidget* Board;
+    QActionGroup* modeGroup;
+    QAction* checkedModeItem;
     SoundPlayer* sounds;
     QSize nominalSize;
     QColor borderColour;

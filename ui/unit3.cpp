@@ -86,15 +86,15 @@ TForm3::TForm3(QWidget* parent)
     Label1->setFont(fixedPitchFont(13, true));
     Label1->setGeometry(42, 46, 228, 20);
     Label2 = new QLabel(QStringLiteral("Использовать тихих ходов из ДБ"), GroupBox2);
-    Label2->setGeometry(10, 72, 200, 20);
+    Label2->setGeometry(10, 72, 204, 20);
     Edit1 = new QLineEdit(QStringLiteral("10"), GroupBox2);
     Edit1->setReadOnly(true);
     Edit1->setAlignment(Qt::AlignRight);
-    Edit1->setGeometry(214, 71, 36, 22);
+    Edit1->setGeometry(216, 71, 32, 22);
     UpDown1Up = arrowButton(Qt::UpArrow, GroupBox2);
-    UpDown1Up->setGeometry(251, 71, 17, 11);
+    UpDown1Up->setGeometry(249, 71, 17, 11);
     UpDown1Down = arrowButton(Qt::DownArrow, GroupBox2);
-    UpDown1Down->setGeometry(251, 82, 17, 11);
+    UpDown1Down->setGeometry(249, 82, 17, 11);
 
     GroupBox3 = new QGroupBox(QStringLiteral("Дизайн доски"), this);
     GroupBox3->setGeometry(8, 158, 278, 82);

@@ -25,7 +25,6 @@ TForm5::TForm5(QWidget* parent) : ToolWindow(parent, false)
     Memo1->setFont(fixedPitchFont(16));
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    move(80, 120);
 }
 
 void TForm5::ShowVariation(const QString& text) { Memo1->setPlainText(variationLines(text).join('\n')); }

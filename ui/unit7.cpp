@@ -20,7 +20,6 @@ TForm7::TForm7(QWidget* parent) : ToolWindow(parent, false)
     Memo1->setFont(fixedPitchFont(16));
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Memo1->setBackgroundVisible(false);
-    move(80, 620);
 }
 
 void TForm7::ClearText() { Memo1->clear(); }

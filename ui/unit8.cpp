@@ -71,10 +71,12 @@ TForm8::TForm8(QWidget* parent) : ToolWindow(parent, true)
     connect(SpeedButton2, &QToolButton::clicked, this, &TForm8::SpeedButton2Click);
     setMinimumSize(150, 150);
     resize(202, 410);
-    move(960, 120);
+    placeControls();
 }
 
-void TForm8::resizeEvent(QResizeEvent*)
+void TForm8::resizeEvent(QResizeEvent*) { placeControls(); }
+
+void TForm8::placeControls()
 {
     const int w = width(), h = height();
     Edit1->setGeometry(0, 0, w, nameHeight);

@@ -30,6 +30,9 @@ public slots:
 protected:
     void FormClose() override;
     void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void placeControls();
 };
 
 extern TForm8* Form8;

@@ -31,7 +31,6 @@ TForm9::TForm9(QWidget* parent) : ToolWindow(parent, false)
         values[k]->setGeometry(valueColumn, y, width() - valueColumn - 4, lineHeight);
         *fields[k] = values[k];
     }
-    move(625, 349);
 }
 
 void TForm9::setField(int line, const QString& text) { values[line - 1]->setText(text); }

@@ -1,7 +1,9 @@
 #include "ui/windows.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QScreen>
+
+#include <algorithm>
 
 #include "ui/about.h"
 #include "ui/unit1.h"
@@ -20,10 +22,26 @@ void centreOnDesktop(QWidget* w)
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         w->move(screen->geometry().center() - w->rect().center());
 }
+
+
+// The tool windows open beside the main window rather than over the board.
+void placeToolWindows()
+{
+    const QRect main = Form1->frameGeometry();
+    Form9->move(main.right() + 12, main.top());
+    Form4->move(main.right() + 12, main.top() + Form9->frameGeometry().height() + 12);
+    Form7->move(main.left(), main.bottom() + 12);
+    Form5->move(std::max(0, main.left() - Form5->frameGeometry().width() - 12), main.top());
+    Form8->move(main.right() + 12, Form4->geometry().bottom() + 12);
+}
 } // namespace
 
 void CreateWindows()
 {
+    // Eight-point type, the size the windows' layouts are made for.
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(11);
+    QApplication::setFont(font);
     new TForm1();
     new TForm2(Form1);
     centreOnDesktop(Form2);
@@ -37,6 +55,7 @@ void CreateWindows()
     new TForm8(Form1);
     new TForm9(Form1);
     Form1->show();
+    placeToolWindows();
     Form9->setVisible(Form1->N17->isChecked());
 }
 
