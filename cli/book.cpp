@@ -36,7 +36,7 @@ int runBuild(const std::string& source, const std::string& target)
     const std::string temporary = target + ".part";
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        const std::string bytes = encodeLibrary(result.records);
+        const std::string bytes = encodeBuiltLibrary(result.records);
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         if (!out) {
             std::fprintf(stderr, "korvel-cli: cannot write %s\n", target.c_str());
@@ -54,7 +54,7 @@ int runBuild(const std::string& source, const std::string& target)
 }
 
 // The side and legal move that turn the record's first position into its second.
-std::string recordMoveText(const LibraryRecord& r)
+std::string recordMoveText(const BuiltRecord& r)
 {
     whiteMen = r.beforeWhiteMen;
     blackMen = r.beforeBlackMen;
@@ -78,25 +78,25 @@ std::string recordMoveText(const LibraryRecord& r)
 int runDump(const std::string& path)
 {
     std::string bytes;
-    std::vector<LibraryRecord> records;
+    std::vector<BuiltRecord> records;
     if (!readFile(path, bytes)) {
         std::fprintf(stderr, "korvel-cli: cannot read %s\n", path.c_str());
         return 1;
     }
-    if (!decodeLibrary(bytes, records)) {
+    if (!decodeBuiltLibrary(bytes, records)) {
         std::fprintf(stderr, "korvel-cli: %s is not a whole number of 36-byte records\n", path.c_str());
         return 1;
     }
     if (!startEngine()) return 1;
     for (std::size_t k = 0; k < records.size(); ++k) {
-        const LibraryRecord& r = records[k];
+        const BuiltRecord& r = records[k];
         whiteMen = r.beforeWhiteMen;
         blackMen = r.beforeBlackMen;
         whiteKings = r.beforeWhiteKings;
         blackKings = r.beforeBlackKings;
         recomputeDerivedSets();
         const std::string before = positionToText(White).substr(0, 32);
-        std::printf("%zu %s %s %d%c\n", k + 1, before.c_str(), recordMoveText(r).c_str(), r.weight, weightMark(r.weight));
+        std::printf("%zu %s %s %d%c\n", k + 1, before.c_str(), recordMoveText(r).c_str(), r.weight, markOfWeight(r.weight));
     }
     return 0;
 }

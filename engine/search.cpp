@@ -13,7 +13,7 @@ std::int32_t timeBudget = 200;
 char moveSeparator = '-';
 std::string pvText;
 int depthShown = 0;
-bool extendedDraw = false;
+bool extendedDraw = true;
 
 SearchReporter* searchReporter = nullptr;
 int (*bookCandidateCountHook)() = nullptr;

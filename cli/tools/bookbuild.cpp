@@ -13,7 +13,7 @@ int markWeight(char mark)
     }
 }
 
-char weightMark(int weight)
+char markOfWeight(int weight)
 {
     switch (weight) {
     case 100: return '!';
@@ -26,20 +26,20 @@ char weightMark(int weight)
 
 namespace {
 
-LibraryRecord recordOf(const SquareSet before[4], int weight)
+BuiltRecord recordOf(const SquareSet before[4], int weight)
 {
     return {before[0], before[1], before[2], before[3], whiteMen, blackMen, whiteKings, blackKings, weight};
 }
 
-bool samePositions(const LibraryRecord& a, const LibraryRecord& b)
+bool samePositions(const BuiltRecord& a, const BuiltRecord& b)
 {
-    LibraryRecord x = a;
+    BuiltRecord x = a;
     x.weight = b.weight;
     return x == b;
 }
 
 // Plays one written move ("c3-d4!") for the side to move; returns an error text.
-std::string playWritten(const std::string& token, int& side, std::vector<LibraryRecord>& records,
+std::string playWritten(const std::string& token, int& side, std::vector<BuiltRecord>& records,
                         std::vector<std::string>& origins, const std::string& where)
 {
     if (token.size() != 6 || markWeight(token[5]) == 0)
@@ -63,7 +63,7 @@ std::string playWritten(const std::string& token, int& side, std::vector<Library
     const SquareSet before[4] = {whiteMen, blackMen, whiteKings, blackKings};
     makeMove(list.moves[chosen], list.captured[chosen], side, 0);
     side ^= 1;
-    const LibraryRecord record = recordOf(before, markWeight(token[5]));
+    const BuiltRecord record = recordOf(before, markWeight(token[5]));
     for (std::size_t k = 0; k < records.size(); ++k)
         if (samePositions(records[k], record)) {
             if (records[k].weight != record.weight)
@@ -119,10 +119,10 @@ std::uint32_t get32(const std::string& in, std::size_t at)
 }
 } // namespace
 
-std::string encodeLibrary(const std::vector<LibraryRecord>& records)
+std::string encodeBuiltLibrary(const std::vector<BuiltRecord>& records)
 {
     std::string out;
-    for (const LibraryRecord& r : records) {
+    for (const BuiltRecord& r : records) {
         for (SquareSet s : {r.beforeWhiteMen, r.beforeBlackMen, r.beforeWhiteKings, r.beforeBlackKings, r.afterWhiteMen,
                             r.afterBlackMen, r.afterWhiteKings, r.afterBlackKings})
             put32(out, s);
@@ -131,12 +131,12 @@ std::string encodeLibrary(const std::vector<LibraryRecord>& records)
     return out;
 }
 
-bool decodeLibrary(const std::string& bytes, std::vector<LibraryRecord>& records)
+bool decodeBuiltLibrary(const std::string& bytes, std::vector<BuiltRecord>& records)
 {
     records.clear();
-    if (bytes.size() % libraryRecordSize != 0) return false;
-    for (std::size_t at = 0; at < bytes.size(); at += libraryRecordSize) {
-        LibraryRecord r;
+    if (bytes.size() % builtRecordSize != 0) return false;
+    for (std::size_t at = 0; at < bytes.size(); at += builtRecordSize) {
+        BuiltRecord r;
         SquareSet* fields[8] = {&r.beforeWhiteMen, &r.beforeBlackMen, &r.beforeWhiteKings, &r.beforeBlackKings,
                                 &r.afterWhiteMen, &r.afterBlackMen, &r.afterWhiteKings, &r.afterBlackKings};
         for (int f = 0; f < 8; ++f) *fields[f] = get32(bytes, at + 4 * f);

@@ -8,23 +8,23 @@
 
 #include "engine/engine.h"
 
-struct LibraryRecord {
+struct BuiltRecord {
     SquareSet beforeWhiteMen, beforeBlackMen, beforeWhiteKings, beforeBlackKings;
     SquareSet afterWhiteMen, afterBlackMen, afterWhiteKings, afterBlackKings;
     std::int32_t weight;
-    bool operator==(const LibraryRecord&) const = default;
+    bool operator==(const BuiltRecord&) const = default;
 };
 
-constexpr std::size_t libraryRecordSize = 36;
+constexpr std::size_t builtRecordSize = 36;
 
 // The weight of a mark: '!' 100, '+' 10, '-' -10, '?' -100; 0 for anything else.
 int markWeight(char mark);
-char weightMark(int weight); // the inverse; ' ' for other weights
+char markOfWeight(int weight); // the inverse; ' ' for other weights
 
 struct BookBuildResult {
     bool ok = false;
     std::string error; // "FILE:LINE: ..." naming the move
-    std::vector<LibraryRecord> records;
+    std::vector<BuiltRecord> records;
 };
 
 // Replays every line from the initial position with the engine's rules. Each move
@@ -32,6 +32,6 @@ struct BookBuildResult {
 // captured pieces. The engine position is left at the initial position.
 BookBuildResult buildLibraryRecords(const std::string& text, const std::string& sourceName);
 
-std::string encodeLibrary(const std::vector<LibraryRecord>& records);
+std::string encodeBuiltLibrary(const std::vector<BuiltRecord>& records);
 // False when the size is not a whole number of records.
-bool decodeLibrary(const std::string& bytes, std::vector<LibraryRecord>& records);
+bool decodeBuiltLibrary(const std::string& bytes, std::vector<BuiltRecord>& records);

@@ -30,13 +30,13 @@ TEST_F(BookBuildTest, LinesBecomeRecordsOfBothPositionsAndTheMark)
     ASSERT_TRUE(result.ok) << result.error;
     ASSERT_EQ(result.records.size(), 3u);
     const SquareSet whiteStart = 0x00000FFFu, blackStart = 0xFFF00000u;
-    const LibraryRecord& first = result.records[0];
+    const BuiltRecord& first = result.records[0];
     EXPECT_EQ(first.beforeWhiteMen, whiteStart);
     EXPECT_EQ(first.beforeBlackMen, blackStart);
     EXPECT_EQ(first.afterWhiteMen, (whiteStart & ~at({"c3"})) | at({"d4"}));
     EXPECT_EQ(first.afterBlackMen, blackStart);
     EXPECT_EQ(first.weight, 100);
-    const LibraryRecord& second = result.records[1];
+    const BuiltRecord& second = result.records[1];
     EXPECT_EQ(second.beforeWhiteMen, first.afterWhiteMen);
     EXPECT_EQ(second.afterBlackMen, (blackStart & ~at({"f6"})) | at({"g5"}));
     EXPECT_EQ(second.weight, -10);
@@ -44,18 +44,18 @@ TEST_F(BookBuildTest, LinesBecomeRecordsOfBothPositionsAndTheMark)
     EXPECT_EQ(result.records[2].beforeWhiteMen, whiteStart); // each line starts again
 
     // Byte image: little-endian fields in record order.
-    const std::string bytes = encodeLibrary(result.records);
-    ASSERT_EQ(bytes.size(), 3 * libraryRecordSize);
+    const std::string bytes = encodeBuiltLibrary(result.records);
+    ASSERT_EQ(bytes.size(), 3 * builtRecordSize);
     EXPECT_EQ(static_cast<unsigned char>(bytes[0]), 0xFF);
     EXPECT_EQ(static_cast<unsigned char>(bytes[1]), 0x0F);
     EXPECT_EQ(static_cast<unsigned char>(bytes[7]), 0xFF); // black men, high byte
     EXPECT_EQ(static_cast<unsigned char>(bytes[32]), 100);
     EXPECT_EQ(static_cast<unsigned char>(bytes[36 + 32]), 0xF6); // -10
     EXPECT_EQ(static_cast<unsigned char>(bytes[36 + 35]), 0xFF);
-    std::vector<LibraryRecord> back;
-    ASSERT_TRUE(decodeLibrary(bytes, back));
+    std::vector<BuiltRecord> back;
+    ASSERT_TRUE(decodeBuiltLibrary(bytes, back));
     EXPECT_EQ(back, result.records);
-    EXPECT_FALSE(decodeLibrary(bytes.substr(1), back));
+    EXPECT_FALSE(decodeBuiltLibrary(bytes.substr(1), back));
 }
 
 TEST_F(BookBuildTest, SharedPositionsAreStoredOnceAndMarksMustAgree)
@@ -99,7 +99,7 @@ TEST_F(BookBuildTest, ShippedLinesBuild)
     const auto result = buildLibraryRecords(text.str(), "openings.txt");
     ASSERT_TRUE(result.ok) << result.error;
     EXPECT_GT(result.records.size(), 50u);
-    for (const LibraryRecord& r : result.records) EXPECT_NE(weightMark(r.weight), ' ');
+    for (const BuiltRecord& r : result.records) EXPECT_NE(markOfWeight(r.weight), ' ');
 }
 
 } // namespace
