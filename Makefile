@@ -21,9 +21,12 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-# The program reads its data files from its working folder, $(BUILD)/run.
+RUN_DIR ?= $(BUILD)/run
+
+# The program starts in a working folder holding its data files and endgame tables.
 run: build
-	@if [ -x $(BUILD)/app/korvel ]; then cd $(BUILD)/run && ../app/korvel; else $(BUILD)/korvel-cli || true; fi
+	@if [ -x $(BUILD)/app/korvel ]; then scripts/prepare-run.sh $(BUILD) $(RUN_DIR) $(BUILD)/app/korvel; \
+	else scripts/prepare-run.sh $(BUILD) $(RUN_DIR) && { $(BUILD)/korvel-cli || true; }; fi
 
 test: build test-asan
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

@@ -1,9 +1,166 @@
+// Endgame bitbases: loading the in-memory table, indexing, probing, the verdict line.
 #include "engine/egtb.h"
+
+#include <algorithm>
+#include <cstdio>
 
 bool bitbaseLoaded = false;
 std::uint32_t bitbaseProbeCount = 0;
+std::vector<std::uint8_t> bitbaseData;
+std::uint32_t binomial[33][7];
 
-void LoadBitbase() { bitbaseLoaded = false; }
+namespace {
+
+constexpr std::size_t readBlock = 32768;
+
+struct TableLookup {
+    std::int8_t id[6][6][6][6];
+};
+
+constexpr TableLookup makeLookup()
+{
+    TableLookup t{};
+    for (auto& a : t.id)
+        for (auto& b : a)
+            for (auto& c : b)
+                for (auto& d : c) d = -1;
+    for (int i = 0; i < bitbaseTableCount; ++i) {
+        const Material& m = bitbaseTables[i].material;
+        t.id[m.strongKings][m.strongMen][m.weakKings][m.weakMen] = static_cast<std::int8_t>(i);
+    }
+    return t;
+}
+
+constexpr TableLookup tableLookup = makeLookup();
+
+void (*verdictsDisplay)(const std::string&) = nullptr;
+
+Material boardMaterial()
+{
+    return {popCount(whiteKings), popCount(whiteMen), popCount(blackKings), popCount(blackMen)};
+}
+
+bool whiteStrongerOrEqual(const Material& m)
+{
+    return m.weakKings < m.strongKings || (m.weakKings == m.strongKings && m.strongMen >= m.weakMen);
+}
+
+// Counts beyond the table (more than six pieces of a kind) never occur in a table.
+inline std::uint32_t choose(int n, int k) { return k <= 6 ? binomial[n][k] : 0; }
+
+// The combinatorial rank of a set: C(s1, 1) + C(s2, 2) + ... over its squares in
+// ascending order.
+std::uint32_t rankOf(SquareSet s)
+{
+    std::uint32_t rank = 0;
+    for (int k = 1; s && k <= 6; s &= s - 1, ++k) rank += binomial[lowestBit(s)][k];
+    return rank;
+}
+
+// The byte of the current board's distance file (White as A), or -1 when the file
+// is missing or too short.
+int readDistanceByte(int table)
+{
+    char path[512];
+    std::snprintf(path, sizeof path, "%s%s.brg", egtbpath.c_str(), bitbaseTables[table].name);
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file) return -1;
+    int byte = -1;
+    if (std::fseek(file, static_cast<long>(BitbaseIndex()), SEEK_SET) == 0) {
+        byte = std::fgetc(file);
+        if (byte == EOF) byte = -1;
+    }
+    std::fclose(file);
+    return byte;
+}
+
+int exactResultOf(int byte)
+{
+    if (byte == 0 || byte == 128) return 0;
+    if (byte >= 129 && byte <= 252) return 128 - byte;
+    return byte; // 1-127 wins, 255 already won, 253 and 254 as they are
+}
+
+// White has just moved and is the weaker side: let the stronger side, now to move,
+// pick its best reply from the distance files.
+int resolveByOneMove()
+{
+    SwapSides(); // the stronger side is now White and to move
+    int n = generateCaptures(White, 2);
+    if (n == 0) n = generateQuietMoves(White, 2);
+    if (n == 0) {
+        SwapSides();
+        return 255; // the side that has just moved left no legal move: it has won
+    }
+    const MoveList& list = moveLists[2];
+    // Scale: 1-127 the stronger side wins (smaller is better), 128 draw, 129-252 it
+    // loses (larger is better).
+    int best = 5000;
+    bool unavailable = false;
+    for (int i = 1; i <= n; ++i) {
+        makeMove(list.moves[i], list.captured[i], White, 2);
+        const bool wipedOut = blackPieces == 0;
+        int byte = 0;
+        if (!wipedOut) {
+            const int table = bitbaseTableOf(boardMaterial());
+            byte = table < 0 ? -1 : readDistanceByte(table);
+        }
+        unmakeMove(2);
+        // Taking the last piece or leaving no legal move both end the game at once.
+        if (wipedOut || byte == 255) {
+            SwapSides();
+            return -1;
+        }
+        if (byte < 0) {
+            unavailable = true;
+            break;
+        }
+        if (byte == 0) byte = 128;
+        if (byte <= 128) {
+            if (byte < best) best = byte;
+        } else if (best == 5000 || (best > 128 && byte > best)) {
+            best = byte;
+        }
+    }
+    SwapSides();
+    if (unavailable) return probeUnavailable;
+    if (best >= 128) best = 128 - best;
+    if (best > 0) return -(best + 1);
+    return -best;
+}
+
+} // namespace
+
+void buildBinomialTable()
+{
+    for (int n = 0; n <= 32; ++n)
+        for (int k = 0; k <= 6; ++k) binomial[n][k] = bitbase_detail::choose(n, k);
+}
+
+void LoadBitbase()
+{
+    bitbaseLoaded = false;
+    buildBinomialTable();
+    const int pieces = EGTBPieses < 0 ? 0 : EGTBPieses > bitbaseMaxPieces ? bitbaseMaxPieces : EGTBPieses;
+    char path[512];
+    std::snprintf(path, sizeof path, "%segtb%d.bit", egtbpath.c_str(), pieces);
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file) {
+        bitbaseData.clear();
+        return;
+    }
+    // A shorter file leaves the rest as draws; a longer one is read up to the buffer.
+    bitbaseData.assign(pieces == bitbaseMaxPieces ? bitbaseSizeFivePieces : bitbaseSizeFourPieces, 0);
+    std::size_t filled = 0;
+    while (filled < bitbaseData.size()) {
+        const std::size_t want = std::min(readBlock, bitbaseData.size() - filled);
+        const std::size_t got = std::fread(bitbaseData.data() + filled, 1, want, file);
+        if (got == 0) break;
+        filled += got;
+    }
+    std::fclose(file);
+    bitbaseLoaded = true;
+}
 
 void SwapSides()
 {
@@ -15,5 +172,104 @@ void SwapSides()
     recomputeDerivedSets();
 }
 
-int ProbeBitbase() { return 0; }
-int ProbeExact() { return 0; }
+int bitbaseTableOf(const Material& m)
+{
+    const int counts[4] = {m.strongKings, m.strongMen, m.weakKings, m.weakMen};
+    for (int c : counts)
+        if (c < 0 || c > bitbaseMaxPieces) return -1;
+    return tableLookup.id[m.strongKings][m.strongMen][m.weakKings][m.weakMen];
+}
+
+std::string TableName()
+{
+    const int wk = popCount(whiteKings), wm = popCount(whiteMen);
+    const int bk = popCount(blackKings), bm = popCount(blackMen);
+    const bool whiteFirst = bk < wk || (bk == wk && bm < wm);
+    const int first[2] = {whiteFirst ? wk : bk, whiteFirst ? wm : bm};
+    const int second[2] = {whiteFirst ? bk : wk, whiteFirst ? bm : wm};
+    return std::to_string(first[0]) + "d" + std::to_string(first[1]) + "p_" + std::to_string(second[0]) + "d" +
+           std::to_string(second[1]) + "p_ru";
+}
+
+std::uint32_t bitbaseIndexOf(SquareSet strongKings, SquareSet strongMen, SquareSet weakKings, SquareSet weakMen)
+{
+    const SquareSet strong = strongKings | strongMen;
+    const int freeSquares = 32 - popCount(strong);
+    // B's kings are numbered among the squares A leaves free.
+    std::uint32_t weakKingRank = 0;
+    int k = 1;
+    for (SquareSet x = weakKings; x && k <= 6; x &= x - 1, ++k) {
+        const int s = lowestBit(x);
+        weakKingRank += binomial[s - popCount(strong & (squareBit[s] - 1))][k];
+    }
+    const std::uint32_t ka = rankOf(strongKings);
+    const std::uint32_t ma = rankOf(strongMen);
+    const std::uint32_t mb = rankOf(weakMen >> 4); // B's men never stand on 0-3
+    const std::uint32_t menA = choose(28, popCount(strongMen));
+    const std::uint32_t kingsB = choose(freeSquares, popCount(weakKings));
+    const std::uint32_t menB = choose(28, popCount(weakMen));
+    return mb + menB * (weakKingRank + kingsB * (ma + menA * ka));
+}
+
+std::uint32_t BitbaseIndex() { return bitbaseIndexOf(whiteKings, whiteMen, blackKings, blackMen); }
+
+int ProbeBitbase()
+{
+    ++bitbaseProbeCount;
+    const int table = bitbaseTableOf(boardMaterial());
+    if (table < 0) return 0;
+    const std::uint32_t i = BitbaseIndex();
+    const std::size_t byte = bitbaseTables[table].offset + i / 4;
+    if (byte >= bitbaseData.size()) return 0;
+    switch ((bitbaseData[byte] >> (2 * (i % 4))) & 3) {
+    case 1: std::puts("Bitbase error!"); return 0;
+    case 2: return 3000;
+    case 3: return -3000;
+    default: return 0;
+    }
+}
+
+int ProbeExact()
+{
+    if (blackPieces == 0) return 1;
+    const Material m = boardMaterial();
+    if (!whiteStrongerOrEqual(m)) return resolveByOneMove();
+    const int table = bitbaseTableOf(m);
+    const int byte = table < 0 ? -1 : readDistanceByte(table);
+    return byte < 0 ? probeUnavailable : exactResultOf(byte);
+}
+
+std::string EndgameVerdictsText(int side)
+{
+    std::string text;
+    int n = generateCaptures(side, 0);
+    if (n == 0) n = generateQuietMoves(side, 0);
+    const MoveList& list = moveLists[0];
+    for (int i = 1; i <= n; ++i) {
+        const MoveCode m = list.moves[i];
+        makeMove(m, list.captured[i], side, 0);
+        if (side == Black) SwapSides();
+        int e = popCount(occupied) < 6 ? ProbeExact() : probeUnavailable;
+        unmakeMove(0); // restores the saved sets, which also undoes SwapSides
+        if (e == probeUnavailable) continue; // no table for it: no verdict to show
+        if (e == 255) e = 1;
+        text += squareName[moveFrom(m)];
+        text += (m & captureFlag) ? ':' : '-';
+        text += squareName[moveTo(m)];
+        if (e < 0) text += "?," + std::to_string(-e) + "  ";
+        else if (e > 0) text += "!," + std::to_string(e) + "  ";
+        else text += "=  ";
+    }
+    return text;
+}
+
+void ShowEndgameVerdicts(int side)
+{
+    if (verdictsDisplay) verdictsDisplay(EndgameVerdictsText(side));
+}
+
+void installEndgameVerdicts(void (*display)(const std::string& text))
+{
+    verdictsDisplay = display;
+    showEndgameVerdictsHook = display ? ShowEndgameVerdicts : nullptr;
+}

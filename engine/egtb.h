@@ -1,19 +1,140 @@
 // Endgame bitbases: the in-memory win/loss/draw table and the per-table distance files.
+//
+// Every table covers one material combination with the stronger side A playing as
+// White: its men run toward squares 28-31. Positions with Black as the stronger side
+// are looked up after SwapSides.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/engine.h"
 
+// ProbeExact's answer when a distance file is missing or cannot be read: the root
+// move is then searched as usual.
+constexpr int probeUnavailable = -100000;
+
+constexpr int bitbaseTableCount = 45;
+constexpr int bitbaseMaxPieces = 5;
+constexpr std::uint32_t bitbaseSizeFourPieces = 1030139;  // tables of 2 to 4 pieces
+constexpr std::uint32_t bitbaseSizeFivePieces = 21852206; // all 45 tables
+
+// The four piece counts of a table: A (stronger or equal) first.
+struct Material {
+    int strongKings;
+    int strongMen;
+    int weakKings;
+    int weakMen;
+    constexpr int pieces() const { return strongKings + strongMen + weakKings + weakMen; }
+};
+
+struct BitbaseTable {
+    char name[13];          // e.g. "2d1p_1d0p_ru"
+    std::uint32_t offset;   // first byte in the ".bit" file
+    std::uint32_t positions; // index range, a multiple of 4
+    Material material;
+};
+
+namespace bitbase_detail {
+
+constexpr Material tableMaterial[bitbaseTableCount] = {
+    {1, 0, 1, 0}, {1, 0, 0, 1}, {0, 1, 0, 1},
+    {2, 0, 1, 0}, {1, 1, 1, 0}, {1, 0, 0, 2}, {2, 0, 0, 1}, {1, 1, 0, 1}, {0, 2, 0, 1},
+    {3, 0, 1, 0}, {2, 1, 1, 0}, {1, 2, 1, 0}, {1, 0, 0, 3}, {3, 0, 0, 1}, {2, 1, 0, 1}, {1, 2, 0, 1},
+    {0, 3, 0, 1}, {2, 0, 2, 0}, {2, 0, 1, 1}, {2, 0, 0, 2}, {1, 1, 1, 1}, {1, 1, 0, 2}, {0, 2, 0, 2},
+    {4, 0, 1, 0}, {3, 1, 1, 0}, {2, 2, 1, 0}, {1, 3, 1, 0}, {1, 0, 0, 4}, {4, 0, 0, 1}, {3, 1, 0, 1},
+    {2, 2, 0, 1}, {1, 3, 0, 1}, {0, 4, 0, 1}, {3, 0, 2, 0}, {2, 1, 2, 0}, {2, 0, 1, 2}, {2, 0, 0, 3},
+    {3, 0, 1, 1}, {2, 1, 1, 1}, {1, 2, 1, 1}, {1, 1, 0, 3}, {3, 0, 0, 2}, {2, 1, 0, 2}, {1, 2, 0, 2},
+    {0, 3, 0, 2}};
+
+constexpr std::uint32_t choose(int n, int k)
+{
+    if (k < 0 || k > n) return 0;
+    std::uint64_t c = 1;
+    for (int i = 1; i <= k; ++i) c = c * static_cast<std::uint64_t>(n - k + i) / static_cast<std::uint64_t>(i);
+    return static_cast<std::uint32_t>(c);
+}
+
+constexpr std::uint32_t positionCount(const Material& m)
+{
+    return choose(32, m.strongKings) * choose(28, m.strongMen) *
+           choose(32 - m.strongKings - m.strongMen, m.weakKings) * choose(28, m.weakMen);
+}
+
+constexpr BitbaseTable makeTable(const Material& m, std::uint32_t offset)
+{
+    BitbaseTable t{};
+    const char text[13] = {static_cast<char>('0' + m.strongKings), 'd', static_cast<char>('0' + m.strongMen), 'p', '_',
+                           static_cast<char>('0' + m.weakKings),   'd', static_cast<char>('0' + m.weakMen),   'p', '_',
+                           'r', 'u', '\0'};
+    for (int i = 0; i < 13; ++i) t.name[i] = text[i];
+    t.offset = offset;
+    t.positions = positionCount(m);
+    t.material = m;
+    return t;
+}
+
+struct TableList {
+    BitbaseTable table[bitbaseTableCount];
+};
+
+constexpr TableList makeTables()
+{
+    TableList list{};
+    std::uint32_t offset = 0;
+    for (int i = 0; i < bitbaseTableCount; ++i) {
+        list.table[i] = makeTable(tableMaterial[i], offset);
+        offset += list.table[i].positions / 4;
+    }
+    return list;
+}
+
+inline constexpr TableList tableList = makeTables();
+
+} // namespace bitbase_detail
+
+// The 45 tables in the order in which they follow one another in the ".bit" file.
+inline constexpr const BitbaseTable (&bitbaseTables)[bitbaseTableCount] = bitbase_detail::tableList.table;
+
+static_assert(bitbaseTables[3].offset == 668);
+static_assert(bitbaseTables[23].offset == bitbaseSizeFourPieces);
+static_assert(bitbaseTables[44].offset == 21542624);
+static_assert(bitbaseTables[44].offset + bitbaseTables[44].positions / 4 == bitbaseSizeFivePieces);
+
 extern bool bitbaseLoaded;
 extern std::uint32_t bitbaseProbeCount;
+extern std::vector<std::uint8_t> bitbaseData;
+// C(n, k) for n = 0..32, k = 0..6 (0 where k > n).
+extern std::uint32_t binomial[33][7];
 
+void buildBinomialTable();
 void LoadBitbase();
 // Exchanges White and Black and turns the board by 180 degrees; twice restores it.
 void SwapSides();
+
+// The table of a material combination, -1 when there is none (a side without
+// pieces, more than five pieces, or A weaker than B).
+int bitbaseTableOf(const Material& m);
+// The name of the current board's table ("2d1p_1d0p_ru"), whichever side is stronger.
+std::string TableName();
+// Index of the pieces in their table, with A's and B's sets given as they stand
+// there (A's men toward 28-31).
+std::uint32_t bitbaseIndexOf(SquareSet strongKings, SquareSet strongMen, SquareSet weakKings, SquareSet weakMen);
+// The current board's index, with White as A.
+std::uint32_t BitbaseIndex();
+
 // 3000, -3000 or 0 for White to move, White stronger or equal.
 int ProbeBitbase();
 // White has just moved, Black to move: 0 draw, n > 0 White wins in n, -n White loses
-// in n, 255 White has already won.
+// in n, 255 White has already won; probeUnavailable when a distance file is missing
+// or short.
 int ProbeExact();
+
+// The book window's endgame line for the side to move at ply 0: every legal move with
+// its verdict, e.g. "c3-d4!,5  e3:g5?,2  g1-h2=  ".
+std::string EndgameVerdictsText(int side);
+// Builds the line and hands it to the display installed below.
+void ShowEndgameVerdicts(int side);
+// Makes the board refresh show the verdicts through `display`.
+void installEndgameVerdicts(void (*display)(const std::string& text));
