@@ -4,9 +4,11 @@
 #include <QSoundEffect>
 #include <QUrl>
 
+#include "game/datafiles.h"
+
 namespace {
 constexpr char clickResource[] = ":/MyWave";
-constexpr char moveFile[] = "move.wav"; // in the working folder
+constexpr char moveFile[] = "move.wav"; // in the working folder, else the installed data folder
 constexpr double volume = 0.6;
 } // namespace
 
@@ -20,9 +22,10 @@ SoundPlayer::SoundPlayer(QObject* parent) : QObject(parent)
     click->setSource(QUrl(QStringLiteral("qrc") + clickResource));
     click->setVolume(volume);
     // The move sound is opened once at start-up; a missing file leaves it silent.
-    if (QFile::exists(moveFile)) {
+    const QString moveSound = QString::fromStdString(dataFilePath(moveFile));
+    if (QFile::exists(moveSound)) {
         move = new QSoundEffect(this);
-        move->setSource(QUrl::fromLocalFile(QString::fromLatin1(moveFile)));
+        move->setSource(QUrl::fromLocalFile(moveSound));
         move->setVolume(volume);
     }
 }

@@ -28,11 +28,12 @@ void centreOnDesktop(QWidget* w)
 void placeToolWindows()
 {
     const QRect main = Form1->frameGeometry();
-    Form9->move(main.right() + 12, main.top());
-    Form4->move(main.right() + 12, main.top() + Form9->frameGeometry().height() + 12);
+    // Far enough right that the setup panel does not run under them.
+    Form9->move(main.right() + 122, main.top());
+    Form4->move(main.right() + 122, main.top() + Form9->frameGeometry().height() + 12);
     Form7->move(main.left(), main.bottom() + 12);
     Form5->move(std::max(0, main.left() - Form5->frameGeometry().width() - 12), main.top());
-    Form8->move(main.right() + 12, Form4->geometry().bottom() + 12);
+    Form8->move(main.right() + 122, Form4->geometry().bottom() + 12);
 }
 } // namespace
 
