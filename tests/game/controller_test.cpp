@@ -22,7 +22,7 @@ struct CheckingUi : controller_testing::ScriptedControlUi {
     void redrawBoard() override
     {
         ScriptedControlUi::redrawBoard();
-        if (gameControl.thinking || gameControl.mode == Setup) return;
+        if (gameControl.thinking || gameControl.mode == GameMode::Setup) return;
         if (!entryMatchesBoard(gameRecord.entries[gameRecord.plyNumber])) ++inconsistencies;
         int halfMoves = 0;
         for (const std::string& line : notationView.lines)
@@ -310,6 +310,98 @@ TEST_F(ControllerTest, ClosingDuringASearchEndsTheProgram)
     EXPECT_EQ(ui.quits, 1);
     EXPECT_EQ(gameRecord.plyNumber, 2); // the engine's reply was not played
     EXPECT_FALSE(gameControl.thinking);
+}
+
+std::string pieceAt(const char* name)
+{
+    const SquareSet bit = squareBit[squareFromName(name)];
+    std::string found;
+    if (whiteMen & bit) found += "w";
+    if (whiteKings & bit) found += "W";
+    if (blackMen & bit) found += "b";
+    if (blackKings & bit) found += "B";
+    return found;
+}
+
+TEST_F(ControllerTest, SetupClicksCyclePiecesAndDragsMoveThem)
+{
+    SetMode(GameMode::Setup);
+    EXPECT_EQ(gameControl.mode, GameMode::Setup);
+    EXPECT_EQ(gameControl.savedMode, EngineBlack);
+    EXPECT_EQ(boardView.windowWidth, 318 + 110);
+    EXPECT_FALSE(ui.enabled[MenuItem::SmallBoard]);
+    SetupClear();
+    std::string seen;
+    for (int i = 0; i < 4; ++i) {
+        drag("d4", "d4");
+        seen += pieceAt("d4") + ".";
+    }
+    EXPECT_EQ(seen, "w.W..w.");
+    drag("d4", "d4", leftButton); // remove the man again
+    drag("b8", "b8");
+    EXPECT_EQ(pieceAt("b8"), "W");
+    seen.clear();
+    for (int i = 0; i < 4; ++i) {
+        drag("f6", "f6", rightButton);
+        seen += pieceAt("f6") + ".";
+    }
+    EXPECT_EQ(seen, "b.B..b.");
+    drag("c1", "c1", rightButton);
+    EXPECT_EQ(pieceAt("c1"), "B");
+    drag("c1", "c1"); // a left click removes a black piece
+    EXPECT_EQ(pieceAt("c1"), "");
+    drag("b8", "b8", rightButton); // a right click removes a white piece
+    EXPECT_EQ(pieceAt("b8"), "");
+
+    drag("c3", "c3");
+    drag("c3", "h8");
+    EXPECT_EQ(pieceAt("c3"), "");
+    EXPECT_EQ(pieceAt("h8"), "w"); // moved, not crowned
+    drag("h8", "f6"); // onto the black man: it is replaced
+    EXPECT_EQ(pieceAt("f6"), "w");
+    EXPECT_EQ(occupied, whitePieces | blackPieces);
+    EXPECT_EQ(whitePieces & blackPieces, 0u);
+
+    SetupInitial();
+    EXPECT_EQ(positionToText(0), initialPositionText);
+}
+
+TEST_F(ControllerTest, LeavingSetupValidatesAndRestartsTheRecord)
+{
+    drag("c3", "d4"); // a game in progress: c3-d4 and the reply
+    ASSERT_EQ(gameRecord.plyNumber, 3);
+    SetMode(GameMode::Setup);
+    SetupClear();
+    SetupDone();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0], wrongPositionMessage);
+    EXPECT_EQ(positionToText(0), initialPositionText);
+    EXPECT_EQ(gameRecord.plyNumber, 1);
+    EXPECT_EQ(gameControl.mode, EngineBlack);
+    EXPECT_FALSE(setupState.active);
+    EXPECT_EQ(boardView.windowWidth, 318);
+
+    // "Чёрные" chosen and the engine plays Black: it starts at once.
+    const int pausesBefore = searchPauses();
+    SetMode(GameMode::Setup);
+    setupState.whiteToMove = false;
+    SetupDone();
+    EXPECT_EQ(searchPauses(), pausesBefore + 1);
+    EXPECT_EQ(gameRecord.plyNumber, 2);
+    EXPECT_EQ(sideToMove, 0);
+    setupState.whiteToMove = true;
+
+    // "Отмена" keeps the game in progress: record and position of entry.
+    const std::string before = positionToText(sideToMove);
+    const int ply = gameRecord.plyNumber;
+    SetMode(GameMode::Setup);
+    SetupClear();
+    drag("d4", "d4");
+    SetupCancel();
+    EXPECT_EQ(positionToText(sideToMove), before);
+    EXPECT_EQ(gameRecord.plyNumber, ply);
+    EXPECT_EQ(gameControl.mode, EngineBlack);
+    EXPECT_EQ(ui.inconsistencies, 0);
 }
 
 } // namespace
