@@ -75,10 +75,16 @@ void decodeLibrary(const std::string& bytes, OpeningLibrary& library)
 
 bool LoadLibrary()
 {
+    // Read in blocks through istream::read, which turns a read error (a folder, say)
+    // into a failed stream where reading through stream iterators would throw.
     std::ifstream file(libraryFileName, std::ios::binary);
     std::string bytes;
-    if (file) bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    if (!file || file.bad()) {
+    char block[32768];
+    while (file) {
+        file.read(block, sizeof block);
+        bytes.append(block, static_cast<std::size_t>(file.gcount()));
+    }
+    if (file.bad() || !file.eof()) {
         gameUi().showMessage(libraryLoadError);
         return false;
     }

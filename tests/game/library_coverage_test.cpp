@@ -45,3 +45,19 @@ TEST_F(LibraryCoverageTest, EveryCatalogueOpeningStartsInTheShippedLibrary)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(LibraryCoverageTest, AFolderInPlaceOfTheLibraryIsAnErrorNotACrash)
+{
+    const auto dir = game_testing::uniqueTempDir("library-folder");
+    libraryFileName = (dir / "MyBase.deb").string();
+    std::filesystem::create_directory(libraryFileName);
+    EXPECT_FALSE(LoadLibrary());
+    libraryFileName = (dir / "missing.deb").string();
+    EXPECT_FALSE(LoadLibrary());
+    libraryFileName = "MyBase.deb";
+    std::filesystem::remove_all(dir);
+}
+
+} // namespace
