@@ -21,8 +21,12 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
+RUN_DIR ?= $(BUILD)/run
+
+# The program starts in a working folder holding its data files and endgame tables.
 run: build
-	@if [ -x $(BUILD)/ui/korvel ]; then $(BUILD)/ui/korvel; else $(BUILD)/korvel-cli || true; fi
+	@if [ -x $(BUILD)/app/korvel ]; then scripts/prepare-run.sh $(BUILD) $(RUN_DIR) $(BUILD)/app/korvel; \
+	else scripts/prepare-run.sh $(BUILD) $(RUN_DIR) && { $(BUILD)/korvel-cli || true; }; fi
 
 test: build test-asan
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

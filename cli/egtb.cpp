@@ -96,16 +96,41 @@ int runProbe(const Args& args)
     return 0;
 }
 
+// Quick check of a folder of tables by file sizes alone, without reading them: what
+// start-up scripts use to decide whether the tables must be made.
+int runCheck(const Args& args)
+{
+    if (args.size() != 2) return usageError("egtb");
+    namespace fs = std::filesystem;
+    const fs::path dir = args[1];
+    std::error_code ec;
+    const auto bitSize = fs::file_size(dir / "egtb5.bit", ec);
+    if (ec || bitSize != bitbaseSizeFivePieces) {
+        std::printf("missing egtb5.bit\n");
+        return 1;
+    }
+    for (const BitbaseTable& t : bitbaseTables) {
+        const auto size = fs::file_size(dir / (std::string(t.name) + ".brg"), ec);
+        if (ec || size != t.positions) {
+            std::printf("missing %s.brg\n", t.name);
+            return 1;
+        }
+    }
+    std::printf("ok\n");
+    return 0;
+}
+
 int runEgtb(const Args& args)
 {
     if (args.empty()) return usageError("egtb");
     if (args[0] == "build") return runBuild(args);
     if (args[0] == "verify") return runVerify(args);
     if (args[0] == "probe") return runProbe(args);
+    if (args[0] == "check") return runCheck(args);
     return usageError("egtb");
 }
 
 const bool registered =
-    registerCommand({"egtb", "build DIR [--pieces N] | verify DIR | probe DIR POSITION", runEgtb});
+    registerCommand({"egtb", "build DIR [--pieces N] | verify DIR | check DIR | probe DIR POSITION", runEgtb});
 
 } // namespace

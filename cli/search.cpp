@@ -37,10 +37,6 @@ std::string pvMoves()
 class LineReporter : public SearchReporter {
 public:
     explicit LineReporter(Clock::time_point start) : start_(start) {}
-    void setField(InfoField, std::string_view) override {}
-    void ShowVariation(std::string_view) override {}
-    void pumpMessages() override {}
-    bool variationItemChecked() override { return false; }
     void iterationCompleted(int depth, int score) override
     {
         std::printf("depth %d score %d nodes %lld ms %lld pv %s\n", depth, score, static_cast<long long>(movesMade()),
@@ -70,7 +66,7 @@ int thinkFor(int side)
 
 struct SearchLimits {
     std::int32_t budget = 200;
-    int depth = deepestPly;
+    int depth = lastIterationDepth;
 };
 
 bool parseLimits(const Args& args, SearchLimits& limits)
@@ -82,7 +78,7 @@ bool parseLimits(const Args& args, SearchLimits& limits)
         limits.budget = static_cast<std::int32_t>(value);
         return true;
     }
-    if (args[1] == "--depth" && parseNumber(args[2], firstIterationDepth, deepestPly, value)) {
+    if (args[1] == "--depth" && parseNumber(args[2], firstIterationDepth, lastIterationDepth, value)) {
         limits.budget = unlimitedTime;
         limits.depth = static_cast<int>(value);
         return true;
@@ -115,25 +111,22 @@ struct BenchPosition {
     int depth;
 };
 
-// Openings, middlegames and endgames with kings, each to a depth that takes a
-// fraction of a second.
+// Openings, middlegames and endgames with kings, each with a choice of moves and
+// searched to a depth that takes a fraction of a second.
 constexpr BenchPosition benchPositions[] = {
-    {"wwwwwwwwwwww00000000bbbbbbbbbbbb w", 13},
-    {"wwww0wwwwwwww000b000bbbbb0bbbbbb w", 13},
-    {"wwww0w0wwwwww000b0b0bb0bb0b0bbbb b", 12},
-    {"wwww000www0ww0w0b0b00bbbb000bbbb w", 13},
+    {"wwwwwwwwwwww00000000bbbbbbbbbbbb w", 15},
+    {"wwwwwwwww0www0000000bbbbbbbbbbbb b", 15},
     {"wwww0w0ww00w00w0b000bbbb0000bbbb w", 12},
-    {"wwww000w000ww0w00000bbbb00b0b0bb w", 14},
-    {"0wwww00w000w00w00b000bbb00b000bb b", 14},
-    {"0w0w0w0wbw0w00w000000bbb00b000bb b", 14},
-    {"0w0w000wbww000w00b0000bb00b0000b b", 14},
+    {"www0wwwwwww00w0000b0bb0bbbbb0bbb b", 15},
+    {"0ww0w0wwww0w0w0wb0bb0bb00bbb0b0b b", 15},
+    {"ww0ww0www0w0w0w000bb0b0bbb0b0bbb w", 15},
     {"0w0w0000b0ww00wb00w0000b00b0000b w", 17},
-    {"0w000000b0w000w000w00000000b00b0 w", 15},
-    {"0000W00000w00w00000b0b0b00000000 w", 15},
+    {"00w0w00ww00w0w0w0bb00b00bb0b0000 b", 15},
+    {"0000w0w0w00w0000b0b000b000b00000 w", 17},
+    {"000W00w00w000000000b0b000b00b000 w", 13},
+    {"0000000W0000000000000b0bB0000000 b", 13},
     {"00000W0000000000000000b00b0B0000 b", 13},
-    {"0W00000000000000w00000000000B000 w", 15},
-    {"W0W00000000000000000000W000000B0 w", 10},
-    {"0000000000W00000000bb0000b00B000 b", 14},
+    {"00000000000w00w0000000000000B000 w", 17},
 };
 
 int runBench(const Args& args)
@@ -161,7 +154,7 @@ int runBench(const Args& args)
                     static_cast<long long>(moves));
         std::fflush(stdout);
     }
-    maxIterationDepth = deepestPly;
+    maxIterationDepth = lastIterationDepth;
     const long long nps = searchMs > 0 ? static_cast<long long>(total * 1000 / searchMs) : 0;
     std::printf("bench %lld nodes %lld nps\n", static_cast<long long>(total), nps);
     return 0;

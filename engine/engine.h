@@ -50,6 +50,18 @@ std::string scoreText(int score);
 // "c3-d4" for a quiet move, "c3:e5" for a capture.
 std::string moveText(MoveCode m);
 
+// Whole-set steps to the neighbour in one direction. Ranks 1, 3, 5, 7 and ranks
+// 2, 4, 6, 8 sit half a square apart, so the shift depends on the rank's parity.
+constexpr SquareSet rank1357 = 0x0F0F0F0Fu;
+constexpr SquareSet rank2468 = 0xF0F0F0F0u;
+constexpr SquareSet fileA = 0x01010101u;
+constexpr SquareSet fileH = 0x80808080u;
+
+inline SquareSet stepUpLeft(SquareSet x) { return ((x & rank1357 & ~fileA) << 3) | ((x & rank2468) << 4); }
+inline SquareSet stepUpRight(SquareSet x) { return ((x & rank1357) << 4) | ((x & rank2468 & ~fileH) << 5); }
+inline SquareSet stepDownRight(SquareSet x) { return ((x & rank1357) >> 4) | ((x & rank2468 & ~fileH) >> 3); }
+inline SquareSet stepDownLeft(SquareSet x) { return ((x & rank1357 & ~fileA) >> 5) | ((x & rank2468) >> 4); }
+
 // ---------------------------------------------------------------- board
 extern const char* const squareName[32];
 extern SquareSet squareBit[32];

@@ -85,15 +85,13 @@ int evaluate(int side)
     int v = patternScore(whiteMen, blackMen) - patternScore(mirrorSet(blackMen), mirrorSet(whiteMen));
     for (SquareSet x = whiteKings; x; x &= x - 1) v += kingSquareTable[lowestBit(x)];
     for (SquareSet x = blackKings; x; x &= x - 1) v -= kingSquareTable[lowestBit(x)];
-    // A man scores its square and 5 for each forward square that is free or off the board.
-    for (SquareSet x = whiteMen; x; x &= x - 1) {
-        const int s = lowestBit(x);
-        v += manSquareTable[s] + 5 * (2 - popCount((neighbourBit[0][s] | neighbourBit[1][s]) & occupied));
-    }
-    for (SquareSet x = blackMen; x; x &= x - 1) {
-        const int s = lowestBit(x);
-        v -= manSquareTable[31 - s] + 5 * (2 - popCount((neighbourBit[2][s] | neighbourBit[3][s]) & occupied));
-    }
+    // A man scores its square and 5 for each forward square that is free or off the
+    // board: the men whose up-left neighbour is occupied are the occupied squares
+    // stepped down-right, and so on.
+    for (SquareSet x = whiteMen; x; x &= x - 1) v += manSquareTable[lowestBit(x)];
+    for (SquareSet x = blackMen; x; x &= x - 1) v -= manSquareTable[31 - lowestBit(x)];
+    v += 5 * (popCount(whiteMen & ~stepDownRight(occupied)) + popCount(whiteMen & ~stepDownLeft(occupied)));
+    v -= 5 * (popCount(blackMen & ~stepUpLeft(occupied)) + popCount(blackMen & ~stepUpRight(occupied)));
     if (whiteKings && blackKings) v /= 4;
     return side == White ? v : -v;
 }

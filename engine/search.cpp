@@ -4,8 +4,6 @@
 #include "engine/search.h"
 
 #include <chrono>
-#include <cstdio>
-#include <cstring>
 
 #include "engine/egtb.h"
 
@@ -16,25 +14,26 @@ std::int32_t timeBudget = 200;
 char moveSeparator = '-';
 std::string pvText;
 int depthShown = 0;
-bool extendedDraw = false;
+bool extendedDraw = true;
 
 SearchReporter* searchReporter = nullptr;
-double (*searchClock)() = systemClockDays;
-double turnStart = 0;
+int (*bookCandidateCountHook)() = nullptr;
+double (*searchClock)() = steadySeconds;
+
+double budgetStart = 0;
 double searchStart = 0;
 double lastReading = 0;
 std::int64_t nodeCount = 0;
+int windowLow = -infiniteScore, windowHigh = infiniteScore;
+bool failedHigh = false, failedLow = false;
 int rootScore = 0;
-int maxIterationDepth = deepestPly;
-int (*bookCandidateCountHook)() = nullptr;
+int maxIterationDepth = lastIterationDepth;
 
 std::uint32_t pvTable[maxPly + 1][66];
 int pvLast[maxPly + 1];
 
 namespace {
 
-constexpr double hundredthsPerDay = 8640000.0;
-constexpr double millisecondsPerDay = 86400000.0;
 constexpr int captureCredit = 5;   // two captures along a line buy one ply
 constexpr int creditPerPly = 10;
 constexpr char blackPrefix[] = " ...  "; // fills White's column of the variation window
@@ -120,64 +119,29 @@ inline int depthAdjustment(bool capture, int ply, int alpha, int beta, int mater
 }
 
 // ---------------------------------------------------------------- report texts
-struct TextBuffer {
-    char text[pvTextCapacity + 64];
-    int length = 0;
-    std::string_view view() const { return {text, static_cast<std::size_t>(length)}; }
-};
+// Every report is built only while a reporter listens.
+void setField(InfoField field, const std::string& text) { searchReporter->setInfoField(field, text); }
 
-template <typename... Values>
-std::string_view format(TextBuffer& buffer, const char* pattern, Values... values)
-{
-    const int n = std::snprintf(buffer.text, sizeof buffer.text, pattern, values...);
-    buffer.length = n < 0 ? 0 : n < static_cast<int>(sizeof buffer.text) ? n : static_cast<int>(sizeof buffer.text) - 1;
-    return buffer.view();
-}
-
-void setField(InfoField field, std::string_view text) { searchReporter->setField(field, text); }
-
-void reportDepth()
-{
-    TextBuffer buffer;
-    setField(InfoField::Label1, format(buffer, "%d", depthShown));
-}
+void reportDepth() { setField(InfoField::Label1, std::to_string(depthShown)); }
 
 // Thousands of moves per second since the depth loop began; nothing while no time
 // has passed, nor when the last reading is older than the loop (it then belongs to
 // the pre-search or to an earlier move and would give a negative speed).
 void reportSpeed(const char* unit)
 {
-    const double milliseconds = (lastReading - searchStart) * millisecondsPerDay;
+    const double milliseconds = (lastReading - searchStart) * 1000.0;
     if (milliseconds <= 0) return;
-    TextBuffer buffer;
     const auto thousands = static_cast<long long>(static_cast<double>(nodeCount) / milliseconds);
-    setField(InfoField::Label8, format(buffer, "%lld%s", thousands, unit));
+    setField(InfoField::Label8, std::to_string(thousands) + unit);
 }
 
 void reportScore(int score) { setField(InfoField::Label7, scoreText(score)); }
 
-void reportBestMove() { setField(InfoField::Label6, std::string_view(pvText).substr(0, 5)); }
+void reportBestMove() { setField(InfoField::Label6, pvText.substr(0, 5)); }
 
-void reportProbes()
-{
-    TextBuffer buffer;
-    setField(InfoField::Label12, format(buffer, "%u", static_cast<unsigned>(bitbaseProbeCount)));
-}
+void reportProbes() { setField(InfoField::Label12, std::to_string(bitbaseProbeCount)); }
 
-// 1.4 million moves read "1.40 млн.", 2 million "2.0 млн.".
-void reportProcessed()
-{
-    TextBuffer buffer;
-    setField(InfoField::Label14, format(buffer, "%lld.%lld млн.", static_cast<long long>(nodeCount / 1000000),
-                                        static_cast<long long>(nodeCount % 1000000 / 10000)));
-}
-
-void showVariation()
-{
-    TextBuffer buffer;
-    const char* prefix = engineSide == Black ? blackPrefix : "";
-    searchReporter->ShowVariation(format(buffer, "%s%s", prefix, pvText.c_str()));
-}
+void showVariation() { searchReporter->ShowVariation(engineSide == Black ? blackPrefix + pvText : pvText); }
 
 void pumpMessages()
 {
@@ -234,7 +198,7 @@ int searchRootMove(int alpha, int beta, int depth, int side, bool pvFound)
 } // namespace
 
 // ---------------------------------------------------------------- captions and clock
-const char* infoCaption(InfoField field)
+const char* infoFieldCaption(InfoField field)
 {
     switch (field) {
     case InfoField::Label1: return "Глубина расчёта:";
@@ -249,13 +213,17 @@ const char* infoCaption(InfoField field)
 }
 
 // A steady clock: only differences of readings are ever used.
-double systemClockDays()
+double steadySeconds()
 {
-    using Days = std::chrono::duration<double, std::ratio<86400>>;
-    return std::chrono::duration_cast<Days>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
 std::int64_t movesMade() { return nodeCount + (timeCheckInterval - nodeCountdown); }
+
+std::string processedText(std::int64_t count)
+{
+    return std::to_string(count / 1000000) + "." + std::to_string(count % 1000000 / 10000) + " млн.";
+}
 
 void rebuildPvText()
 {
@@ -382,11 +350,11 @@ int quiescence(int alpha, int beta, int ply, int side)
 bool checkTime()
 {
     lastReading = searchClock();
-    const bool spent = timeBudget <= (lastReading - turnStart) * hundredthsPerDay;
+    const bool spent = timeBudget <= (lastReading - budgetStart) * 100.0;
     nodeCountdown = timeCheckInterval;
     nodeCount += timeCheckInterval;
     if (searchReporter) {
-        reportProcessed();
+        setField(InfoField::Label14, processedText(nodeCount));
         reportSpeed(" тыс./с");
         reportProbes();
         pumpMessages();
@@ -404,7 +372,7 @@ void prepareSearch(int side)
     searchAge = searchAge + 1 >= 127 ? 0 : searchAge + 1;
     stopRequested = false;
     // The budget counts from here, so that the pre-search never measures an old start.
-    turnStart = searchStart = lastReading = searchClock();
+    budgetStart = searchStart = lastReading = searchClock();
     pvText.reserve(pvTextCapacity);
     prepareRoot(side);
 }
@@ -413,6 +381,7 @@ void prepareRoot(int side)
 {
     plyState[1].materialBalance = materialScore(side);
     plyState[1].positionKey = hashPosition(side);
+    plyState[1].hashMove = 0; // no stale move raises a root capture
     int n = generateCaptures(side, 1);
     moveSeparator = ':';
     if (n == 0) {
@@ -489,25 +458,40 @@ int rootSearch(int alpha, int beta, int depth, int side)
     return alpha;
 }
 
-bool depthSettled(AspirationWindow& window, int score)
+namespace {
+
+void setWindow(int low, int high, bool afterFailHigh, bool afterFailLow)
 {
-    if (score <= window.low) {
-        if (window.failedHigh) window = AspirationWindow{};
-        else window = {-infiniteScore, score, false, true};
+    windowLow = low;
+    windowHigh = high;
+    failedHigh = afterFailHigh;
+    failedLow = afterFailLow;
+}
+
+void setFullWindow() { setWindow(-infiniteScore, infiniteScore, false, false); }
+
+} // namespace
+
+bool depthComplete(int score)
+{
+    if (score <= windowLow) {
+        // A fail low after a fail high: the score is unstable, search it whole.
+        if (failedHigh) setFullWindow();
+        else setWindow(-infiniteScore, score, false, true);
         return false;
     }
-    if (score >= window.high) {
-        if (window.failedLow) window = AspirationWindow{};
-        else window = {score, infiniteScore, true, false};
+    if (score >= windowHigh) {
+        if (failedLow) setFullWindow();
+        else setWindow(score, infiniteScore, true, false);
         return false;
     }
     return true;
 }
 
-void nextDepthWindow(AspirationWindow& window, int score)
+void windowForNextDepth(int score)
 {
-    if (score >= fullWindowScore || score <= -fullWindowScore) window = AspirationWindow{};
-    else window = {score - aspirationMargin, score + aspirationMargin, false, false};
+    if (score >= fullWindowScore || score <= -fullWindowScore) setFullWindow();
+    else setWindow(score - aspirationMargin, score + aspirationMargin, false, false);
 }
 
 namespace {
@@ -531,10 +515,10 @@ void reportIterationLine()
 
 // One depth of the loop, re-searched until the aspiration window holds the score;
 // false when the loop is to end.
-bool searchDepth(int depth, AspirationWindow& window)
+bool searchDepth(int depth)
 {
     for (;;) {
-        const int score = rootSearch(window.low, window.high, depth, engineSide);
+        const int score = rootSearch(windowLow, windowHigh, depth, engineSide);
         if (stopRequested) return false;
         lastReading = searchClock();
         rootScore = score;
@@ -544,10 +528,10 @@ bool searchDepth(int depth, AspirationWindow& window)
         const bool decided = score + 2 * depth > infiniteScore || score - 2 * depth < -infiniteScore;
         if (decided) stopRequested = true;
         reportIterationLine();
-        const bool settled = depthSettled(window, score);
+        const bool settled = depthComplete(score);
         if (searchReporter && (settled || decided)) searchReporter->iterationCompleted(depth, score);
         if (settled) {
-            nextDepthWindow(window, score);
+            windowForNextDepth(score);
             return true;
         }
     }
@@ -558,9 +542,9 @@ bool searchDepth(int depth, AspirationWindow& window)
 void iterativeDeepening()
 {
     searchStart = searchClock();
-    AspirationWindow window;
+    setFullWindow();
     for (int depth = firstIterationDepth; depth <= maxIterationDepth; ++depth) {
         depthShown = depth;
-        if (!searchDepth(depth, window)) return;
+        if (!searchDepth(depth)) return;
     }
 }

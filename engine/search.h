@@ -8,7 +8,6 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 #include "engine/engine.h"
 
@@ -30,96 +29,89 @@ constexpr std::int32_t unlimitedTime = 2000000000;
 constexpr int infiniteScore = 5000;   // a side left without moves at ply p scores p - 5000
 constexpr int deepestPly = 63;        // a node at this ply returns the static score
 constexpr int firstIterationDepth = 7;
+constexpr int lastIterationDepth = 63;
 constexpr int preSearchDepth = 5;
 constexpr int timeCheckInterval = 200000; // moves made between two clock readings
 constexpr int aspirationMargin = 35;
-constexpr int fullWindowScore = 2900; // from here on every iteration uses the full window
+constexpr int fullWindowScore = 2900; // from here on every depth starts with the full window
 
 // ---------------------------------------------------------------- reports
-// The information window's fields, named after the window's labels.
+// The information window's fields, named after its labels.
 enum class InfoField { Label1, Label6, Label7, Label8, Label12, Label14, Label9 };
+const char* infoFieldCaption(InfoField field); // "Глубина расчёта:" ...
 
-// "Глубина расчёта:", "Лучший ход:", ...: the caption shown before each field.
-const char* infoCaption(InfoField field);
-
-// Where the search reports while it thinks: the windows, korvel-cli, a test.
-// Texts are UTF-8 and valid only during the call.
+// How the search talks to whoever shows it: the windows, korvel-cli, tests. Every
+// call has a silent default. Texts are UTF-8.
 class SearchReporter {
 public:
     virtual ~SearchReporter() = default;
-    virtual void setField(InfoField field, std::string_view text) = 0;
+    virtual void setInfoField(InfoField, const std::string&) {}
     // The principal variation window's whole text, " ...  " first when Black searches.
-    virtual void ShowVariation(std::string_view text) = 0;
+    virtual void ShowVariation(const std::string&) {}
     // Lets the windows handle what is queued; commands may set stopRequested here.
-    virtual void pumpMessages() = 0;
-    // Whether the menu item "Основной вариант" is checked.
-    virtual bool variationItemChecked() = 0;
-    // After a root search of the depth loop whose depth is complete, or which found
-    // a win or loss and so ends the loop; pvText and the root list are up to date.
+    virtual void pumpMessages() {}
+    virtual bool variationItemChecked() const { return false; } // "Основной вариант"
+    // After a root search of the depth loop that completes its depth, or that found a
+    // win or loss and so ends the loop; pvText and the root list are up to date.
     virtual void iterationCompleted(int /*depth*/, int /*score*/) {}
 };
-
-// The active reporter; null: the search runs silent.
+// The active reporter; null: the search runs silent, builds no texts but pvText and
+// allocates nothing.
 extern SearchReporter* searchReporter;
 
-// ---------------------------------------------------------------- clock
-// Wall-clock readings as a day count (fractions of a day: 1 hundredth = 1 / 8640000).
-// Replaceable, so that tests can move time without waiting.
-extern double (*searchClock)();
-double systemClockDays();
-
-extern double turnStart;   // start of the preparation: the time budget counts from here
-extern double searchStart; // start of the depth loop: the speed shown counts from here
-extern double lastReading;
-
-// ---------------------------------------------------------------- state shared with the game
-extern std::int64_t nodeCount; // moves made this engine move, in steps of the time check
-extern int rootScore;          // score of the last completed root search, for the notation
-extern int maxIterationDepth;  // the depth loop's last depth, 63 unless a tool sets less
-
-// The opening library's candidate count for the current position; null counts 0.
-// While candidates exist the root list keeps generation order.
+// The opening library lives outside the engine: its candidate count for the current
+// position, null counting 0. While candidates exist the root list keeps generation
+// order, so that a candidate's index still names its move.
 extern int (*bookCandidateCountHook)();
 
-// Moves made since the preparation, exact (nodeCount lags by up to 200000).
-std::int64_t movesMade();
+// Seconds on a monotonic clock; replaceable so that tests control time.
+extern double (*searchClock)();
+double steadySeconds();
 
-// ---------------------------------------------------------------- principal variation
+// ---------------------------------------------------------------- state
 // Row p: the best line from ply p, entry c being the move at ply p + c (low 16 bits).
 extern std::uint32_t pvTable[maxPly + 1][66];
 // The ply of the last move of row p's line; p - 1 means an empty line.
 extern int pvLast[maxPly + 1];
+// Moves made this engine move, in steps of 200000 by the time check. 64 bits: an
+// analysis without a time limit passes 2^31 moves within minutes.
+extern std::int64_t nodeCount;
+extern double budgetStart;       // when the engine move's preparation began: the budget counts from here
+extern double searchStart;       // when the depth loop began: the speed shown counts from here
+extern double lastReading;
+extern int windowLow, windowHigh; // the depth loop's aspiration window
+extern bool failedHigh, failedLow;
+extern int rootScore;            // score of the last completed root search, for the notation
+extern int maxIterationDepth;    // the depth loop ends after this depth (63 in play)
 
-// ---------------------------------------------------------------- the search
+// Moves made so far in this engine move, exactly (nodeCount lags by up to 200000).
+std::int64_t movesMade();
+
+// ---------------------------------------------------------------- operations
 // Clears the ordering tables, resets the counters, advances searchAge, clears the stop
-// flag, starts the turn's clock and fills and orders the root list for side, which
-// becomes engineSide.
+// flag, starts the move's clock, then prepareRoot; side becomes engineSide.
 void prepareSearch(int side);
+// Fills the root list (ply 1), scores every move by a depth-5 search and sorts it,
+// unless the library has candidates.
 void prepareRoot(int side);
-// The depth loop for engineSide over the root list prepared above.
+// The root list ordered by its scores, highest first; equal scores keep their order.
+void sortRootMoves();
+// The depth loop for engineSide; on return entry 1 of the root list is the move to play.
 void iterativeDeepening();
 int rootSearch(int alpha, int beta, int depth, int side);
 void moveToFront(int index);
 // True when the time budget of the move is spent; also reports and pumps messages.
 bool checkTime();
+// Aspiration: whether a root score completes the depth (else the window for the
+// re-search is set), and the window the next depth starts with.
+bool depthComplete(int score);
+void windowForNextDepth(int score);
 int alphaBeta(int alpha, int beta, int depth, int ply, int side);
 int quiescence(int alpha, int beta, int ply, int side);
 
-// pvText from row 1 of pvTable, skipping empty entries.
+// pvText from row 1 of pvTable, skipping empty entries; in place, without allocating
+// once pvText has grown to a full line.
 void rebuildPvText();
-
-// The root list ordered by its scores, highest first; equal scores keep their order.
-void sortRootMoves();
-
-// The depth loop's aspiration window.
-struct AspirationWindow {
-    int low = -infiniteScore;
-    int high = infiniteScore;
-    bool failedHigh = false;
-    bool failedLow = false;
-};
-// After a root search of the current depth: true when the depth is complete,
-// otherwise the window is widened for a search of the same depth again.
-bool depthSettled(AspirationWindow& window, int score);
-// The window for the next depth after a complete one with this score.
-void nextDepthWindow(AspirationWindow& window, int score);
+// "1.40 млн.": moves in millions and hundredths of millions, the latter without a
+// leading zero (the count moves in steps of 200000, so they are 0, 20, ... 80).
+std::string processedText(std::int64_t count);

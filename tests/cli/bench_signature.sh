@@ -7,7 +7,7 @@ cli=$(realpath "$1")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
-signature=11844889
+signature=14941623
 
 fail() {
     echo "FAIL: $*"

@@ -131,7 +131,7 @@ TEST_F(SearchTest, PreparationResetsCountersAndAdvancesTheAgeWithWrapping)
     EXPECT_FALSE(stopRequested);
     EXPECT_EQ(searchAge, 6);
     EXPECT_EQ(engineSide, Black);
-    EXPECT_EQ(turnStart, 2000.0);
+    EXPECT_EQ(budgetStart, 2000.0);
     EXPECT_LT(movesMade(), timeCheckInterval) << "counted from the preparation";
     EXPECT_EQ(nodeCount, 0);
     searchAge = 126;
@@ -141,44 +141,39 @@ TEST_F(SearchTest, PreparationResetsCountersAndAdvancesTheAgeWithWrapping)
 
 TEST_F(SearchTest, AspirationWindowsFollowTheScoreAndWidenOnFailures)
 {
-    AspirationWindow w;
-    nextDepthWindow(w, 120);
-    EXPECT_EQ(w.low, 85);
-    EXPECT_EQ(w.high, 155);
+    auto window = [] { return std::vector<int>{windowLow, windowHigh, failedHigh, failedLow}; };
+    windowForNextDepth(120);
+    EXPECT_EQ(window(), (std::vector<int>{85, 155, false, false}));
     // Fail high at 160: (160, 5000); failing low there too gives the full window.
-    EXPECT_FALSE(depthSettled(w, 160));
-    EXPECT_EQ(w.low, 160);
-    EXPECT_EQ(w.high, 5000);
-    EXPECT_TRUE(w.failedHigh);
-    EXPECT_FALSE(depthSettled(w, 160));
-    EXPECT_EQ(w.low, -5000);
-    EXPECT_EQ(w.high, 5000);
-    EXPECT_FALSE(w.failedHigh || w.failedLow);
-    EXPECT_TRUE(depthSettled(w, 150));
+    EXPECT_FALSE(depthComplete(160));
+    EXPECT_EQ(window(), (std::vector<int>{160, 5000, true, false}));
+    EXPECT_FALSE(depthComplete(160));
+    EXPECT_EQ(window(), (std::vector<int>{-5000, 5000, false, false}));
+    EXPECT_TRUE(depthComplete(150));
 
     // Fail low at 80: (-5000, 80); a fail high after it gives the full window.
-    nextDepthWindow(w, 120);
-    EXPECT_FALSE(depthSettled(w, 80));
-    EXPECT_EQ(w.low, -5000);
-    EXPECT_EQ(w.high, 80);
-    EXPECT_TRUE(w.failedLow);
-    EXPECT_FALSE(depthSettled(w, 90));
-    EXPECT_EQ(w.low, -5000);
-    EXPECT_EQ(w.high, 5000);
-    // Any score below the lowered ceiling settles the depth.
-    nextDepthWindow(w, 120);
-    EXPECT_FALSE(depthSettled(w, 70));
-    EXPECT_TRUE(depthSettled(w, 60));
+    windowForNextDepth(120);
+    EXPECT_FALSE(depthComplete(80));
+    EXPECT_EQ(window(), (std::vector<int>{-5000, 80, false, true}));
+    EXPECT_FALSE(depthComplete(90));
+    EXPECT_EQ(window(), (std::vector<int>{-5000, 5000, false, false}));
+    // Any score below the lowered ceiling completes the depth.
+    windowForNextDepth(120);
+    EXPECT_FALSE(depthComplete(70));
+    EXPECT_TRUE(depthComplete(60));
+    // Scores inside the window complete it, the edges do not.
+    windowForNextDepth(120);
+    EXPECT_TRUE(depthComplete(86));
+    EXPECT_TRUE(depthComplete(154));
+    EXPECT_FALSE(depthComplete(155));
 
     // From 2900 on, and for every loss beyond -2900, the next depth has the full window.
     for (int score : {2900, 2950, -2900, 4990}) {
-        nextDepthWindow(w, score);
-        EXPECT_EQ(w.low, -5000) << score;
-        EXPECT_EQ(w.high, 5000) << score;
+        windowForNextDepth(score);
+        EXPECT_EQ(window(), (std::vector<int>{-5000, 5000, false, false})) << score;
     }
-    nextDepthWindow(w, 2899);
-    EXPECT_EQ(w.low, 2864);
-    EXPECT_EQ(w.high, 2934);
+    windowForNextDepth(2899);
+    EXPECT_EQ(window(), (std::vector<int>{2864, 2934, false, false}));
 }
 
 TEST_F(SearchTest, TheTimeCheckReportsProcessedMovesSpeedAndProbes)
@@ -187,7 +182,7 @@ TEST_F(SearchTest, TheTimeCheckReportsProcessedMovesSpeedAndProbes)
     searchReporter = &rec;
     fakeNow = 3000.0;
     searchStart = fakeNow - 1000 * oneMillisecond;
-    turnStart = fakeNow - 1005 * oneMillisecond; // 100.5 hundredths ago
+    budgetStart = fakeNow - 1005 * oneMillisecond; // 100.5 hundredths ago
     bitbaseProbeCount = 17;
     nodeCount = 1200000;
     timeBudget = 100;
@@ -207,6 +202,14 @@ TEST_F(SearchTest, TheTimeCheckReportsProcessedMovesSpeedAndProbes)
     nodeCount = 0;
     EXPECT_FALSE(checkTime());
     EXPECT_EQ(rec.last(InfoField::Label14), "0.20 млн.");
+    EXPECT_EQ(processedText(std::int64_t{3} << 32), "12884.90 млн.") << "beyond 32 bits";
+    EXPECT_STREQ(infoFieldCaption(InfoField::Label1), "Глубина расчёта:");
+    EXPECT_STREQ(infoFieldCaption(InfoField::Label6), "Лучший ход:");
+    EXPECT_STREQ(infoFieldCaption(InfoField::Label7), "Оценка:");
+    EXPECT_STREQ(infoFieldCaption(InfoField::Label8), "Скорость:");
+    EXPECT_STREQ(infoFieldCaption(InfoField::Label12), "Запросов в ЭБ:");
+    EXPECT_STREQ(infoFieldCaption(InfoField::Label14), "Обработано:");
+    EXPECT_STREQ(infoFieldCaption(InfoField::Label9), "Время анализа:");
 
     // No time since the depth loop began: no speed.
     searchStart = fakeNow;
@@ -308,7 +311,7 @@ TEST_F(SearchTest, ARootSearchStoppedInsideAMoveReturnsItsAlpha)
         prepareSearch(White);
         const std::vector<RootEntry> before = rootList();
         timeBudget = 0;
-        turnStart = fakeNow;
+        budgetStart = fakeNow;
         nodeCountdown = movesBeforeCheck;
         EXPECT_EQ(rootSearch(-123, 4000, 11, White), -123) << movesBeforeCheck;
         EXPECT_TRUE(stopRequested);
@@ -367,6 +370,35 @@ TEST_F(SearchTest, ShortWinsAreFoundAndEndTheLoopOnceWithinReach)
     iterativeDeepening();
     EXPECT_EQ(pvText.substr(0, 18), "f6-e5 d4:f6 g7:e1 ");
     EXPECT_GE(rootScore, 300);
+
+    // g5-f6 gives a man, e5:g7 is forced, and h6 takes it, is crowned on f8 and goes
+    // on to take d6 as a king; and the same turned round for Black.
+    struct Shot {
+        const char* text;
+        const char* move;
+    };
+    for (const Shot& shot : {Shot{"000000000w0b000000bw0b0w00000000 w", "g5-f6"},
+                             Shot{"00000000b0w0bw000000w0b000000000 b", "b4-c3"}}) {
+        setPositionFromText(shot.text);
+        clearHash();
+        prepareSearch(sideToMove);
+        iterativeDeepening();
+        EXPECT_EQ(moveText(moveLists[1].moves[1]), shot.move);
+        EXPECT_GT(rootScore, 4000) << scoreText(rootScore);
+    }
+
+    // A king and a man shut the black man in: a win found long before depth 15.
+    rec = RecordingReporter{};
+    searchReporter = &rec;
+    setPositionFromText(position("Kd4 a3", "a5", 'w'));
+    clearHash();
+    maxIterationDepth = 15;
+    prepareSearch(White);
+    iterativeDeepening();
+    EXPECT_GT(rootScore, 4000) << scoreText(rootScore);
+    ASSERT_FALSE(rec.depths.empty());
+    EXPECT_LT(rec.depths.back(), 15);
+    EXPECT_GT(rootScore + 2 * rec.depths.back(), 5000) << "the loop ends once the win is within reach";
 }
 
 // Distance files filled with one byte, and the in-memory table all wins.

@@ -54,7 +54,7 @@ inline std::int64_t movesSincePlaced() { return plentyOfMoves - static_cast<std:
 // A clock standing still until a test moves it.
 inline double fakeNow = 0;
 inline double fakeClock() { return fakeNow; }
-constexpr double oneMillisecond = 1.0 / 86400000.0;
+constexpr double oneMillisecond = 0.001;
 
 struct FieldWrite {
     InfoField field;
@@ -63,14 +63,14 @@ struct FieldWrite {
 
 class RecordingReporter : public SearchReporter {
 public:
-    void setField(InfoField field, std::string_view text) override { fields.push_back({field, std::string(text)}); }
-    void ShowVariation(std::string_view text) override { variations.emplace_back(text); }
+    void setInfoField(InfoField field, const std::string& text) override { fields.push_back({field, text}); }
+    void ShowVariation(const std::string& text) override { variations.push_back(text); }
     void pumpMessages() override
     {
         ++pumps;
         if (onPump) onPump(pumps);
     }
-    bool variationItemChecked() override { return variationChecked; }
+    bool variationItemChecked() const override { return variationChecked; }
     void iterationCompleted(int depth, int score) override
     {
         depths.push_back(depth);
@@ -114,18 +114,18 @@ protected:
         fakeNow = 1000.0;
         timeBudget = unlimitedTime;
         stopRequested = false;
-        maxIterationDepth = deepestPly;
+        maxIterationDepth = lastIterationDepth;
         bookCandidateCountHook = nullptr;
         extendedDraw = false;
     }
     void TearDown() override
     {
         searchReporter = nullptr;
-        searchClock = systemClockDays;
+        searchClock = steadySeconds;
         stopRequested = false;
-        maxIterationDepth = deepestPly;
+        maxIterationDepth = lastIterationDepth;
         bookCandidateCountHook = nullptr;
-        extendedDraw = false;
+        extendedDraw = true;
         bitbaseLoaded = false;
         bitbaseData.clear();
         EGTBPieses = 0;

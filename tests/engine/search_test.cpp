@@ -241,7 +241,7 @@ TEST_F(SearchTest, AfterAStopNodesReturnAtOnceOrFinishTheirLoopsAndLeaveThePosit
             side = placeNode(text, 2);
             const auto before = currentSets();
             timeBudget = 0;
-            turnStart = fakeNow;
+            budgetStart = fakeNow;
             nodeCountdown = movesBeforeCheck;
             stopRequested = false;
             const int score = alphaBeta(-infiniteScore, infiniteScore, 9, 2, side);
@@ -325,7 +325,7 @@ TEST_F(SearchTest, AMoveWhoseSearchWasStoppedNeverRaisesAlpha)
         clearHash();
         placeNode("wwww0w0ww00w00w0b000bbbb0000bbbb w", 2);
         timeBudget = 0;
-        turnStart = fakeNow;
+        budgetStart = fakeNow;
         nodeCountdown = movesBeforeCheck;
         stopRequested = false;
         EXPECT_EQ(alphaBeta(-123, 4000, 9, 2, White), -123) << movesBeforeCheck;

@@ -1,0 +1,55 @@
+// The board view's state as plain data: size, rotation, margins, the main window's
+// outer size and position, and the mapping from client pixels to board squares.
+// The windows draw from it; nothing here touches a window.
+#pragma once
+
+#include <optional>
+
+struct BoardView {
+    bool smallBoard = false; // becomes true at start-up, when SetBoardSize runs once
+    bool rotated = false;    // Black at the bottom
+    bool soundOn = true;     // "Звук"
+    bool setupActive = false; // the setup panel widens the window
+    int marginX = 0;
+    int marginY = 0;
+    int windowWidth = 0;     // outer size, caption and menu included
+    int windowHeight = 0;
+    int windowLeft = 0;
+    int windowTop = 0;
+    int screenWidth = 1024;  // set by the windows before SetBoardSize
+    int screenHeight = 768;
+};
+
+inline BoardView boardView;
+
+constexpr int smallCell = 39;
+constexpr int largeCell = 52;
+constexpr int setupPanelWidth = 110;
+
+int cellSize();
+
+// A board square as the screen shows it after the rotation was undone: column 0 is
+// file a and row 0 is rank 8 in both orientations.
+struct ScreenSquare {
+    int column = 0;
+    int row = 0;
+};
+
+// The square under a client point, or nothing off the board. A point in the margin
+// strip less than one cell before the board counts as column or row 0, as integer
+// division truncates toward zero.
+std::optional<ScreenSquare> screenSquareAt(int x, int y);
+
+bool isDarkSquare(ScreenSquare s);
+// The engine's square index 0..31; a light square maps to the dark square beside it
+// in the same row.
+int squareIndexOf(ScreenSquare s);
+// "a8" at (0, 0) to "h1" at (7, 7); light squares have names too.
+const char* screenSquareName(ScreenSquare s);
+
+// Toggles the small board and applies size, margins and centring; redraws.
+void SetBoardSize();
+// Flips the rotation and its check mark; redraws.
+void ToggleRotation();
+// Applies the window width for the setup panel being shown or hidden.
+void setSetupPanelShown(bool shown);

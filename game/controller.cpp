@@ -1,0 +1,358 @@
+#include "game/controller.h"
+
+#include "engine/egtb.h"
+#include "engine/search.h"
+#include "game/boardview.h"
+#include "game/controlui.h"
+#include "game/notation.h"
+#include "game/record.h"
+#include "game/settings.h"
+#include "game/setup.h"
+#include "game/timecontrol.h"
+
+const char* const whiteWinsMessage = "Белые выиграли!";
+const char* const blackWinsMessage = "Чёрные выиграли!";
+const char* const repetitionMessage = "Ничья! Троекратное повторение позиции.";
+const char* const drawRefusedMessage = "Предложение отклонено! Продолжайте играть";
+const char* const drawAcceptedMessage = "Предложение принято. Ничья!";
+
+namespace {
+
+GameControl& gc = gameControl;
+
+// Commands handled in the pump before an engine move must not start a second turn
+// inside the first; they ask the running one to start over instead.
+bool turnActive = false;
+
+struct TurnGuard {
+    TurnGuard() { turnActive = true; }
+    ~TurnGuard() { turnActive = false; }
+};
+
+bool playingMode(GameMode mode) { return mode == EngineWhite || mode == EngineBlack || mode == EngineBoth; }
+
+// The test a new game applies before starting the engine.
+bool engineStartsNewGame() { return gc.mode == EngineBoth || sideToMove == engineSide; }
+
+// Whether the turn may still search after the window handled its messages.
+bool engineStillOnTurn()
+{
+    if (gc.gameOver || gc.closing) return false;
+    switch (gc.mode) {
+    case EngineBoth:
+    case Analysis: return true;
+    case EngineWhite:
+    case EngineBlack: return sideToMove == engineSide;
+    default: return false;
+    }
+}
+
+int offeredBookCount() { return bookOfferHook ? static_cast<int>(bookOfferHook().moveIndex.size()) : 0; }
+
+// Puts the library's move into entry 1 of the root list; false when none is offered.
+bool takeBookMove()
+{
+    if (!bookOfferHook || !bookEnabled || gc.mode == Analysis) return false;
+    const BookOffer offer = bookOfferHook();
+    if (offer.moveIndex.empty()) return false;
+    MoveList& root = moveLists[1];
+    const int index = offer.moveIndex[chooseBookCandidate(offer)];
+    if (index < 1 || index > root.count) return false;
+    root.moves[1] = root.moves[index];
+    root.captured[1] = root.captured[index];
+    return true;
+}
+
+std::string movePlayedText(MoveCode move)
+{
+    std::string text = moveText(move);
+    text[2] = moveSeparator;
+    return text;
+}
+
+// Plays entry 1 of the root list for engineSide; false when the game ended there.
+bool applyEngineMove()
+{
+    const MoveList& root = moveLists[1];
+    const MoveCode move = root.moves[1];
+    makeMove(move, root.captured[1], engineSide, 0);
+    sideToMove = 1 - sideToMove;
+    if (!AppendMove(movePlayedText(move))) {
+        gc.thinking = false;
+        return false;
+    }
+    refreshBoardPicture();
+    controlUi().redrawBoard();
+    if (boardView.soundOn) controlUi().playMoveSound();
+    if (!sideHasMove(1 - engineSide)) {
+        announceLossOfSideToMove();
+        gc.thinking = false;
+        gc.gameOver = true;
+        return false;
+    }
+    return true;
+}
+
+enum class SearchOutcome { Play, Restart, Stop };
+
+// After the search or the forced move: the flags in the order restart, closing, abort.
+SearchOutcome checkFlagsAfterSearch()
+{
+    if (gc.restartRequested) return SearchOutcome::Restart;
+    if (gc.closing) {
+        gc.thinking = false;
+        controlUi().quitProgram();
+        return SearchOutcome::Stop;
+    }
+    if (gc.abortRequested) {
+        gc.abortRequested = false;
+        gc.thinking = false;
+        putPieceSetsOnBoard(gc.entrySnapshot);
+        return SearchOutcome::Stop;
+    }
+    return SearchOutcome::Play;
+}
+
+} // namespace
+
+int chooseBookCandidate(const BookOffer& offer)
+{
+    const int count = static_cast<int>(offer.moveIndex.size());
+    if (count == 1) return 0;
+    int maxWeight = offer.weight[0];
+    for (int w : offer.weight) maxWeight = std::max(maxWeight, w);
+    for (;;) {
+        const int drawn = static_cast<int>(randomBelow(static_cast<std::uint32_t>(count)));
+        if (offer.weight[drawn] == maxWeight) return drawn;
+    }
+}
+
+bool sideHasMove(int side) { return generateCaptures(side, 0) > 0 || generateQuietMoves(side, 0) > 0; }
+
+void announceLossOfSideToMove() { controlUi().showMessage(sideToMove == 0 ? blackWinsMessage : whiteWinsMessage); }
+
+void EngineTurn()
+{
+    if (turnActive) {
+        gc.restartRequested = true;
+        return;
+    }
+    TurnGuard guard;
+    gc.entrySnapshot = boardPieceSets();
+    clearHash();
+    bitbaseProbeCount = 0;
+    if (gc.mode == HumanHuman) return;
+    for (;;) {
+        gc.restartRequested = false;
+        if (playingMode(gc.mode)) RecomputeBudget(gameRecord.plyNumber, engineSide);
+        ShowBudget();
+        if (IsThreefoldRepetition()) {
+            gc.mode = HumanHuman;
+            controlUi().showMessage(repetitionMessage);
+            return;
+        }
+        controlUi().pumpMessages();
+        controlUi().pause(300);
+        if (gc.restartRequested) {
+            gc.entrySnapshot = boardPieceSets();
+            continue;
+        }
+        if (!engineStillOnTurn()) return;
+        moveSeparator = ':';
+        if (gc.mode == EngineBoth || gc.mode == Analysis) engineSide = sideToMove;
+        gc.thinking = true;
+        gc.abortRequested = false;
+        prepareSearch(engineSide);
+        if (takeBookMove()) {
+            stopRequested = true;
+            gc.thinking = false;
+        } else {
+            const int count = moveLists[1].count;
+            if (count == 0) {
+                announceLossOfSideToMove();
+                gc.thinking = false;
+                gc.gameOver = true;
+                return;
+            }
+            if (count > 1) iterativeDeepening();
+            const SearchOutcome outcome = checkFlagsAfterSearch();
+            if (outcome == SearchOutcome::Stop) return;
+            if (outcome == SearchOutcome::Restart) {
+                // A new game arrived during the search: its position, and the same
+                // test a new game applies before the engine starts.
+                gc.thinking = false;
+                putPieceSetsOnBoard(gc.entrySnapshot);
+                if (!engineStartsNewGame()) return;
+                continue;
+            }
+        }
+        if (gc.mode == Analysis) {
+            gc.thinking = false;
+            return;
+        }
+        if (!applyEngineMove()) return;
+        gc.thinking = false;
+        if (gc.mode == EngineBoth || sideToMove == engineSide) {
+            engineSide = sideToMove;
+            controlUi().pumpMessages();
+            continue;
+        }
+        if (!gc.ponderEnabled) return;
+        ponderState.savedMode = gc.mode;
+        ponderState.active = true;
+        gc.mode = Analysis;
+    }
+}
+
+void StartNewGame()
+{
+    clearHash();
+    ResetClocks();
+    seedRandomFromClock();
+    initEngine();
+    sideToMove = 0;
+    if (gc.mode == EngineBoth) engineSide = 0;
+    setPositionFromText(initialPositionText);
+    ResetRecord();
+    if (gc.infoShown) {
+        for (InfoField f : {InfoField::Label1, InfoField::Label6, InfoField::Label7, InfoField::Label8,
+                            InfoField::Label12})
+            setInfoFieldText(f, "");
+    }
+    refreshBoardPicture();
+    refreshBoardPicture();
+    controlUi().redrawBoard();
+    controlUi().pumpMessages();
+    controlUi().pause(100);
+    if (gc.thinking) {
+        // The running turn restores this position when its search has returned.
+        gc.entrySnapshot = boardPieceSets();
+        return;
+    }
+    if (engineStartsNewGame()) EngineTurn();
+}
+
+void NewGameCommand()
+{
+    stopRequested = true;
+    gc.abortRequested = true;
+    ClearNotationList();
+    gc.restartRequested = true;
+    gc.gameOver = false;
+    StartNewGame();
+}
+
+namespace {
+
+void stopAndAbort()
+{
+    stopRequested = true;
+    gc.abortRequested = true;
+}
+
+void leaveSetupIfActive()
+{
+    if (gc.mode == Setup) LeaveSetup();
+}
+
+void setEngineColourMode(GameMode mode, int side)
+{
+    if (gc.mode == mode) return;
+    engineSide = side;
+    if (gc.thinking && sideToMove != engineSide) stopAndAbort();
+    leaveSetupIfActive();
+    controlUi().checkModeItem(mode);
+    gc.mode = mode;
+    if (!gc.thinking && sideToMove == engineSide) EngineTurn();
+}
+
+} // namespace
+
+void SetMode(GameMode mode)
+{
+    // A mode chosen by the user ends thinking on the opponent's time.
+    if (mode != Setup) ponderState.active = false;
+    switch (mode) {
+    case EngineWhite: setEngineColourMode(EngineWhite, 0); break;
+    case EngineBlack: setEngineColourMode(EngineBlack, 1); break;
+    case EngineBoth:
+        if (gc.mode == EngineBoth) return;
+        leaveSetupIfActive();
+        gc.mode = EngineBoth;
+        controlUi().checkModeItem(EngineBoth);
+        if (!gc.thinking) EngineTurn();
+        break;
+    case Analysis:
+        stopAndAbort();
+        leaveSetupIfActive();
+        gc.mode = Analysis;
+        controlUi().checkModeItem(Analysis);
+        if (!gc.thinking) EngineTurn();
+        break;
+    case HumanHuman:
+        stopAndAbort();
+        leaveSetupIfActive();
+        controlUi().checkModeItem(HumanHuman);
+        gc.mode = HumanHuman;
+        break;
+    case Setup: EnterSetup(); break;
+    }
+}
+
+namespace {
+
+bool startsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
+
+// The engine's own view of the game, as the score field shows it.
+bool engineAcceptsDraw()
+{
+    const std::string& score = infoFieldText(InfoField::Label7);
+    if (startsWith(score, "Проигрыш")) return true;
+    const auto value = wholeNumber(score);
+    // Empty (nothing searched yet) or a win announced: the engine plays on.
+    return value && *value < 100;
+}
+
+} // namespace
+
+void OfferDraw()
+{
+    if (gc.mode != EngineWhite && gc.mode != EngineBlack) return;
+    if (popCount(occupied) > EGTBPieses || !engineAcceptsDraw()) {
+        controlUi().showMessage(drawRefusedMessage);
+        return;
+    }
+    stopAndAbort();
+    controlUi().showMessage(drawAcceptedMessage);
+    gc.gameOver = true;
+}
+
+void TogglePonder()
+{
+    gc.ponderEnabled = !gc.ponderEnabled;
+    controlUi().checkMenuItem(MenuItem::Ponder, gc.ponderEnabled);
+}
+
+void OnMainWindowClose()
+{
+    stopRequested = true;
+    gc.closing = true;
+}
+
+void StartUp()
+{
+    initEngine();
+    finishStartup();
+    installGameHooks();
+    engineTurnHook = EngineTurn;
+    bookCandidateCountHook = offeredBookCount;
+    timeBudget = 200;
+    if (loadLibraryHook) loadLibraryHook();
+}
+
+void MainWindowCreated()
+{
+    seedRandomFromClock();
+    StartNewGame();
+    SetBoardSize();
+}

@@ -1,0 +1,56 @@
+// The game controller: who moves, the engine's turn, the end of the game, and the
+// game-level commands (new game, play modes, draw offer, thinking on the opponent's
+// time, closing). Commands that arrive while the engine thinks reach the running
+// turn only through gameControl's flags and stopRequested.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "game/control.h"
+
+extern const char* const whiteWinsMessage;      // "Белые выиграли!"
+extern const char* const blackWinsMessage;      // "Чёрные выиграли!"
+extern const char* const repetitionMessage;     // "Ничья! Троекратное повторение позиции."
+extern const char* const drawRefusedMessage;    // "Предложение отклонено! Продолжайте играть"
+extern const char* const drawAcceptedMessage;   // "Предложение принято. Ничья!"
+
+// Thinking on the opponent's time keeps its own saved mode, so that it never
+// overwrites the mode position setup returns to.
+struct PonderState {
+    bool active = false;
+    GameMode savedMode = EngineWhite;
+};
+inline PonderState ponderState;
+
+// The opening library's candidates for the position on the board: the 1-based index
+// of the move in generation order and its weight. Filled in by the library.
+struct BookOffer {
+    std::vector<int> moveIndex;
+    std::vector<int> weight;
+};
+inline BookOffer (*bookOfferHook)() = nullptr;
+
+// The candidate to play: a single one whatever its weight, else a random one among
+// those of the greatest weight.
+int chooseBookCandidate(const BookOffer& offer);
+
+// Whether the side has a legal move at ply 0 (overwrites ply 0's move list).
+bool sideHasMove(int side);
+// The game is lost by the side to move: the message naming the winner.
+void announceLossOfSideToMove();
+
+void EngineTurn();
+void StartNewGame();
+void NewGameCommand();
+void SetMode(GameMode mode);
+void OfferDraw();
+void TogglePonder();
+void OnMainWindowClose();
+
+// Before any window exists: the engine and its once-only start-up, the controller's
+// hooks, the budget of 200, the opening library (through loadLibraryHook).
+void StartUp();
+inline void (*loadLibraryHook)() = nullptr;
+// What creating the main window does: seed, new game, the small board.
+void MainWindowCreated();

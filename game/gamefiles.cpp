@@ -1,0 +1,277 @@
+#include "game/gamefiles.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "engine/search.h"
+#include "game/control.h"
+#include "game/gameui.h"
+#include "game/notation.h"
+
+const char* const overwriteQuestion = "Файл уже существует. Перезаписать?";
+
+namespace {
+
+const char* const saveFailedMessage = "Не удалось записать файл!";
+const char* const readFailedMessage = "Не удалось прочитать файл!";
+const char* const badGameFileMessage = "Файл не является файлом партии!";
+const char* const badPositionFileMessage = "Файл не является файлом позиции!";
+
+constexpr std::size_t recordHeaderSize = 12;
+constexpr std::size_t entrySize = 24;
+
+void putWord(std::string& out, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+std::uint32_t getWord(const std::string& bytes, std::size_t at)
+{
+    std::uint32_t value = 0;
+    for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
+    return value;
+}
+
+bool disjoint(std::initializer_list<SquareSet> sets)
+{
+    SquareSet seen = 0;
+    for (SquareSet s : sets) {
+        if (seen & s) return false;
+        seen |= s;
+    }
+    return true;
+}
+
+const char* extensionOf(SaveType type)
+{
+    switch (type) {
+    case SaveType::Game: return ".gam";
+    case SaveType::Position: return ".poz";
+    case SaveType::Text: return ".txt";
+    case SaveType::Picture: return ".bmp";
+    }
+    return "";
+}
+
+// Writes beside the target under a temporary name and renames it into place, so a
+// failed write never leaves a half-written file under the chosen name.
+bool writeWhole(const std::string& fileName, const std::string& bytes)
+{
+    const std::string temporary = fileName + ".part";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out) return false;
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        if (!out) {
+            std::error_code ignored;
+            std::filesystem::remove(temporary, ignored);
+            return false;
+        }
+    }
+    std::error_code error;
+    std::filesystem::rename(temporary, fileName, error);
+    if (error) std::filesystem::remove(temporary, error);
+    return !error;
+}
+
+std::optional<std::string> readWhole(const std::string& fileName)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(fileName, error)) return std::nullopt;
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) return std::nullopt;
+    return bytes;
+}
+
+// While the engine thinks the board holds a position of the search tree; the game
+// position is the one the turn started from.
+PositionImage gamePosition()
+{
+    if (gameControl.thinking) {
+        const PieceSets& s = gameControl.entrySnapshot;
+        return {s.whiteMen, s.blackMen, s.whiteKings, s.blackKings, sideToMove};
+    }
+    return {whiteMen, blackMen, whiteKings, blackKings, sideToMove};
+}
+
+std::string fileBytesFor(SaveType type, const std::string& pictureBytes)
+{
+    switch (type) {
+    case SaveType::Game:
+        gameRecord.savedSide = sideToMove;
+        return encodeGameRecord(gameRecord);
+    case SaveType::Position: return encodePosition(gamePosition());
+    case SaveType::Text: return notationText();
+    case SaveType::Picture: return pictureBytes;
+    }
+    return {};
+}
+
+// The mode command "Человек с человеком", as a load switches to it.
+void switchToTwoPlayers()
+{
+    if (gameControl.mode == Setup) gameUi().leaveSetup();
+    gameControl.mode = HumanHuman;
+    gameUi().checkModeItem(HumanHuman);
+    stopRequested = true;
+    gameControl.abortRequested = true;
+}
+
+void continueFromGame(const GameRecord& loaded)
+{
+    gameRecord = loaded;
+    // One step back from the entry after the saved one puts the saved position on
+    // the board with the saved side to move.
+    sideToMove = 1 - gameRecord.savedSide;
+    ++gameRecord.plyNumber;
+    StepBack();
+}
+
+void continueFromPosition(const PositionImage& p)
+{
+    whiteMen = p.whiteMen;
+    blackMen = p.blackMen;
+    whiteKings = p.whiteKings;
+    blackKings = p.blackKings;
+    sideToMove = p.side;
+    recomputeDerivedSets();
+    gameControl.entrySnapshot = boardPieceSets();
+    ResetRecord();
+}
+
+} // namespace
+
+std::string completeFileName(const std::string& name, SaveType type)
+{
+    const std::string extension = extensionOf(type);
+    return name.ends_with(extension) ? name : name + extension;
+}
+
+bool isGameFileName(const std::string& name) { return name.find(".gam") != std::string::npos; }
+
+std::string encodeGameRecord(const GameRecord& record)
+{
+    std::string out;
+    out.reserve(gameFileSize);
+    putWord(out, static_cast<std::uint32_t>(record.plyNumber));
+    putWord(out, static_cast<std::uint32_t>(record.savedSide));
+    putWord(out, static_cast<std::uint32_t>(record.redoLimit));
+    for (int n = 1; n <= recordCapacity; ++n) {
+        const RecordEntry& e = record.entries[n];
+        putWord(out, e.whiteKings);
+        putWord(out, e.whiteMen);
+        putWord(out, e.blackKings);
+        putWord(out, e.blackMen);
+        out += static_cast<char>(e.textLength);
+        out.append(e.text, moveTextRoom);
+        out += '\0';
+    }
+    return out;
+}
+
+std::string encodePosition(const PositionImage& p)
+{
+    std::string out;
+    putWord(out, p.whiteMen);
+    putWord(out, p.blackMen);
+    putWord(out, p.whiteKings);
+    putWord(out, p.blackKings);
+    putWord(out, static_cast<std::uint32_t>(p.side));
+    return out;
+}
+
+bool decodeGameRecord(const std::string& bytes, GameRecord& record)
+{
+    if (bytes.size() != gameFileSize) return false;
+    GameRecord read;
+    read.plyNumber = static_cast<std::int32_t>(getWord(bytes, 0));
+    read.savedSide = static_cast<std::int32_t>(getWord(bytes, 4));
+    read.redoLimit = static_cast<std::int32_t>(getWord(bytes, 8));
+    if (read.plyNumber < 1 || read.plyNumber > read.redoLimit || read.redoLimit > recordCapacity) return false;
+    if (read.savedSide != 0 && read.savedSide != 1) return false;
+    for (int n = 1; n <= recordCapacity; ++n) {
+        const std::size_t at = recordHeaderSize + entrySize * (n - 1);
+        RecordEntry& e = read.entries[n];
+        e.whiteKings = getWord(bytes, at);
+        e.whiteMen = getWord(bytes, at + 4);
+        e.blackKings = getWord(bytes, at + 8);
+        e.blackMen = getWord(bytes, at + 12);
+        // A length beyond the room would read past the text; such a file is not ours.
+        e.textLength = static_cast<std::uint8_t>(bytes[at + 16]);
+        if (n <= read.redoLimit && e.textLength > moveTextRoom) return false;
+        bytes.copy(e.text, moveTextRoom, at + 17);
+        e.filler = 0;
+        if (n <= read.redoLimit && !disjoint({e.whiteKings, e.whiteMen, e.blackKings, e.blackMen})) return false;
+    }
+    record = read;
+    return true;
+}
+
+std::optional<PositionImage> decodePosition(const std::string& bytes)
+{
+    if (bytes.size() != positionFileSize) return std::nullopt;
+    PositionImage p;
+    p.whiteMen = getWord(bytes, 0);
+    p.blackMen = getWord(bytes, 4);
+    p.whiteKings = getWord(bytes, 8);
+    p.blackKings = getWord(bytes, 12);
+    p.side = static_cast<std::int32_t>(getWord(bytes, 16));
+    if (p.side != 0 && p.side != 1) return std::nullopt;
+    if (!disjoint({p.whiteMen, p.blackMen, p.whiteKings, p.blackKings})) return std::nullopt;
+    return p;
+}
+
+std::string notationText()
+{
+    std::string text;
+    for (const std::string& line : notationView.lines) text += line + "\r\n";
+    return text;
+}
+
+bool SaveGameFiles(const std::string& chosenName, SaveType type, const std::string& pictureBytes)
+{
+    const std::string fileName = completeFileName(chosenName, type);
+    std::error_code error;
+    if (std::filesystem::exists(fileName, error) && !gameUi().askYesNo(overwriteQuestion)) return false;
+    if (type == SaveType::Picture && pictureBytes.empty()) return false; // no image handed over
+    if (!writeWhole(fileName, fileBytesFor(type, pictureBytes))) {
+        gameUi().showMessage(saveFailedMessage);
+        return false;
+    }
+    return true;
+}
+
+bool LoadGameFiles(const std::string& fileName)
+{
+    const std::optional<std::string> bytes = readWhole(fileName);
+    if (!bytes) {
+        gameUi().showMessage(readFailedMessage);
+        return false;
+    }
+    const bool gameFile = isGameFileName(fileName);
+    GameRecord decoded;
+    const GameRecord* loaded = nullptr;
+    std::optional<PositionImage> position;
+    if (gameFile) {
+        if (decodeGameRecord(*bytes, decoded)) loaded = &decoded;
+    } else {
+        position = decodePosition(*bytes);
+    }
+    if (gameFile ? !loaded : !position) {
+        gameUi().showMessage(gameFile ? badGameFileMessage : badPositionFileMessage);
+        return false;
+    }
+
+    switchToTwoPlayers();
+    if (loaded) continueFromGame(*loaded);
+    else continueFromPosition(*position);
+    refreshBoardPicture();
+    gameUi().redrawBoard();
+    if (gameControl.mode != Setup && !gameControl.thinking && sideToMove == engineSide && engineTurnHook)
+        engineTurnHook();
+    return true;
+}

@@ -1,0 +1,50 @@
+// Saving and loading: the game file (".gam", an image of the game record), the
+// position file (".poz"), the notation as text (".txt") and a picture (".bmp"). The
+// dialogs belong to the windows; these operations take the chosen name and type.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "game/record.h"
+
+// The save dialog's types in its order (filter index 1 to 4).
+enum class SaveType : std::uint8_t { Game = 1, Position = 2, Text = 3, Picture = 4 };
+
+constexpr std::size_t gameFileSize = 14412;
+constexpr std::size_t positionFileSize = 20;
+
+extern const char* const overwriteQuestion;
+
+// The four sets in the position file's order and the side to move.
+struct PositionImage {
+    SquareSet whiteMen = 0;
+    SquareSet blackMen = 0;
+    SquareSet whiteKings = 0;
+    SquareSet blackKings = 0;
+    std::int32_t side = 0;
+};
+
+// Adds the type's extension unless the name already ends with it (case matters).
+std::string completeFileName(const std::string& name, SaveType type);
+// A name holding ".gam" anywhere is a game file, anything else a position file.
+bool isGameFileName(const std::string& name);
+
+std::string encodeGameRecord(const GameRecord& record);
+std::string encodePosition(const PositionImage& position);
+// Both refuse an image of the wrong size or with impossible contents: header outside
+// 1 <= plyNumber <= redoLimit <= 600, a side other than 0 or 1, overlapping sets.
+bool decodeGameRecord(const std::string& bytes, GameRecord& record);
+std::optional<PositionImage> decodePosition(const std::string& bytes);
+// The notation list, each line ended by CR LF.
+std::string notationText();
+
+// Completes the name, asks before overwriting, and writes the file whole or not at
+// all. The picture type writes the image bytes handed over by the board view.
+// Returns true when a file was written.
+bool SaveGameFiles(const std::string& chosenName, SaveType type, const std::string& pictureBytes = {});
+// Reads a game or position file by its name and continues from it in two-player
+// mode; a file that cannot be read or is malformed is refused with a message and
+// the game in progress stays as it was.
+bool LoadGameFiles(const std::string& fileName);

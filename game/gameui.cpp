@@ -1,0 +1,23 @@
+#include "game/gameui.h"
+
+#include "engine/search.h"
+#include "game/book.h"
+#include "game/notation.h"
+
+namespace {
+GameUi silentUi;
+GameUi* activeUi = &silentUi;
+} // namespace
+
+void installGameUi(GameUi* ui) { activeUi = ui ? ui : &silentUi; }
+
+GameUi& gameUi() { return *activeUi; }
+
+void installGameHooks()
+{
+    lookupBookHook = LookupBook;
+    refreshNotationHook = RefreshNotation;
+    // With library candidates the search keeps its root list in generation order, so
+    // that a candidate's move index names the same move there.
+    bookCandidateCountHook = [] { return static_cast<int>(bookCandidates.count); };
+}

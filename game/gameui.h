@@ -1,0 +1,39 @@
+// What the game logic needs from the windows. The game code keeps the data (the
+// notation lines, the book text, the board position) and tells the windows when
+// it changed; the windows read it back. Without an installed user interface every
+// call does nothing and every question is answered No.
+#pragma once
+
+#include <string>
+
+#include "game/control.h"
+
+class GameUi {
+public:
+    virtual ~GameUi() = default;
+
+    // A message box with OK.
+    virtual void showMessage(const std::string& /*text*/) {}
+    // A confirmation box with Yes and No; true for Yes.
+    virtual bool askYesNo(const std::string& /*text*/) { return false; }
+    // The board view draws the board picture again.
+    virtual void redrawBoard() {}
+    // The notation lines, the highlighted line or the opening name changed.
+    virtual void notationChanged() {}
+    // The book window's text changed.
+    virtual void bookTextChanged() {}
+    // A blocking pause between the two half-moves of a whole-move step.
+    virtual void pause(int /*milliseconds*/) {}
+    // Position setup ends as when a mode command is chosen during setup.
+    virtual void leaveSetup() {}
+    // The mode menu shows this mode checked and the others unchecked.
+    virtual void checkModeItem(GameMode /*mode*/) {}
+};
+
+// The active user interface; nullptr installs the silent default.
+void installGameUi(GameUi* ui);
+GameUi& gameUi();
+
+// Lets the board refresh reach the opening library and the notation: called once at
+// start-up, after the engine is initialised.
+void installGameHooks();

@@ -1,0 +1,133 @@
+#include "game/moveentry.h"
+
+#include "engine/search.h"
+#include "game/controller.h"
+#include "game/controlui.h"
+#include "game/record.h"
+#include "game/setup.h"
+
+namespace {
+
+GameControl& gc = gameControl;
+
+bool enginesTurn()
+{
+    return (gc.mode == EngineWhite && sideToMove == 0) || (gc.mode == EngineBlack && sideToMove == 1);
+}
+
+void playEnteredMove(const CaptureVariant& chosen, int mover, const std::string& entered)
+{
+    makeMove(chosen.move, chosen.captured, mover, 0);
+    sideToMove = 1 - sideToMove;
+    if (!AppendMove(entered.substr(0, 2) + moveSeparator + entered.substr(2))) return;
+    refreshBoardPicture();
+    controlUi().redrawBoard();
+    if (boardView.soundOn) controlUi().playMoveSound();
+    if (!sideHasMove(sideToMove)) {
+        announceLossOfSideToMove();
+        gc.gameOver = true;
+        return;
+    }
+    controlUi().pumpMessages();
+    if (gc.mode == HumanHuman) engineSide = 1 - engineSide;
+    else EngineTurn();
+}
+
+void enterMove(ScreenSquare release)
+{
+    if (!pressSquare) return;
+    const int mover = 1 - engineSide;
+    // engineSide decides for whom the move is looked up; it can only be the side on move.
+    if (mover != sideToMove) return;
+    const std::string entered = std::string(screenSquareName(*pressSquare)) + screenSquareName(release);
+    moveSeparator = ':';
+    int count = generateCaptures(mover, 0);
+    if (count == 0) {
+        count = generateQuietMoves(mover, 0);
+        moveSeparator = '-';
+    }
+    if (count == 0) {
+        announceLossOfSideToMove();
+        gc.gameOver = true;
+        return;
+    }
+    const std::vector<CaptureVariant> variants = matchEnteredMove(entered, mover);
+    if (variants.empty()) return;
+    int chosen = 0;
+    if (variants.size() > 1) {
+        std::vector<std::string> lines;
+        for (const CaptureVariant& v : variants) lines.push_back(v.capturedText);
+        chosen = controlUi().chooseCapture(lines);
+        if (chosen < 0 || chosen >= static_cast<int>(variants.size())) return;
+    }
+    playEnteredMove(variants[chosen], mover, entered);
+}
+
+} // namespace
+
+std::vector<CaptureVariant> matchEnteredMove(const std::string& entered, int mover)
+{
+    (void)mover; // the list of ply 0 was generated for the mover
+    std::vector<CaptureVariant> variants;
+    const MoveList& list = moveLists[0];
+    for (int k = 1; k <= list.count; ++k) {
+        const MoveCode m = list.moves[k];
+        const std::string text = moveText(m);
+        if (text.substr(0, 2) + text.substr(3) != entered) continue;
+        const std::string captured = squareSetText(list.captured[k]);
+        bool known = false;
+        for (const CaptureVariant& v : variants) known = known || v.capturedText == captured;
+        // Two paths that take the same pieces are one variant: the first is kept.
+        if (!known) variants.push_back({k, m, list.captured[k], captured});
+    }
+    return variants;
+}
+
+void BoardPress(int /*button*/, int x, int y)
+{
+    controlUi().playClickSound();
+    if (gc.mode == Analysis) {
+        stopRequested = true;
+        // While pondering this gives engineSide back to the engine's side.
+        engineSide = 1 - sideToMove;
+    }
+    pressSquare = screenSquareAt(x, y);
+}
+
+void BoardRelease(int button, int x, int y)
+{
+    if (gc.gameOver) return;
+    if (gc.mode == HumanHuman) engineSide = 1 - sideToMove;
+    // A release during a search (also one still unwinding after a stop) is dropped:
+    // no human move is ever made under a running search.
+    if (gc.thinking) return;
+    if (enginesTurn()) return;
+    const auto release = screenSquareAt(x, y);
+    if (!release || !isDarkSquare(*release)) return;
+    if (ponderState.active) {
+        gc.mode = ponderState.savedMode;
+        ponderState.active = false;
+    }
+    if (gc.mode == Setup) {
+        SetupClick(button, pressSquare, *release);
+        return;
+    }
+    enterMove(*release);
+}
+
+void BoardKey(BoardKeyCode key)
+{
+    if (gc.thinking && gc.mode != Analysis) return;
+    switch (key) {
+    case BoardKeyCode::Enter:
+        if (!setupState.active) SetBoardSize(); // the size item is disabled in setup
+        break;
+    case BoardKeyCode::PageUp: MoveBack(); break;
+    case BoardKeyCode::PageDown: MoveForward(); break;
+    case BoardKeyCode::Home: GoToStart(); break;
+    case BoardKeyCode::End: GoToEnd(); break;
+    case BoardKeyCode::Insert: StepForward(); break;
+    case BoardKeyCode::Delete: StepBack(); break;
+    case BoardKeyCode::Other: break;
+    }
+}

@@ -1,0 +1,186 @@
+#include "game/moveentry.h"
+#include "game/setup.h"
+
+#include "engine/search.h"
+#include "game/controller.h"
+#include "game/controlui.h"
+#include "game/record.h"
+
+const char* const wrongPositionMessage = "Неправильная позиция";
+
+namespace {
+
+GameControl& gc = gameControl;
+
+void refreshTwiceAndDraw()
+{
+    // Two refreshes leave both pictures equal, so no square is outlined.
+    refreshBoardPicture();
+    refreshBoardPicture();
+    controlUi().redrawBoard();
+}
+
+void removeFromAllSets(SquareSet bit)
+{
+    whiteMen &= ~bit;
+    whiteKings &= ~bit;
+    blackMen &= ~bit;
+    blackKings &= ~bit;
+}
+
+void dragPiece(int from, int to)
+{
+    if (from == to) return;
+    const SquareSet fromBit = squareBit[from];
+    const SquareSet toBit = squareBit[to];
+    // The piece dragged onto an occupied square replaces what stood there.
+    if ((whitePieces | blackPieces) & fromBit) removeFromAllSets(toBit);
+    for (SquareSet* set : {&blackMen, &blackKings, &whiteMen, &whiteKings}) {
+        if (*set & fromBit) *set = (*set & ~fromBit) | toBit;
+    }
+}
+
+// Left clicks cycle the white pieces: empty, man (king on rank 8), king, empty.
+void cycleWhite(SquareSet bit, bool lastRank)
+{
+    if ((blackMen | blackKings) & bit) removeFromAllSets(bit);
+    else if (whiteMen & bit) whiteMen &= ~bit, whiteKings |= bit;
+    else if (whiteKings & bit) whiteKings &= ~bit;
+    else if (lastRank) whiteKings |= bit;
+    else whiteMen |= bit;
+}
+
+// Right clicks cycle the black pieces: empty, man (king on rank 1), king, empty.
+void cycleBlack(SquareSet bit, bool lastRank)
+{
+    if ((whiteMen | whiteKings) & bit) removeFromAllSets(bit);
+    else if (blackMen & bit) blackMen &= ~bit, blackKings |= bit;
+    else if (blackKings & bit) blackKings &= ~bit;
+    else if (lastRank) blackKings |= bit;
+    else blackMen |= bit;
+}
+
+void setEngineSideForMode(GameMode mode)
+{
+    switch (mode) {
+    case EngineWhite: engineSide = 0; break;
+    case EngineBlack: engineSide = 1; break;
+    default: break;
+    }
+    if (mode != Analysis && mode != Setup) controlUi().checkModeItem(mode);
+}
+
+void closeSetupPanel()
+{
+    setSetupPanelShown(false);
+    sideToMove = setupState.whiteToMove ? 0 : 1;
+}
+
+void finishLeaving()
+{
+    setupState.active = false;
+    controlUi().checkMenuItem(MenuItem::Setup, false);
+    controlUi().enableMenuItem(MenuItem::SmallBoard, true);
+    refreshBoardPicture();
+    controlUi().redrawBoard();
+}
+
+void startEngineIfItsTurn()
+{
+    if (!gc.thinking && sideToMove == engineSide) EngineTurn();
+}
+
+} // namespace
+
+void EnterSetup()
+{
+    if (setupState.active) return;
+    gc.gameOver = false;
+    // Entered while pondering: setup returns to the mode the engine was playing.
+    gc.savedMode = ponderState.active ? ponderState.savedMode : gc.mode;
+    ponderState.active = false;
+    setupState.active = true;
+    controlUi().checkMenuItem(MenuItem::Setup, true);
+    // During a search the board holds a position of the search tree; the game
+    // position is the one the turn saved on entry.
+    setupState.snapshot = gc.thinking ? gc.entrySnapshot : boardPieceSets();
+    setupState.snapshotSide = sideToMove;
+    gc.abortRequested = true;
+    stopRequested = true;
+    gc.mode = Setup;
+    setSetupPanelShown(true);
+    controlUi().redrawBoard();
+    controlUi().enableMenuItem(MenuItem::SmallBoard, false);
+}
+
+void SetupClick(int button, std::optional<ScreenSquare> press, ScreenSquare release)
+{
+    const int square = squareIndexOf(release);
+    if (button == leftButton && press && (press->column != release.column || press->row != release.row)) {
+        dragPiece(squareIndexOf(*press), square);
+        recomputeDerivedSets();
+        refreshBoardPicture(); // once: the squares involved are outlined
+        controlUi().redrawBoard();
+        return;
+    }
+    if (button == leftButton && !press) return;
+    const SquareSet bit = squareBit[square];
+    if (button == leftButton) cycleWhite(bit, release.row == 0);
+    else cycleBlack(bit, release.row == 7);
+    recomputeDerivedSets();
+    refreshTwiceAndDraw();
+}
+
+void SetupInitial()
+{
+    const int side = sideToMove;
+    setPositionFromText(initialPositionText);
+    sideToMove = side; // the "Ходят" buttons decide on leaving
+    refreshTwiceAndDraw();
+}
+
+void SetupClear()
+{
+    const int side = sideToMove;
+    setPositionFromText(emptyPositionText);
+    sideToMove = side;
+    refreshTwiceAndDraw();
+}
+
+void LeaveSetup()
+{
+    if (whitePieces == 0 || blackPieces == 0) {
+        controlUi().showMessage(wrongPositionMessage);
+        setPositionFromText(initialPositionText);
+        refreshBoardPicture();
+        controlUi().redrawBoard();
+    }
+    closeSetupPanel();
+    ResetRecord();
+    finishLeaving();
+}
+
+void SetupDone()
+{
+    LeaveSetup();
+    controlUi().checkModeItem(HumanHuman);
+    gc.mode = gc.savedMode;
+    setEngineSideForMode(gc.mode);
+    refreshBoardPicture();
+    controlUi().redrawBoard();
+    startEngineIfItsTurn();
+}
+
+void SetupCancel()
+{
+    gc.mode = gc.savedMode;
+    // The game in progress goes on: its record is kept and its position restored.
+    closeSetupPanel();
+    putPieceSetsOnBoard(setupState.snapshot);
+    sideToMove = setupState.snapshotSide;
+    finishLeaving();
+    refreshBoardPicture();
+    setEngineSideForMode(gc.mode);
+    controlUi().redrawBoard();
+    startEngineIfItsTurn();
+}

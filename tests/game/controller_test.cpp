@@ -1,0 +1,407 @@
+#include "game/controller.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "engine/search.h"
+#include "game/boardview.h"
+#include "game/moveentry.h"
+#include "game/notation.h"
+#include "game/record.h"
+#include "game/settings.h"
+#include "game/setup.h"
+#include "game/timecontrol.h"
+#include "scripted_ui.h"
+
+namespace {
+
+// Checks at every redraw that the board, the record and the notation agree.
+struct CheckingUi : controller_testing::ScriptedControlUi {
+    int inconsistencies = 0;
+    void redrawBoard() override
+    {
+        ScriptedControlUi::redrawBoard();
+        if (gameControl.thinking || gameControl.mode == GameMode::Setup) return;
+        if (!entryMatchesBoard(gameRecord.entries[gameRecord.plyNumber])) ++inconsistencies;
+        int halfMoves = 0;
+        for (const std::string& line : notationView.lines)
+            for (std::size_t i = 0; i + 5 <= line.size(); ++i)
+                if ((line[i + 2] == '-' || line[i + 2] == ':') && squareFromName(line.substr(i, 2)) >= 0 &&
+                    squareFromName(line.substr(i + 3, 2)) >= 0)
+                    ++halfMoves;
+        if (gameRecord.plyNumber > 1 && halfMoves != gameRecord.redoLimit - 1) ++inconsistencies;
+    }
+};
+
+// Pixel centre of a square named as "c3" on the small board without marks.
+int pixelX(const char* name) { return (name[0] - 'a') * smallCell + smallCell / 2; }
+int pixelY(const char* name) { return ('8' - name[1]) * smallCell + smallCell / 2; }
+
+class ControllerTest : public ::testing::Test {
+protected:
+    CheckingUi ui;
+    void SetUp() override
+    {
+        controller_testing::startEngineOnce();
+        installControlUi(&ui);
+        installGameHooks();
+        engineTurnHook = EngineTurn;
+        gameControl = GameControl{};
+        ponderState = PonderState{};
+        setupState = SetupState{};
+        boardView = BoardView{};
+        timeDialog = TimeDialogState{};
+        bookOfferHook = nullptr;
+        engineSide = 1;
+        timeBudget = 1;          // stops at the first time check
+        maxIterationDepth = 7;   // one iteration: the games stay short to compute
+        SetBoardSize();          // the small board of start-up
+        seedRandom(7);
+        StartNewGame();
+        seedRandom(7);
+        ui.pauses.clear();
+        ui.messages.clear();
+        ui.inconsistencies = 0;
+    }
+    void TearDown() override
+    {
+        installControlUi(nullptr);
+        maxIterationDepth = lastIterationDepth;
+        timeBudget = 200;
+        gameControl = GameControl{};
+        bookOfferHook = nullptr;
+    }
+    static void drag(const char* from, const char* to, int button = leftButton)
+    {
+        BoardPress(button, pixelX(from), pixelY(from));
+        BoardRelease(button, pixelX(to), pixelY(to));
+    }
+    static void startFrom(const char* text)
+    {
+        setPositionFromText(text);
+        ResetRecord();
+        refreshBoardPicture();
+    }
+    static std::string recorded(int entry) { return entryMoveText(gameRecord.entries[entry]); }
+    int searchPauses() const { return static_cast<int>(std::count(ui.pauses.begin(), ui.pauses.end(), 300)); }
+};
+
+TEST_F(ControllerTest, StartsWithWhiteToMoveAndSearchesOnlyAfterTheHumanMove)
+{
+    EXPECT_EQ(gameControl.mode, EngineBlack);
+    EXPECT_EQ(sideToMove, 0);
+    EXPECT_EQ(gameRecord.plyNumber, 1);
+    EXPECT_EQ(searchPauses(), 0);
+    EXPECT_EQ(positionToText(0), initialPositionText);
+
+    drag("c3", "e5"); // no such move
+    drag("c3", "c4"); // a light square
+    drag("d4", "e5"); // an empty square
+    EXPECT_EQ(gameRecord.plyNumber, 1);
+    EXPECT_EQ(searchPauses(), 0);
+
+    drag("c3", "d4");
+    EXPECT_EQ(recorded(2), "c3-d4");
+    EXPECT_EQ(gameRecord.plyNumber, 3); // the engine replied
+    EXPECT_EQ(sideToMove, 0);
+    EXPECT_EQ(searchPauses(), 1);
+    EXPECT_EQ(ui.fields[InfoField::Label9], "0,01 сек");
+    EXPECT_EQ(ui.inconsistencies, 0);
+    EXPECT_FALSE(gameControl.thinking);
+    EXPECT_GE(ui.clicks, 4);
+}
+
+TEST_F(ControllerTest, QuietMoveRefusedWhileACaptureExists)
+{
+    SetMode(HumanHuman);
+    startFrom("0000000000000w000b00000000000000 w"); // White d4, Black c5: d4:b6 is compulsory
+    drag("d4", "e5");
+    EXPECT_EQ(gameRecord.plyNumber, 1);
+    drag("d4", "b6");
+    EXPECT_EQ(recorded(2), "d4:b6");
+    EXPECT_EQ(sideToMove, 1);
+}
+
+TEST_F(ControllerTest, CaptureChoiceOnlyWhenTheCapturedSetsDiffer)
+{
+    SetMode(HumanHuman);
+    const char* position = "000000b00bb00000W0b0000000000000 w";
+    startFrom(position);
+    drag("a5", "b8");
+    ASSERT_EQ(ui.captureDialogs.size(), 1u); // "Отмена" by default
+    EXPECT_GE(ui.captureDialogs[0].size(), 2u);
+    EXPECT_EQ(positionToText(0), position);
+    EXPECT_EQ(gameRecord.plyNumber, 1);
+
+    const std::vector<std::string> lines = ui.captureDialogs[0];
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        for (std::size_t j = i + 1; j < lines.size(); ++j) EXPECT_NE(lines[i], lines[j]);
+    ui.captureAnswers.push_back(1);
+    drag("a5", "b8");
+    EXPECT_EQ(recorded(2), "a5:b8");
+    // The pieces of the chosen line are gone, the others stay.
+    const std::string chosen = lines[1];
+    for (std::size_t i = 0; i < chosen.size(); i += 3)
+        EXPECT_EQ(occupied & squareBit[squareFromName(chosen.substr(i, 2))], 0u) << chosen;
+
+    // A single capture asks nothing.
+    startFrom("0000000000000w000b00000000000000 w");
+    drag("d4", "b6");
+    EXPECT_EQ(ui.captureDialogs.size(), 2u);
+    EXPECT_EQ(recorded(2), "d4:b6");
+}
+
+TEST_F(ControllerTest, EngineAgainstEngineFinishesConsistently)
+{
+    SetMode(EngineBoth);
+    EXPECT_TRUE(gameControl.gameOver || gameControl.mode == HumanHuman || recordFull());
+    ASSERT_FALSE(ui.messages.empty());
+    const std::string& last = ui.messages.back();
+    EXPECT_TRUE(last == whiteWinsMessage || last == blackWinsMessage || last == repetitionMessage ||
+                last == recordFullMessage)
+        << last;
+    if (last == repetitionMessage) {
+        EXPECT_TRUE(IsThreefoldRepetition());
+    }
+    if (last == whiteWinsMessage || last == blackWinsMessage) {
+        EXPECT_FALSE(sideHasMove(sideToMove));
+    }
+    EXPECT_GT(gameRecord.plyNumber, 10);
+    EXPECT_EQ(ui.inconsistencies, 0);
+    EXPECT_FALSE(gameControl.thinking);
+    // Every recorded half-move is a legal move of its position.
+    for (int e = 2; e <= gameRecord.plyNumber; ++e) EXPECT_EQ(recorded(e).size(), 5u);
+}
+
+TEST_F(ControllerTest, ThreefoldRepetitionHandsTheGameToTheHumans)
+{
+    SetMode(HumanHuman);
+    startFrom("0W00000000000000000000000000000B w");
+    for (int i = 0; i < 2; ++i) {
+        drag("c1", "d2");
+        drag("h8", "g7");
+        drag("d2", "c1");
+        drag("g7", "h8");
+    }
+    ASSERT_EQ(gameRecord.plyNumber, 9);
+    ui.modeItems.clear();
+    SetMode(EngineWhite);
+    EXPECT_EQ(gameControl.mode, HumanHuman);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0], repetitionMessage);
+    EXPECT_EQ(ui.modeItems, std::vector<GameMode>{EngineWhite}); // the check mark stays
+    EXPECT_EQ(gameRecord.plyNumber, 9);
+}
+
+TEST_F(ControllerTest, AnalysisNeverMovesAndTakeBackAbortsIt)
+{
+    drag("c3", "d4");
+    ASSERT_EQ(gameRecord.plyNumber, 3);
+    const std::string before = positionToText(sideToMove);
+    SetMode(Analysis);
+    EXPECT_EQ(positionToText(sideToMove), before);
+    EXPECT_EQ(gameRecord.plyNumber, 3);
+    EXPECT_EQ(ui.fields[InfoField::Label1], "7");
+    EXPECT_FALSE(gameControl.thinking);
+
+    // A take-back arriving inside the search: the search is abandoned and the board
+    // shows the position taken back to, not the one searched.
+    ui.onPump = [] { StepBack(); };
+    SetMode(Analysis);
+    EXPECT_EQ(gameRecord.plyNumber, 2);
+    EXPECT_TRUE(entryMatchesBoard(gameRecord.entries[2]));
+    EXPECT_FALSE(gameControl.thinking);
+    EXPECT_FALSE(gameControl.abortRequested);
+}
+
+TEST_F(ControllerTest, NewGameDuringASearchRestartsOnTheNewPosition)
+{
+    timeBudget = unlimitedTime;
+    // Pumps: after the human move, before the reply's search, after its iteration.
+    ui.onPump = [this] { ui.onPump = [this] { ui.onPump = [] { NewGameCommand(); }; }; };
+    drag("c3", "d4");
+    // The engine plays Black: the restarted turn does not search for White.
+    EXPECT_EQ(positionToText(0), initialPositionText);
+    EXPECT_EQ(gameRecord.plyNumber, 1);
+    EXPECT_EQ(sideToMove, 0);
+    EXPECT_FALSE(gameControl.thinking);
+    EXPECT_FALSE(gameControl.gameOver);
+    EXPECT_EQ(searchPauses(), 1);
+
+    // In EngineBoth the restarted turn plays the new game's first move.
+    SetMode(HumanHuman);
+    drag("c3", "d4");
+    ui.onPump = [this] { ui.onPump = [this] { ui.onPump = [] { SetMode(HumanHuman); }; NewGameCommand(); }; };
+    SetMode(EngineBoth);
+    EXPECT_GE(gameRecord.plyNumber, 1);
+    EXPECT_TRUE(entryMatchesBoard(gameRecord.entries[gameRecord.plyNumber]));
+    EXPECT_EQ(ui.inconsistencies, 0);
+}
+
+TEST_F(ControllerTest, BookMoveOfGreatestWeightAndForcedMovesPlayWithoutSearch)
+{
+    // Candidates of weights 10 and 100: only the weight-100 one is ever played.
+    bookOfferHook = [] { return BookOffer{{1, 3, 5}, {10, 100, 10}}; };
+    SetMode(EngineWhite);
+    generateQuietMoves(0, 0);
+    // The root list is in generation order while candidates exist.
+    setPositionFromText(initialPositionText);
+    generateQuietMoves(0, 0);
+    const std::string expected = moveText(moveLists[0].moves[3]);
+    EXPECT_EQ(recorded(2), expected);
+    EXPECT_TRUE(ui.fields[InfoField::Label1].empty()); // no iteration ran
+
+    BookOffer single{{2}, {-100}};
+    EXPECT_EQ(chooseBookCandidate(single), 0);
+    BookOffer mixed{{1, 2, 3, 4}, {10, 100, 10, 100}};
+    for (int i = 0; i < 50; ++i) EXPECT_EQ(mixed.weight[chooseBookCandidate(mixed)], 100);
+
+    // A forced capture is played at once, without an iteration.
+    bookOfferHook = nullptr;
+    SetMode(HumanHuman);
+    startFrom("0000000000000w000b00000000000000 b"); // Black c5 must take d4
+    ui.fields.clear();
+    SetMode(EngineBlack);
+    EXPECT_EQ(recorded(2), "c5:e3");
+    EXPECT_TRUE(ui.fields[InfoField::Label1].empty());
+    ASSERT_FALSE(ui.messages.empty());
+    EXPECT_EQ(ui.messages.back(), blackWinsMessage); // White has no piece left
+    EXPECT_TRUE(gameControl.gameOver);
+    drag("e3", "f2"); // a finished game takes no moves
+    EXPECT_EQ(gameRecord.plyNumber, 2);
+}
+
+TEST_F(ControllerTest, DrawOfferFollowsPieceCountAndScore)
+{
+    SetMode(EngineBlack);
+    const std::int32_t limit = EGTBPieses;
+    EGTBPieses = 6;
+    auto offer = [this](const char* score) {
+        ui.messages.clear();
+        gameControl.gameOver = false;
+        setInfoFieldText(InfoField::Label7, score);
+        OfferDraw();
+        return ui.messages.empty() ? std::string() : ui.messages.back();
+    };
+    EXPECT_EQ(offer("+0"), drawRefusedMessage); // 24 pieces
+    startFrom("w0w0w000000000000000000000bbb000 w");
+    EXPECT_EQ(offer("+99"), drawAcceptedMessage);
+    EXPECT_TRUE(gameControl.gameOver);
+    EXPECT_EQ(offer("+100"), drawRefusedMessage);
+    EXPECT_EQ(offer("-300"), drawAcceptedMessage);
+    EXPECT_EQ(offer("Проигрыш через 7 ходов"), drawAcceptedMessage);
+    EXPECT_EQ(offer("Выигрыш через 7 ходов"), drawRefusedMessage);
+    EXPECT_EQ(offer(""), drawRefusedMessage);
+    SetMode(HumanHuman);
+    EXPECT_EQ(offer("+0"), "");
+    EGTBPieses = 0;
+    SetMode(EngineWhite);
+    gameControl.gameOver = false;
+    EXPECT_EQ(offer("+0"), drawRefusedMessage);
+    EGTBPieses = limit;
+}
+
+TEST_F(ControllerTest, ClosingDuringASearchEndsTheProgram)
+{
+    timeBudget = unlimitedTime; // the iteration completes and pumps
+    ui.onPump = [this] { ui.onPump = [this] { ui.onPump = [] { OnMainWindowClose(); }; }; };
+    drag("c3", "d4");
+    EXPECT_EQ(ui.quits, 1);
+    EXPECT_EQ(gameRecord.plyNumber, 2); // the engine's reply was not played
+    EXPECT_FALSE(gameControl.thinking);
+}
+
+std::string pieceAt(const char* name)
+{
+    const SquareSet bit = squareBit[squareFromName(name)];
+    std::string found;
+    if (whiteMen & bit) found += "w";
+    if (whiteKings & bit) found += "W";
+    if (blackMen & bit) found += "b";
+    if (blackKings & bit) found += "B";
+    return found;
+}
+
+TEST_F(ControllerTest, SetupClicksCyclePiecesAndDragsMoveThem)
+{
+    SetMode(GameMode::Setup);
+    EXPECT_EQ(gameControl.mode, GameMode::Setup);
+    EXPECT_EQ(gameControl.savedMode, EngineBlack);
+    EXPECT_EQ(boardView.windowWidth, 318 + 110);
+    EXPECT_FALSE(ui.enabled[MenuItem::SmallBoard]);
+    SetupClear();
+    std::string seen;
+    for (int i = 0; i < 4; ++i) {
+        drag("d4", "d4");
+        seen += pieceAt("d4") + ".";
+    }
+    EXPECT_EQ(seen, "w.W..w.");
+    drag("d4", "d4", leftButton); // remove the man again
+    drag("b8", "b8");
+    EXPECT_EQ(pieceAt("b8"), "W");
+    seen.clear();
+    for (int i = 0; i < 4; ++i) {
+        drag("f6", "f6", rightButton);
+        seen += pieceAt("f6") + ".";
+    }
+    EXPECT_EQ(seen, "b.B..b.");
+    drag("c1", "c1", rightButton);
+    EXPECT_EQ(pieceAt("c1"), "B");
+    drag("c1", "c1"); // a left click removes a black piece
+    EXPECT_EQ(pieceAt("c1"), "");
+    drag("b8", "b8", rightButton); // a right click removes a white piece
+    EXPECT_EQ(pieceAt("b8"), "");
+
+    drag("c3", "c3");
+    drag("c3", "h8");
+    EXPECT_EQ(pieceAt("c3"), "");
+    EXPECT_EQ(pieceAt("h8"), "w"); // moved, not crowned
+    drag("h8", "f6"); // onto the black man: it is replaced
+    EXPECT_EQ(pieceAt("f6"), "w");
+    EXPECT_EQ(occupied, whitePieces | blackPieces);
+    EXPECT_EQ(whitePieces & blackPieces, 0u);
+
+    SetupInitial();
+    EXPECT_EQ(positionToText(0), initialPositionText);
+}
+
+TEST_F(ControllerTest, LeavingSetupValidatesAndRestartsTheRecord)
+{
+    drag("c3", "d4"); // a game in progress: c3-d4 and the reply
+    ASSERT_EQ(gameRecord.plyNumber, 3);
+    SetMode(GameMode::Setup);
+    SetupClear();
+    SetupDone();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0], wrongPositionMessage);
+    EXPECT_EQ(positionToText(0), initialPositionText);
+    EXPECT_EQ(gameRecord.plyNumber, 1);
+    EXPECT_EQ(gameControl.mode, EngineBlack);
+    EXPECT_FALSE(setupState.active);
+    EXPECT_EQ(boardView.windowWidth, 318);
+
+    // "Чёрные" chosen and the engine plays Black: it starts at once.
+    const int pausesBefore = searchPauses();
+    SetMode(GameMode::Setup);
+    setupState.whiteToMove = false;
+    SetupDone();
+    EXPECT_EQ(searchPauses(), pausesBefore + 1);
+    EXPECT_EQ(gameRecord.plyNumber, 2);
+    EXPECT_EQ(sideToMove, 0);
+    setupState.whiteToMove = true;
+
+    // "Отмена" keeps the game in progress: record and position of entry.
+    const std::string before = positionToText(sideToMove);
+    const int ply = gameRecord.plyNumber;
+    SetMode(GameMode::Setup);
+    SetupClear();
+    drag("d4", "d4");
+    SetupCancel();
+    EXPECT_EQ(positionToText(sideToMove), before);
+    EXPECT_EQ(gameRecord.plyNumber, ply);
+    EXPECT_EQ(gameControl.mode, EngineBlack);
+    EXPECT_EQ(ui.inconsistencies, 0);
+}
+
+} // namespace

@@ -1,0 +1,110 @@
+// Helpers shared by the game tests: engine start-up, playing half-moves by their text
+// as the controller does, a scripted user interface and private temporary folders.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "engine/engine.h"
+#include "engine/search.h"
+#include "game/control.h"
+#include "game/gameui.h"
+#include "game/record.h"
+
+namespace game_testing {
+
+inline void startEngineOnce()
+{
+    static bool started = false;
+    if (!started) {
+        initEngine();
+        finishStartup();
+        installGameHooks();
+        started = true;
+    }
+}
+
+// Records what the game code asked of the windows and answers questions as told.
+struct ScriptedUi : GameUi {
+    std::vector<std::string> messages;
+    std::vector<std::string> questions;
+    bool answer = false;
+    int pauses = 0;
+    int redraws = 0;
+    int setupLeft = 0;
+    void showMessage(const std::string& text) override { messages.push_back(text); }
+    bool askYesNo(const std::string& text) override
+    {
+        questions.push_back(text);
+        return answer;
+    }
+    void redrawBoard() override { ++redraws; }
+    void pause(int) override { ++pauses; }
+    void leaveSetup() override
+    {
+        ++setupLeft;
+        gameControl.mode = HumanHuman;
+    }
+};
+
+// A fresh game from a position text, with a scripted interface installed.
+class GameTest : public ::testing::Test {
+protected:
+    ScriptedUi ui;
+    void SetUp() override
+    {
+        startEngineOnce();
+        seedRandom(12345);
+        installGameUi(&ui);
+        gameControl = GameControl{};
+        gameControl.mode = HumanHuman;
+        engineSide = Black;
+        startFrom(initialPositionText);
+    }
+    void TearDown() override { installGameUi(nullptr); }
+
+    static void startFrom(const std::string& positionText)
+    {
+        gameRecord = GameRecord{};
+        setPositionFromText(positionText);
+        ResetRecord();
+    }
+
+    // Plays a legal half-move named as c3-d4 or c3:e5 (first and last square) at
+    // ply 0 and records it, as move entry does.
+    static void play(const std::string& text)
+    {
+        const int count = generateLegalMoves(sideToMove, 0);
+        for (int k = 1; k <= count; ++k) {
+            const MoveCode m = moveLists[0].moves[k];
+            if (moveText(m) != text) continue;
+            makeMove(m, moveLists[0].captured[k], sideToMove, 0);
+            sideToMove = 1 - sideToMove;
+            ASSERT_TRUE(AppendMove(text));
+            refreshBoardPicture();
+            return;
+        }
+        FAIL() << "no legal move " << text << " in " << positionToText(sideToMove);
+    }
+
+    static void playAll(std::initializer_list<const char*> moves)
+    {
+        for (const char* m : moves) play(m);
+    }
+};
+
+inline std::filesystem::path uniqueTempDir(const std::string& tag)
+{
+    static int made = 0;
+    const auto dir = std::filesystem::temp_directory_path() /
+                     ("korvel-game-" + tag + "-" + std::to_string(::getpid()) + "-" + std::to_string(made++));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
+} // namespace game_testing

@@ -1,0 +1,361 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+#include "game/gamefiles.h"
+#include "game/notation.h"
+#include "tests/game/game_support.h"
+
+namespace {
+
+using game_testing::GameTest;
+namespace fs = std::filesystem;
+
+std::string readFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeFile(const fs::path& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void poke(std::string& bytes, std::size_t at, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
+}
+
+SquareSet bit(int square) { return 1u << square; }
+
+class GameFilesTest : public GameTest {
+protected:
+    fs::path dir;
+    void SetUp() override
+    {
+        GameTest::SetUp();
+        dir = game_testing::uniqueTempDir("files");
+        notationView = NotationView{};
+    }
+    void TearDown() override
+    {
+        std::error_code ignored;
+        fs::remove_all(dir, ignored);
+        GameTest::TearDown();
+    }
+    std::string path(const std::string& name) const { return (dir / name).string(); }
+
+    // Everything a refused load must leave alone.
+    struct Snapshot {
+        std::string record;
+        std::string position;
+        GameMode mode;
+        bool stop;
+        bool abort;
+        std::vector<std::string> lines;
+    };
+    static Snapshot snapshot()
+    {
+        return {encodeGameRecord(gameRecord), positionToText(sideToMove), gameControl.mode, stopRequested,
+                gameControl.abortRequested, notationView.lines};
+    }
+    static void expectUnchanged(const Snapshot& s)
+    {
+        EXPECT_TRUE(encodeGameRecord(gameRecord) == s.record);
+        EXPECT_EQ(positionToText(sideToMove), s.position);
+        EXPECT_EQ(gameControl.mode, s.mode);
+        EXPECT_EQ(stopRequested, s.stop);
+        EXPECT_EQ(gameControl.abortRequested, s.abort);
+        EXPECT_EQ(notationView.lines, s.lines);
+    }
+};
+
+TEST_F(GameFilesTest, GameFileMatchesTheRecordLayoutByteForByte)
+{
+    playAll({"c3-d4", "f6-g5", "d4-c5"});
+    ASSERT_TRUE(SaveGameFiles(path("partie"), SaveType::Game));
+    const std::string written = readFile(path("partie.gam"));
+
+    std::string expected(14412, '\0');
+    poke(expected, 0, 4); // plyNumber
+    poke(expected, 4, 1); // Black was to move
+    poke(expected, 8, 4); // redoLimit
+    const SquareSet startWhite = 0x00000FFF, startBlack = 0xFFF00000;
+    const SquareSet white[] = {startWhite, (startWhite & ~bit(9)) | bit(13), (startWhite & ~bit(9)) | bit(13),
+                               (startWhite & ~bit(9)) | bit(17)};
+    const SquareSet black[] = {startBlack, startBlack, (startBlack & ~bit(22)) | bit(19),
+                               (startBlack & ~bit(22)) | bit(19)};
+    const char* texts[] = {"", "c3-d4", "f6-g5", "d4-c5"};
+    for (int n = 1; n <= 4; ++n) {
+        const std::size_t at = 12 + 24 * (n - 1);
+        poke(expected, at + 4, white[n - 1]); // kings first, then men
+        poke(expected, at + 12, black[n - 1]);
+        expected[at + 16] = static_cast<char>(std::string(texts[n - 1]).size());
+        std::string(texts[n - 1]).copy(&expected[at + 17], 5);
+    }
+    EXPECT_EQ(written.size(), 14412u);
+    EXPECT_TRUE(written == expected);
+    for (std::size_t i = 0; i < std::min(written.size(), expected.size()); ++i)
+        if (written[i] != expected[i]) {
+            ADD_FAILURE() << "first difference at byte " << i;
+            break;
+        }
+    EXPECT_FALSE(fs::exists(path("partie.gam.part")));
+}
+
+TEST_F(GameFilesTest, ALoadedGameContinuesWhereItWasSavedWithItsReplayableTail)
+{
+    std::vector<std::string> positions;
+    positions.push_back(positionToText(sideToMove));
+    for (int i = 0; i < 10; ++i) {
+        ASSERT_GT(generateLegalMoves(sideToMove, 0), 0);
+        play(moveText(moveLists[0].moves[1]));
+        positions.push_back(positionToText(sideToMove));
+    }
+    ASSERT_EQ(gameRecord.redoLimit, 11);
+    for (int i = 0; i < 4; ++i) StepBack();
+    ASSERT_EQ(gameRecord.plyNumber, 7);
+    ASSERT_TRUE(SaveGameFiles(path("seven.gam"), SaveType::Game));
+
+    startFrom(initialPositionText);
+    play("a3-b4");
+    gameControl.mode = EngineWhite;
+    gameControl.gameOver = true;
+    stopRequested = false;
+    ASSERT_TRUE(LoadGameFiles(path("seven.gam")));
+    EXPECT_EQ(gameControl.mode, HumanHuman);
+    EXPECT_TRUE(stopRequested);
+    EXPECT_TRUE(gameControl.abortRequested);
+    EXPECT_FALSE(gameControl.gameOver);
+    EXPECT_EQ(gameRecord.plyNumber, 7);
+    EXPECT_EQ(gameRecord.redoLimit, 11);
+    EXPECT_EQ(positionToText(sideToMove), positions[6]);
+    EXPECT_EQ(gameControl.entrySnapshot.blackMen, blackMen);
+    for (int n = 8; n <= 11; ++n) {
+        ASSERT_TRUE(StepForward());
+        EXPECT_EQ(positionToText(sideToMove), positions[n - 1]) << "entry " << n;
+    }
+    EXPECT_FALSE(StepForward());
+    EXPECT_EQ(notationView.lines.size(), 5u);
+}
+
+TEST_F(GameFilesTest, AGameSavedAtTheStartLoadsAtTheStart)
+{
+    ASSERT_TRUE(SaveGameFiles(path("fresh"), SaveType::Game));
+    playAll({"c3-d4", "f6-g5"});
+    ASSERT_TRUE(LoadGameFiles(path("fresh.gam")));
+    EXPECT_EQ(gameRecord.plyNumber, 1);
+    EXPECT_EQ(gameRecord.redoLimit, 1);
+    EXPECT_EQ(positionToText(sideToMove), initialPositionText);
+    EXPECT_FALSE(StepBack());
+}
+
+TEST_F(GameFilesTest, PositionFileWithBlackToMove)
+{
+    std::string text(32, '0');
+    text[4] = 'W';  // b2
+    text[13] = 'w'; // d4
+    text[22] = 'b'; // f6
+    text[31] = 'B'; // h8
+    startFrom(text + " b");
+    ASSERT_TRUE(SaveGameFiles(path("black"), SaveType::Position));
+    std::string expected(20, '\0');
+    poke(expected, 0, bit(13));
+    poke(expected, 4, bit(22));
+    poke(expected, 8, bit(4));
+    poke(expected, 12, bit(31));
+    poke(expected, 16, 1);
+    EXPECT_EQ(readFile(path("black.poz")), expected);
+
+    startFrom(initialPositionText);
+    playAll({"c3-d4", "f6-g5"});
+    const auto before = notationView.lines;
+    gameControl.gameOver = true;
+    ASSERT_TRUE(LoadGameFiles(path("black.poz")));
+    EXPECT_EQ(positionToText(sideToMove), text + " b");
+    EXPECT_EQ(gameRecord.plyNumber, 1);
+    EXPECT_EQ(gameRecord.redoLimit, 1);
+    EXPECT_TRUE(gameControl.gameOver); // a position load leaves it
+    EXPECT_EQ(gameControl.entrySnapshot.whiteKings, bit(4));
+    EXPECT_EQ(notationView.lines, before);
+    play("f6-g5");
+    ASSERT_EQ(notationView.lines.size(), 1u);
+    EXPECT_EQ(notationView.lines[0], " 1.  ...  f6-g5");
+}
+
+TEST_F(GameFilesTest, SavingWhileThinkingWritesTheGamePosition)
+{
+    gameControl.thinking = true;
+    gameControl.entrySnapshot = boardPieceSets();
+    play("c3-d4"); // stands for a position of the search tree
+    sideToMove = White;
+    ASSERT_TRUE(SaveGameFiles(path("thinking"), SaveType::Position));
+    const std::string bytes = readFile(path("thinking.poz"));
+    ASSERT_EQ(bytes.size(), 20u);
+    std::string expected(20, '\0');
+    poke(expected, 0, 0x00000FFF);
+    poke(expected, 4, 0xFFF00000);
+    EXPECT_EQ(bytes, expected);
+}
+
+TEST_F(GameFilesTest, NamesAreCompletedAndExistingFilesNeedConsent)
+{
+    EXPECT_EQ(completeFileName("partie", SaveType::Game), "partie.gam");
+    EXPECT_EQ(completeFileName("partie.gam", SaveType::Game), "partie.gam");
+    EXPECT_EQ(completeFileName("partie.GAM", SaveType::Game), "partie.GAM.gam");
+    EXPECT_EQ(completeFileName("notes", SaveType::Text), "notes.txt");
+    EXPECT_EQ(completeFileName("board", SaveType::Picture), "board.bmp");
+    EXPECT_EQ(completeFileName("p.gam", SaveType::Position), "p.gam.poz");
+    EXPECT_TRUE(isGameFileName("spiel.gam.bak"));
+    EXPECT_FALSE(isGameFileName("spiel.dat"));
+
+    writeFile(path("kept.poz"), "old");
+    ui.answer = false;
+    EXPECT_FALSE(SaveGameFiles(path("kept"), SaveType::Position));
+    EXPECT_EQ(readFile(path("kept.poz")), "old");
+    ASSERT_EQ(ui.questions.size(), 1u);
+    EXPECT_EQ(ui.questions[0], "Файл уже существует. Перезаписать?");
+    ui.answer = true;
+    EXPECT_TRUE(SaveGameFiles(path("kept"), SaveType::Position));
+    EXPECT_EQ(readFile(path("kept.poz")).size(), 20u);
+
+    writeFile(path("board.bmp"), "old");
+    EXPECT_TRUE(SaveGameFiles(path("board"), SaveType::Picture, "BMimage"));
+    EXPECT_EQ(ui.questions.size(), 3u);
+    EXPECT_EQ(readFile(path("board.bmp")), "BMimage");
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(GameFilesTest, TextExportListsTheWholeGameWithCrLf)
+{
+    playAll({"c3-d4", "f6-g5", "d4-c5"});
+    StepBack();
+    ASSERT_TRUE(SaveGameFiles(path("notes"), SaveType::Text));
+    EXPECT_EQ(readFile(path("notes.txt")), " 1. c3-d4 f6-g5\r\n 2. d4-c5 \r\n");
+}
+
+TEST_F(GameFilesTest, UnwritableAndUnreadableFilesAreReported)
+{
+    const auto before = snapshot();
+    EXPECT_FALSE(SaveGameFiles(path("missing/folder/partie"), SaveType::Game));
+    EXPECT_EQ(ui.messages.size(), 1u);
+    EXPECT_FALSE(fs::exists(path("missing")));
+    EXPECT_FALSE(LoadGameFiles(path("absent.gam")));
+    EXPECT_FALSE(LoadGameFiles(dir.string()));
+    EXPECT_EQ(ui.messages.size(), 3u);
+    expectUnchanged(before);
+}
+
+TEST_F(GameFilesTest, MalformedFilesAreRefusedWholeAndTheGameStays)
+{
+    playAll({"c3-d4", "f6-g5", "d4-c5"});
+    ASSERT_TRUE(SaveGameFiles(path("good"), SaveType::Game));
+    ASSERT_TRUE(SaveGameFiles(path("good"), SaveType::Position));
+    const std::string game = readFile(path("good.gam"));
+    const std::string position = readFile(path("good.poz"));
+    play("d6:b4");
+    gameControl.mode = EngineBlack;
+    stopRequested = false;
+    gameControl.abortRequested = false;
+    const auto before = snapshot();
+
+    auto gameWith = [&](std::size_t at, std::uint32_t value) {
+        std::string bytes = game;
+        poke(bytes, at, value);
+        return bytes;
+    };
+    std::string longText = game;
+    longText[12 + 24 + 16] = 7; // entry 2's text length
+    const std::string badGames[] = {
+        game.substr(0, 14411), game + '\0', std::string(),
+        gameWith(0, 0),                    // plyNumber 0
+        gameWith(0, 5),                    // plyNumber beyond redoLimit
+        gameWith(8, 601),                  // redoLimit beyond the record
+        gameWith(4, 2),                    // no such side
+        gameWith(12 + 24 * 2 + 4, 0xFFF00000), // entry 3: white men where black men stand
+        longText,
+    };
+    int n = 0;
+    for (const std::string& bytes : badGames) {
+        const std::string name = path("bad" + std::to_string(n++) + ".gam");
+        writeFile(name, bytes);
+        EXPECT_FALSE(LoadGameFiles(name)) << name;
+        expectUnchanged(before);
+    }
+    auto positionWith = [&](std::size_t at, std::uint32_t value) {
+        std::string bytes = position;
+        poke(bytes, at, value);
+        return bytes;
+    };
+    const std::string badPositions[] = {position.substr(0, 19), position + 'x', positionWith(16, 2),
+                                        positionWith(8, 1)}; // a king on a white man
+    for (const std::string& bytes : badPositions) {
+        const std::string name = path("bad" + std::to_string(n++) + ".poz");
+        writeFile(name, bytes);
+        EXPECT_FALSE(LoadGameFiles(name)) << name;
+        expectUnchanged(before);
+    }
+    EXPECT_EQ(ui.messages.size(), static_cast<std::size_t>(n));
+
+    // Overlaps beyond redoLimit are leftovers of earlier games and are kept as they are.
+    const std::string tail = gameWith(12 + 24 * 10 + 4, 0xFFFFFFFF);
+    writeFile(path("tail.gam"), tail);
+    EXPECT_TRUE(LoadGameFiles(path("tail.gam")));
+    EXPECT_TRUE(encodeGameRecord(gameRecord) == tail);
+}
+
+TEST_F(GameFilesTest, RandomAndTruncatedBytesNeverHalfReplaceTheRecord)
+{
+    playAll({"c3-d4", "f6-g5", "d4-c5"});
+    ASSERT_TRUE(SaveGameFiles(path("good"), SaveType::Game));
+    ASSERT_TRUE(SaveGameFiles(path("good"), SaveType::Position));
+    const std::string validGame = readFile(path("good.gam"));
+    const std::string validPosition = readFile(path("good.poz"));
+    std::mt19937 random(2024);
+    auto randomBytes = [&](std::size_t size) {
+        std::string bytes(size, '\0');
+        for (char& c : bytes) c = static_cast<char>(random() & 0xFF);
+        return bytes;
+    };
+    for (int round = 0; round < 300; ++round) {
+        const bool gameFile = round % 2 == 0;
+        const std::string& valid = gameFile ? validGame : validPosition;
+        std::string bytes;
+        switch (round % 6) {
+        case 0: case 1: bytes = valid.substr(0, random() % valid.size()); break;
+        case 2: case 3: bytes = randomBytes(valid.size()); break;
+        default: {
+            bytes = valid;
+            for (int flips = 0; flips < 3; ++flips) bytes[random() % bytes.size()] ^= static_cast<char>(1 + random() % 255);
+        }
+        }
+        const std::string name = path(gameFile ? "fuzz.gam" : "fuzz.poz");
+        writeFile(name, bytes);
+        const auto before = snapshot();
+        if (!LoadGameFiles(name)) {
+            expectUnchanged(before);
+            continue;
+        }
+        EXPECT_EQ(bytes.size(), valid.size());
+        EXPECT_GE(gameRecord.plyNumber, 1);
+        EXPECT_LE(gameRecord.plyNumber, gameRecord.redoLimit);
+        EXPECT_LE(gameRecord.redoLimit, recordCapacity);
+        EXPECT_TRUE(sideToMove == White || sideToMove == Black);
+        for (int e = 1; e <= gameRecord.redoLimit; ++e) EXPECT_TRUE(entrySetsDisjoint(gameRecord.entries[e]));
+        if (gameFile) {
+            EXPECT_TRUE(entryMatchesBoard(gameRecord.entries[gameRecord.plyNumber]));
+            std::string expected = bytes;
+            for (int e = 0; e < recordCapacity; ++e) expected[12 + 24 * e + 23] = '\0'; // the filler is always written as 0
+            EXPECT_TRUE(encodeGameRecord(gameRecord).substr(12) == expected.substr(12));
+        }
+        GoToEnd();
+        GoToStart();
+    }
+}
+
+} // namespace

@@ -1,0 +1,298 @@
+// The board view: sizes and centring, what is drawn where (also turned), the
+// change outlines, the marks, the designs, the setup panel and the pictures.
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTemporaryDir>
+
+#include "fixture.h"
+#include "ui/artwork.h"
+#include "ui/boardview.h"
+#include "ui/unit1.h"
+
+namespace {
+
+QImage boardImage() { return Form1->boardWidget()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
+const QVector<QPixmap>& currentPictures() { return boardView.smallBoard ? Form1->ImageList1 : Form1->ImageList2; }
+
+// The drawn square at screen column i, row j, as the unturned board places it.
+QImage drawnCell(const QImage& board, int i, int j)
+{
+    const int cell = cellSize(boardView);
+    return board.copy(QRect(squareCorner(boardView, i, j), QSize(cell, cell)));
+}
+
+QImage picture(int kind)
+{
+    return currentPictures()[boardView.designBase + kind].toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+void setPictures(const char* now, const char* before)
+{
+    for (int k = 0; k < 64; ++k) {
+        boardPicture[k] = now[k];
+        previousBoardPicture[k] = before[k];
+    }
+}
+
+QColor colourAt(const QImage& image, int x, int y) { return QColor(image.pixel(x, y)); }
+
+double luminance(const QImage& image, QPoint at) { return qGray(image.pixel(at)); }
+
+} // namespace
+
+class BoardTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { startProgram(); }
+    void cleanupTestCase() { DestroyWindows(); }
+
+    // A failed check leaves the view as it found it for the next test.
+    void cleanup()
+    {
+        if (Form1->setupActive()) Form1->HideSetupPanel();
+        boardView.showMove = true;
+        boardView.designBase = 0;
+        if (boardView.rotated) Form1->ToggleRotation();
+        if (boardView.marksShown || !boardView.smallBoard) {
+            boardView.marksShown = false;
+            Form1->SetBoardSize();
+            if (!boardView.smallBoard) Form1->SetBoardSize();
+        }
+    }
+
+    void startsSmallAndCentred()
+    {
+        QVERIFY(boardView.smallBoard);
+        QCOMPARE(cellSize(boardView), 39);
+        QCOMPARE(boardView.margin, 0);
+        QCOMPARE(Form1->nominalWindowSize(), QSize(318, 356));
+        QCOMPARE(Form1->boardWidget()->size(), QSize(312, 312));
+        const QRect desk = Form1->screen()->geometry();
+        QCOMPARE(Form1->pos(), QPoint((desk.width() - 318) / 2 - 2, (desk.height() - 356) / 2 - 2));
+        // Fixed frame: the window cannot be resized.
+        QCOMPARE(Form1->minimumSize(), Form1->maximumSize());
+    }
+
+    void sizeCommandSwitchesBetweenTheTwoBoards()
+    {
+        Form1->N22->trigger();
+        QVERIFY(!Form1->N22->isChecked());
+        QCOMPARE(cellSize(boardView), 52);
+        QCOMPARE(Form1->nominalWindowSize(), QSize(420, 460));
+        QCOMPARE(Form1->boardWidget()->size(), QSize(416, 416));
+        QTest::keyClick(Form1, Qt::Key_Return); // the board's Enter key is the same command
+        QVERIFY(Form1->N22->isChecked());
+        QCOMPARE(Form1->boardWidget()->size(), QSize(312, 312));
+    }
+
+    void marksTakeTheirMarginAtTheNextSizeChange()
+    {
+        boardView.marksShown = true;
+        Form1->DrawBoard();
+        QCOMPARE(boardView.margin, 0); // drawn over the board's edge until the size changes
+        QCOMPARE(colourAt(boardImage(), 100, 311), QColor(128, 128, 0)); // the bottom strip's one row
+        QVERIFY(colourAt(boardImage(), 100, 310) != QColor(128, 128, 0));
+
+        Form1->SetBoardSize(); // large
+        QCOMPARE(boardView.margin, 20);
+        QCOMPARE(Form1->nominalWindowSize(), QSize(460, 500));
+        QCOMPARE(Form1->boardWidget()->size(), QSize(456, 456));
+        QImage board = boardImage();
+        QCOMPARE(colourAt(board, 10, 10), QColor(128, 128, 0));
+        QCOMPARE(colourAt(board, 450, 440), QColor(128, 128, 0));
+        // The letter "a" hangs from y = 20 + 416 = 436 at x = 20 + 26.
+        int dark = 0;
+        for (int y = 436; y < 456; ++y)
+            for (int x = 46; x < 60; ++x) dark += qGray(board.pixel(x, y)) < 60;
+        QVERIFY(dark > 5);
+        // The squares move in by the margin: a1's picture at (20, 20 + 7 * 52); the
+        // bottom strip covers its last pixel row.
+        QCOMPARE(board.copy(20, 384, 52, 51), picture(WhiteMan).copy(0, 0, 52, 51));
+
+        Form1->SetBoardSize(); // small
+        QCOMPARE(boardView.margin, 13);
+        QCOMPARE(Form1->nominalWindowSize(), QSize(344, 382));
+        QCOMPARE(Form1->boardWidget()->size(), QSize(338, 338));
+
+        boardView.marksShown = false;
+        Form1->SetBoardSize();
+        Form1->SetBoardSize();
+        QCOMPARE(boardView.margin, 0);
+        QVERIFY(boardView.smallBoard);
+    }
+
+    void squaresComeFromTheBoardPicture()
+    {
+        setPositionFromText(initialPositionText);
+        refreshBoardPicture();
+        refreshBoardPicture();
+        Form1->DrawBoard();
+        const QImage board = boardImage();
+        QCOMPARE(drawnCell(board, 0, 7), picture(WhiteMan));        // a1
+        QCOMPARE(drawnCell(board, 7, 0), picture(BlackMan));        // h8
+        QCOMPARE(drawnCell(board, 0, 0), picture(LightSquare));     // a8
+        QCOMPARE(drawnCell(board, 0, 3), picture(EmptyDarkSquare)); // a5
+        QCOMPARE(drawnCell(board, 1, 4), picture(EmptyDarkSquare)); // b4
+
+        // Kings and the other designs.
+        setPositionFromText("W000000000000000000000000000000B w");
+        refreshBoardPicture();
+        refreshBoardPicture();
+        for (int base : {0, 6, 12}) {
+            boardView.designBase = base;
+            Form1->DrawBoard();
+            const QImage b = boardImage();
+            QCOMPARE(drawnCell(b, 0, 7), picture(WhiteKing));
+            QCOMPARE(drawnCell(b, 7, 0), picture(BlackKing));
+        }
+        boardView.designBase = 0;
+    }
+
+    void turnedBoardHasA1TopRight()
+    {
+        setPositionFromText("w0000000000000000000000000000000 w");
+        refreshBoardPicture();
+        refreshBoardPicture();
+        Form1->ToggleRotation();
+        const QImage board = boardImage();
+        const int cell = cellSize(boardView);
+        QCOMPARE(board.copy(7 * cell, 0, cell, cell), picture(WhiteMan));
+        QCOMPARE(board.copy(0, 7 * cell, cell, cell), picture(EmptyDarkSquare)); // h8
+        QCOMPARE(board.copy(0, 0, cell, cell), picture(LightSquare));            // h1
+        Form1->ToggleRotation();
+        QCOMPARE(boardImage().copy(0, 7 * cell, cell, cell), picture(WhiteMan));
+    }
+
+    void changedSquaresAreOutlinedWhenAsked()
+    {
+        setPositionFromText(initialPositionText);
+        refreshBoardPicture();
+        refreshBoardPicture();
+        // c3 and d4 changed (index rank-1 * 8 + file-1): c3 is 18, d4 is 27.
+        char before[64];
+        for (int k = 0; k < 64; ++k) before[k] = boardPicture[k];
+        char now[64];
+        for (int k = 0; k < 64; ++k) now[k] = boardPicture[k];
+        now[18] = '.';
+        now[27] = 'w';
+        setPictures(now, before);
+        Form1->DrawBoard();
+        const int cell = cellSize(boardView);
+        QImage board = boardImage();
+        const QColor outline(255, 132, 241);
+        for (QPoint corner : {squareCorner(boardView, 2, 5), squareCorner(boardView, 3, 4)}) {
+            const int x0 = corner.x(), y0 = corner.y();
+            QCOMPARE(colourAt(board, x0, y0), outline);
+            QCOMPARE(colourAt(board, x0 + cell - 1, y0 + cell - 1), outline);
+            QCOMPARE(colourAt(board, x0 + 1, y0 + 1), outline);
+            QCOMPARE(colourAt(board, x0 + cell - 2, y0 + cell - 2), outline);
+            QCOMPARE(colourAt(board, x0 + cell / 2, y0), outline);
+            QVERIFY(colourAt(board, x0 + 2, y0 + 2) != outline);
+            QVERIFY(colourAt(board, x0 + cell / 2, y0 + 2) != outline);
+        }
+        QCOMPARE(drawnCell(board, 4, 5), picture(WhiteMan)); // e3 is unchanged
+
+        boardView.showMove = false;
+        Form1->DrawBoard();
+        board = boardImage();
+        QCOMPARE(drawnCell(board, 2, 5), picture(EmptyDarkSquare));
+        QCOMPARE(drawnCell(board, 3, 4), picture(WhiteMan));
+        boardView.showMove = true;
+    }
+
+    void setupPanelWidensTheWindowAndLocksTheSize()
+    {
+        const QSize before = Form1->size();
+        QVERIFY(!Form1->GroupBox1->isVisible());
+        Form1->N30->trigger();
+        QVERIFY(Form1->setupActive());
+        QVERIFY(Form1->GroupBox1->isVisible());
+        QVERIFY(Form1->N30->isChecked());
+        QVERIFY(!Form1->N24->isChecked());
+        QCOMPARE(Form1->size(), before + QSize(110, 0));
+        QCOMPARE(Form1->boardWidget()->size(), QSize(312 + 110, 312));
+        QVERIFY(!Form1->N22->isEnabled());
+        QTest::keyClick(Form1, Qt::Key_Return); // no size change during setup
+        QVERIFY(Form1->N22->isChecked());
+        QCOMPARE(Form1->boardWidget()->size(), QSize(312 + 110, 312));
+
+        QCOMPARE(Form1->GroupBox1->title(), QStringLiteral("Расстановка"));
+        QCOMPARE(Form1->GroupBox1->size(), QSize(97, 201));
+        QVERIFY(Form1->GroupBox1->geometry().right() < Form1->boardWidget()->width());
+        QVERIFY(Form1->GroupBox1->geometry().left() >= 312);
+        QCOMPARE(Form1->GroupBox2->title(), QStringLiteral("Ходят"));
+        QCOMPARE(Form1->RadioButton1->text(), QStringLiteral("Белые"));
+        QCOMPARE(Form1->RadioButton2->text(), QStringLiteral("Чёрные"));
+        QVERIFY(Form1->RadioButton1->isChecked());
+        QVERIFY(Form1->setupWhiteToMove());
+        const QPushButton* buttons[] = {Form1->Button1, Form1->Button2, Form1->Button3, Form1->Button4};
+        const char* captions[] = {"Начальная", "Очистить", "Отмена", "Готово"};
+        for (int k = 0; k < 4; ++k) {
+            QCOMPARE(buttons[k]->text(), QString::fromUtf8(captions[k]));
+            QCOMPARE(buttons[k]->size(), QSize(80, 25));
+            if (k > 0) QVERIFY(buttons[k]->y() > buttons[k - 1]->geometry().bottom());
+        }
+
+        QTest::mouseClick(Form1->Button3, Qt::LeftButton); // "Отмена"
+        QVERIFY(!Form1->setupActive());
+        QCOMPARE(Form1->size(), before);
+        QVERIFY(Form1->N22->isEnabled());
+        QVERIFY(!Form1->N30->isChecked());
+    }
+
+    void boardSavesAsBitmap()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString name = dir.filePath("board.bmp");
+        QVERIFY(Form1->SaveBoardPicture(name));
+        QFile file(name);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.read(2), QByteArray("BM"));
+        QImage saved(name);
+        QCOMPARE(saved.size(), QSize(312, 312));
+        QCOMPARE(saved.convertToFormat(QImage::Format_RGB32).copy(0, 273, 39, 39), picture(WhiteMan));
+    }
+
+    void picturesAreDistinctAndLegible()
+    {
+        for (int cell : {39, 52}) {
+            const QVector<QPixmap> list = makePictureList(cell);
+            QCOMPARE(list.size(), 18);
+            const QPoint centre(cell / 2, cell / 2);
+            for (int base : {0, 6, 12}) {
+                QVector<QImage> kinds;
+                for (int k = 0; k < 6; ++k) {
+                    QCOMPARE(list[base + k].size(), QSize(cell, cell));
+                    kinds << list[base + k].toImage().convertToFormat(QImage::Format_RGB32);
+                }
+                for (int a = 0; a < 6; ++a)
+                    for (int b = a + 1; b < 6; ++b) QVERIFY(kinds[a] != kinds[b]);
+                // White pieces are light, black ones dark, both away from the square's edge.
+                const QPoint ring(cell / 2 - cell / 4, cell / 2);
+                QVERIFY(luminance(kinds[WhiteMan], ring) > luminance(kinds[BlackMan], ring) + 100);
+                QVERIFY(luminance(kinds[LightSquare], centre) > luminance(kinds[EmptyDarkSquare], centre));
+                // A king differs from its man over a good part of the piece: the crown.
+                for (int pair : {0, 1}) {
+                    const QImage& man = kinds[pair == 0 ? WhiteMan : BlackMan];
+                    const QImage& king = kinds[pair == 0 ? WhiteKing : BlackKing];
+                    int differing = 0;
+                    for (int y = cell / 4; y < 3 * cell / 4; ++y)
+                        for (int x = cell / 4; x < 3 * cell / 4; ++x) {
+                            const QColor m(man.pixel(x, y)), k(king.pixel(x, y));
+                            differing += std::abs(m.red() - k.red()) + std::abs(m.green() - k.green()) +
+                                             std::abs(m.blue() - k.blue()) >
+                                         90;
+                        }
+                    QVERIFY2(differing > cell * cell / 20, qPrintable(QString("king %1 %2").arg(base).arg(pair)));
+                }
+            }
+        }
+    }
+};
+
+QTEST_MAIN(BoardTest)
+#include "board_test.moc"

@@ -1,0 +1,52 @@
+// Shared set-up of the window tests: the engine and every window, as at start-up.
+#pragma once
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <QtTest>
+
+#include "engine/engine.h"
+#include "ui/windows.h"
+
+inline void startProgram()
+{
+    seedRandom(12345);
+    initEngine();
+    finishStartup();
+    CreateWindows();
+}
+
+// Closes the next modal window (message box or dialog) that opens, and keeps its text.
+class ModalCloser : public QObject {
+public:
+    QString seenTitle;
+    QString seenText;
+    bool seen = false;
+
+    void arm(int button = QMessageBox::Ok)
+    {
+        QTimer::singleShot(0, this, [this, button] { poll(button, 200); });
+    }
+
+private:
+    void poll(int button, int triesLeft)
+    {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) {
+            if (triesLeft > 0) QTimer::singleShot(10, this, [this, button, triesLeft] { poll(button, triesLeft - 1); });
+            return;
+        }
+        seen = true;
+        seenTitle = modal->windowTitle();
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            seenText = box->text();
+            if (QAbstractButton* b = box->button(static_cast<QMessageBox::StandardButton>(button))) b->click();
+            else box->done(button);
+        } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+            dialog->reject();
+        }
+    }
+};

@@ -1,0 +1,195 @@
+#include "ui/unit3.h"
+
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+
+#include <algorithm>
+
+#include "engine/search.h"
+#include "ui/boardview.h"
+#include "ui/bridge.h"
+#include "ui/fonts.h"
+#include "ui/unit1.h"
+
+TForm3* Form3 = nullptr;
+
+namespace {
+
+// A small open-folder picture for the file button.
+QIcon folderIcon()
+{
+    QPixmap pixmap(18, 18);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(140, 100, 20), 1));
+    p.setBrush(QColor(236, 190, 80));
+    p.drawRoundedRect(QRectF(1.5, 3.5, 8, 4), 1, 1);
+    p.drawRect(QRectF(1.5, 5.5, 15, 10));
+    p.setBrush(QColor(250, 214, 110));
+    QPolygonF flap;
+    flap << QPointF(3.5, 8.5) << QPointF(17, 8.5) << QPointF(15.5, 15.5) << QPointF(1.5, 15.5);
+    p.drawPolygon(flap);
+    return QIcon(pixmap);
+}
+
+QToolButton* arrowButton(Qt::ArrowType arrow, QWidget* parent)
+{
+    auto* button = new QToolButton(parent);
+    button->setArrowType(arrow);
+    button->setAutoRepeat(true);
+    return button;
+}
+
+} // namespace
+
+QString libraryLabelText(const QString& fullName)
+{
+    // Either separator ends the folder part.
+    QString name = fullName;
+    const int cut = std::max(name.lastIndexOf('/'), name.lastIndexOf('\\'));
+    return name.mid(cut + 1);
+}
+
+TForm3::TForm3(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+{
+    Form3 = this;
+    setWindowTitle(QStringLiteral("Настройки программы..."));
+    setFixedSize(294, 282);
+
+    GroupBox1 = new QGroupBox(QStringLiteral("База эндшпилей"), this);
+    GroupBox1->setGeometry(8, 4, 278, 46);
+    CheckBox1 = new QCheckBox(QStringLiteral("Расширенная ничья"), GroupBox1);
+    CheckBox1->setGeometry(10, 20, 260, 20);
+    CheckBox1->setChecked(true);
+
+    GroupBox2 = new QGroupBox(QStringLiteral("Дебютная библиотека"), this);
+    GroupBox2->setGeometry(8, 54, 278, 100);
+    CheckBox2 = new QCheckBox(QStringLiteral("Использовать дебютную библиотеку"), GroupBox2);
+    CheckBox2->setGeometry(10, 20, 260, 20);
+    CheckBox2->setChecked(true);
+    SpeedButton1 = new QToolButton(GroupBox2);
+    SpeedButton1->setAutoRaise(true);
+    SpeedButton1->setIcon(folderIcon());
+    SpeedButton1->setGeometry(10, 44, 26, 24);
+    Label1 = new QLabel(QStringLiteral("MyBase.deb"), GroupBox2);
+    Label1->setFont(fixedPitchFont(13, true));
+    Label1->setGeometry(42, 46, 228, 20);
+    Label2 = new QLabel(QStringLiteral("Использовать тихих ходов из ДБ"), GroupBox2);
+    Label2->setGeometry(10, 72, 204, 20);
+    Edit1 = new QLineEdit(QStringLiteral("10"), GroupBox2);
+    Edit1->setReadOnly(true);
+    Edit1->setAlignment(Qt::AlignRight);
+    Edit1->setGeometry(216, 71, 32, 22);
+    UpDown1Up = arrowButton(Qt::UpArrow, GroupBox2);
+    UpDown1Up->setGeometry(249, 71, 17, 11);
+    UpDown1Down = arrowButton(Qt::DownArrow, GroupBox2);
+    UpDown1Down->setGeometry(249, 82, 17, 11);
+
+    GroupBox3 = new QGroupBox(QStringLiteral("Дизайн доски"), this);
+    GroupBox3->setGeometry(8, 158, 278, 82);
+    RadioButton1 = new QRadioButton(QStringLiteral("RZ DFesign 1"), GroupBox3);
+    RadioButton1->setGeometry(10, 20, 200, 19);
+    RadioButton1->setChecked(true);
+    RadioButton2 = new QRadioButton(QStringLiteral("Korvel Design"), GroupBox3);
+    RadioButton2->setGeometry(10, 40, 200, 19);
+    RadioButton3 = new QRadioButton(QStringLiteral("Plastic Design"), GroupBox3);
+    RadioButton3->setGeometry(10, 60, 200, 19);
+
+    Button2 = new QPushButton(QStringLiteral("Цвет края доски"), this);
+    Button2->setGeometry(8, 248, 120, 25);
+    Button2->hide();
+    CheckBox3 = new QCheckBox(QStringLiteral("Разметка"), this);
+    CheckBox3->setGeometry(140, 248, 80, 20);
+    CheckBox3->hide();
+    CheckBox4 = new QCheckBox(QStringLiteral("Показывать ход"), this);
+    CheckBox4->setGeometry(18, 250, 160, 22);
+    CheckBox4->setChecked(true);
+    Button1 = new QPushButton(QStringLiteral("Ok"), this);
+    Button1->setGeometry(208, 248, 78, 26);
+    Button1->setDefault(true);
+
+    connect(CheckBox1, &QCheckBox::clicked, this, &TForm3::CheckBox1Click);
+    connect(CheckBox2, &QCheckBox::clicked, this, &TForm3::CheckBox2Click);
+    connect(SpeedButton1, &QToolButton::clicked, this, &TForm3::SpeedButton1Click);
+    connect(UpDown1Up, &QToolButton::clicked, this, [this] { UpDown1Click(true); });
+    connect(UpDown1Down, &QToolButton::clicked, this, [this] { UpDown1Click(false); });
+    connect(RadioButton1, &QRadioButton::clicked, this, &TForm3::RadioButton1Click);
+    connect(RadioButton2, &QRadioButton::clicked, this, &TForm3::RadioButton2Click);
+    connect(RadioButton3, &QRadioButton::clicked, this, &TForm3::RadioButton3Click);
+    connect(Button2, &QPushButton::clicked, this, &TForm3::Button2Click);
+    connect(CheckBox3, &QCheckBox::clicked, this, &TForm3::CheckBox3Click);
+    connect(CheckBox4, &QCheckBox::clicked, this, &TForm3::CheckBox4Click);
+    connect(Button1, &QPushButton::clicked, this, &TForm3::Button1Click);
+
+    // The settings start from the controls' defaults.
+    extendedDraw = CheckBox1->isChecked();
+}
+
+void TForm3::CheckBox1Click() { extendedDraw = CheckBox1->isChecked(); }
+
+void TForm3::CheckBox2Click()
+{
+    const bool on = CheckBox2->isChecked();
+    for (QWidget* w : {static_cast<QWidget*>(SpeedButton1), static_cast<QWidget*>(Label1),
+                       static_cast<QWidget*>(Label2), static_cast<QWidget*>(Edit1),
+                       static_cast<QWidget*>(UpDown1Up), static_cast<QWidget*>(UpDown1Down)})
+        w->setEnabled(on);
+    Controller::BookUseChanged(on);
+}
+
+void TForm3::SpeedButton1Click()
+{
+    const QString name = QFileDialog::getOpenFileName(this, QString(), QString(),
+                                                      QStringLiteral("Библиотека дебютов (*.deb)"));
+    if (name.isEmpty()) return;
+    Controller::LibraryFileChosen(name.left(255));
+    Label1->setText(libraryLabelText(name.left(255)));
+}
+
+void TForm3::UpDown1Click(bool up)
+{
+    if (up && quietMoves < 99) ++quietMoves;
+    if (!up && quietMoves > 1) --quietMoves;
+    Edit1->setText(QString::number(quietMoves));
+}
+
+void TForm3::RadioButton1Click() { boardView.designBase = 0; }
+void TForm3::RadioButton2Click() { boardView.designBase = 6; }
+void TForm3::RadioButton3Click() { boardView.designBase = 12; }
+
+void TForm3::Button2Click()
+{
+    const QColor colour = QColorDialog::getColor(Qt::white, this);
+    if (colour.isValid() && Form1) Form1->setBorderColour(colour);
+}
+
+void TForm3::CheckBox3Click() { boardView.marksShown = CheckBox3->isChecked(); }
+void TForm3::CheckBox4Click() { boardView.showMove = CheckBox4->isChecked(); }
+
+void TForm3::Button1Click()
+{
+    hide();
+    if (!Controller::thinking() && Form1) Form1->DrawBoard();
+}
+
+void TForm3::reject()
+{
+    QDialog::reject();
+    FormClose();
+}
+
+void TForm3::FormClose()
+{
+    if (Form1) Form1->DrawBoard();
+}

@@ -1,0 +1,52 @@
+#include "ui/unit4.h"
+
+#include <QLabel>
+#include <QTimer>
+
+#include "ui/bridge.h"
+#include "ui/fonts.h"
+#include "ui/unit1.h"
+
+TForm4* Form4 = nullptr;
+
+QString clockText(int seconds)
+{
+    const auto twoDigits = [](int n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); };
+    return twoDigits(seconds / 3600) + ':' + twoDigits(seconds / 60 % 60) + ':' + twoDigits(seconds % 60);
+}
+
+TForm4::TForm4(QWidget* parent) : ToolWindow(parent, false)
+{
+    Form4 = this;
+    setWindowTitle(QStringLiteral("Часы"));
+    setFixedSize(156, 74);
+    setAutoFillBackground(true);
+    Label2 = new QLabel(QStringLiteral("00:00:00"), this);
+    Label3 = new QLabel(QStringLiteral("00:00:00"), this);
+    for (QLabel* label : {Label2, Label3}) {
+        label->setFont(heavyFont(27));
+        label->setAlignment(Qt::AlignCenter);
+    }
+    Label2->setGeometry(0, 2, 156, 34);
+    Label3->setGeometry(0, 38, 156, 34);
+    // White's figures in white, Black's in the normal text colour; White's row gets a
+    // dark face like a chess clock's so that white figures stay legible.
+    Label2->setAutoFillBackground(true);
+    Label2->setStyleSheet(QStringLiteral("color: white; background-color: #3c3f44;"));
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, &TForm4::Timer1Timer);
+    Timer1->start();
+}
+
+void TForm4::Timer1Timer()
+{
+    if (!Controller::ClockTick()) return; // no time runs before the first half-move
+    Label2->setText(clockText(Controller::whiteClockSeconds()));
+    Label3->setText(clockText(Controller::blackClockSeconds()));
+}
+
+void TForm4::FormClose()
+{
+    if (Form1) Form1->N18->setChecked(false);
+}
