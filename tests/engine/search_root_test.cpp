@@ -320,6 +320,22 @@ TEST_F(SearchTest, ARootSearchStoppedInsideAMoveReturnsItsAlpha)
     }
 }
 
+TEST_F(SearchTest, AFailHighAtTheRootLeavesTheLineOfTheMoveThatLeadsTheList)
+{
+    setPositionFromText(initialPositionText);
+    clearHash();
+    prepareSearch(White);
+    const MoveCode last = moveLists[1].moves[moveLists[1].count];
+    pvTable[1][0] = last; // the line of an earlier search
+    pvLast[1] = 1;
+    // Every move beats -4000: the first one cuts off at once.
+    EXPECT_GE(rootSearch(-infiniteScore, -4000, 7, White), -4000);
+    ASSERT_NE(moveLists[1].moves[1], last);
+    EXPECT_EQ(pvTable[1][0], moveLists[1].moves[1]);
+    rebuildPvText();
+    EXPECT_EQ(pvText, moveText(moveLists[1].moves[1]) + " ");
+}
+
 TEST_F(SearchTest, TheFirstReplyToARootCaptureThatCapturesIsExtended)
 {
     // c3:e5 is the only root move, and f6:d4 the only reply: the second capture of the
