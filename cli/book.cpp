@@ -53,14 +53,19 @@ int runBuild(const std::string& source, const std::string& target)
     return 0;
 }
 
-// The side and legal move that turn the record's first position into its second.
-std::string recordMoveText(const BuiltRecord& r)
+void setBeforePosition(const BuiltRecord& r)
 {
     whiteMen = r.beforeWhiteMen;
     blackMen = r.beforeBlackMen;
     whiteKings = r.beforeWhiteKings;
     blackKings = r.beforeBlackKings;
     recomputeDerivedSets();
+}
+
+// The side and legal move that turn the record's first position (on the board) into
+// its second.
+std::string recordMoveText(const BuiltRecord& r)
+{
     // The side to move is not stored: try both.
     for (int s : {White, Black}) {
         const int n = generateLegalMoves(s, 0);
@@ -90,11 +95,7 @@ int runDump(const std::string& path)
     if (!startEngine()) return 1;
     for (std::size_t k = 0; k < records.size(); ++k) {
         const BuiltRecord& r = records[k];
-        whiteMen = r.beforeWhiteMen;
-        blackMen = r.beforeBlackMen;
-        whiteKings = r.beforeWhiteKings;
-        blackKings = r.beforeBlackKings;
-        recomputeDerivedSets();
+        setBeforePosition(r);
         const std::string before = positionToText(White).substr(0, 32);
         std::printf("%zu %s %s %d%c\n", k + 1, before.c_str(), recordMoveText(r).c_str(), r.weight, markOfWeight(r.weight));
     }

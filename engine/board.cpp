@@ -104,17 +104,6 @@ std::string positionToText(int side)
     return text;
 }
 
-SquareSet mirrorSet(SquareSet s)
-{
-    // Bit s goes to bit 31 - s: a 32-bit reversal by swapping ever smaller halves.
-    s = (s >> 16) | (s << 16);
-    s = ((s >> 8) & 0x00FF00FFu) | ((s & 0x00FF00FFu) << 8);
-    s = ((s >> 4) & 0x0F0F0F0Fu) | ((s & 0x0F0F0F0Fu) << 4);
-    s = ((s >> 2) & 0x33333333u) | ((s & 0x33333333u) << 2);
-    s = ((s >> 1) & 0x55555555u) | ((s & 0x55555555u) << 1);
-    return s;
-}
-
 int squareFromName(const std::string& name)
 {
     if (name.size() != 2) return -1;
