@@ -1,26 +1,29 @@
-// Korvel: the engine starts, then the windows, then the message loop.
+// Korvel: the engine and the opening library start, then the windows, then the message loop.
 #include <QApplication>
 #include <QMessageBox>
 
 #include "engine/engine.h"
-#include "engine/search.h"
+#include "game/book.h"
+#include "game/controller.h"
 #include "game/datafiles.h"
-#include "ui/bridge.h"
+#include "game/settings.h"
+#include "ui/services.h"
 #include "ui/windows.h"
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     configFileName = dataFilePath("korvel.ini");
+    libraryFileName = dataFilePath(libraryFileName);
+    // Messages of the start-up (a library that cannot be read) already show in boxes.
+    installWindowControlUi();
+    if (!loadLibraryHook) loadLibraryHook = [] { LoadLibrary(); };
     try {
-        initEngine();
-        finishStartup();
+        StartUp();
     } catch (const std::exception& error) {
         QMessageBox::critical(nullptr, QStringLiteral("Korvel"), QString::fromStdString(error.what()));
         return 1;
     }
-    timeBudget = 200;
-    Controller::LoadOpeningLibrary();
     CreateWindows();
     const int status = app.exec();
     DestroyWindows();

@@ -4,32 +4,22 @@
 #include <QPainter>
 
 #include "engine/engine.h"
+#include "game/settings.h"
 #include "ui/artwork.h"
-
-BoardViewOptions boardView;
 
 const QColor changedSquareColour(255, 132, 241);
 
-QPoint squareCorner(const BoardViewOptions& v, int i, int j)
+QPoint squareCorner(int i, int j)
 {
-    const int cell = cellSize(v);
-    if (v.rotated) return {v.margin + (7 - i) * cell, v.margin + (7 - j) * cell};
-    return {v.margin + i * cell, v.margin + j * cell};
+    const int cell = cellSize();
+    const int mx = boardView.marginX, my = boardView.marginY;
+    if (boardView.rotated) return {mx + (7 - i) * cell, my + (7 - j) * cell};
+    return {mx + i * cell, my + j * cell};
 }
 
-BoardGeometry boardGeometry(bool smallBoard, bool marksShown)
+QSize boardClientSize()
 {
-    if (smallBoard) {
-        const int m = marksShown ? 13 : 0;
-        return {m, 2 * m + 356, 2 * m + 318};
-    }
-    const int m = marksShown ? 20 : 0;
-    return {m, 2 * m + 460, 2 * m + 420};
-}
-
-QSize boardClientSize(const BoardViewOptions& v)
-{
-    const int side = 8 * cellSize(v) + 2 * v.margin;
+    const int side = 8 * cellSize() + 2 * boardView.marginX;
     return {side, side};
 }
 
@@ -62,9 +52,9 @@ void fillEdges(QPainter& p, int left, int top, int right, int bottom, const QCol
     p.fillRect(QRect(left, top, right - left, bottom - top), c);
 }
 
-void paintMarks(QPainter& p, const BoardViewOptions& v)
+void paintMarks(QPainter& p)
 {
-    const int cell = cellSize(v), m = v.margin, b = 8 * cell;
+    const int cell = cellSize(), m = boardView.marginX, b = 8 * cell;
     const QColor olive(128, 128, 0);
     fillEdges(p, 1, 1, 2 * m + b - 1, m, olive);
     fillEdges(p, 1, 1, m, 2 * m + b, olive);
@@ -73,28 +63,28 @@ void paintMarks(QPainter& p, const BoardViewOptions& v)
     p.setPen(Qt::black);
     const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip;
     for (int r = 0; r < 8; ++r) {
-        const QString digit = QString::number(v.rotated ? r + 1 : 8 - r);
+        const QString digit = QString::number(boardView.rotated ? r + 1 : 8 - r);
         p.drawText(QRect(3, m + cell / 2 + r * cell, cell, cell), flags, digit);
     }
     for (int f = 0; f < 8; ++f) {
-        const QChar letter(v.rotated ? 'h' - f : 'a' + f);
+        const QChar letter(boardView.rotated ? 'h' - f : 'a' + f);
         p.drawText(QRect(m + cell / 2 + f * cell, m + b, cell, cell), flags, QString(letter));
     }
 }
 
 } // namespace
 
-void paintBoard(QPainter& p, const BoardViewOptions& v, const QVector<QPixmap>& pictures)
+void paintBoard(QPainter& p, const QVector<QPixmap>& pictures)
 {
-    const int cell = cellSize(v);
+    const int cell = cellSize();
     for (int i = 0; i < 8; ++i) {
         for (int j = 0; j < 8; ++j) {
             const int index = (7 - j) * 8 + i;
             const char c = boardPicture[index];
-            const QPoint corner = squareCorner(v, i, j);
-            p.drawPixmap(corner, pictures[v.designBase + pictureFor(c, i, j)]);
-            if (v.showMove && c != previousBoardPicture[index]) outlineSquare(p, corner, cell);
+            const QPoint corner = squareCorner(i, j);
+            p.drawPixmap(corner, pictures[designBase + pictureFor(c, i, j)]);
+            if (showMove && c != previousBoardPicture[index]) outlineSquare(p, corner, cell);
         }
     }
-    if (v.marksShown) paintMarks(p, v);
+    if (marksShown) paintMarks(p);
 }

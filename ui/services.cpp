@@ -6,20 +6,42 @@
 #include <QMessageBox>
 #include <QTimer>
 
-#include "ui/boardview.h"
+#include "game/book.h"
+#include "game/notation.h"
+#include "game/setup.h"
+#include "game/timecontrol.h"
 #include "ui/unit1.h"
-#include "ui/unit2.h"
+#include "ui/unit4.h"
 #include "ui/unit5.h"
 #include "ui/unit6.h"
 #include "ui/unit7.h"
 #include "ui/unit8.h"
 #include "ui/unit9.h"
 
-namespace WindowServices {
-
 namespace {
+
 QString programTitle() { return Form1 ? Form1->windowTitle() : QStringLiteral("Korvel"); }
+
+QString fromUtf8(const std::string& text) { return QString::fromStdString(text); }
+
+QAction* menuItemAction(MenuItem item)
+{
+    if (!Form1) return nullptr;
+    switch (item) {
+    case MenuItem::SmallBoard: return Form1->N22;
+    case MenuItem::Rotated: return Form1->N12;
+    case MenuItem::Setup: return Form1->N30;
+    case MenuItem::Ponder: return Form1->N19;
+    case MenuItem::Sound: return Form1->N16;
+    }
+    return nullptr;
+}
+
+WindowControlUi windowUi;
+
 } // namespace
+
+namespace WindowServices {
 
 void ShowMessage(const QString& text) { QMessageBox::information(Form1, programTitle(), text); }
 
@@ -38,116 +60,120 @@ void BlockingSleep(int milliseconds)
     pause.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
-void TerminateProgram() { QCoreApplication::exit(0); }
+} // namespace WindowServices
 
-void DrawBoard()
+void installWindowControlUi() { installControlUi(&windowUi); }
+
+int infoLineOf(InfoField field)
+{
+    switch (field) {
+    case InfoField::Label1: return 1;
+    case InfoField::Label6: return 2;
+    case InfoField::Label7: return 3;
+    case InfoField::Label8: return 4;
+    case InfoField::Label12: return 5;
+    case InfoField::Label9: return 6;
+    case InfoField::Label14: return 7;
+    }
+    return 1;
+}
+
+void WindowControlUi::showMessage(const std::string& text) { WindowServices::ShowMessage(fromUtf8(text)); }
+
+bool WindowControlUi::askYesNo(const std::string& text) { return WindowServices::AskYesNo(fromUtf8(text)); }
+
+void WindowControlUi::redrawBoard()
 {
     if (Form1) Form1->DrawBoard();
 }
 
-void PlayMoveSound()
+void WindowControlUi::notationChanged()
 {
-    if (Form1) Form1->PlayMoveSound();
+    if (!Form8) return;
+    QStringList lines;
+    for (const std::string& line : notationView.lines) lines << fromUtf8(line);
+    Form8->SetLines(lines);
+    Form8->SetOpeningName(fromUtf8(notationView.openingName));
+    Form8->SelectLine(notationView.highlight);
 }
 
-bool SoundOn() { return Form1 && Form1->soundOn(); }
-int CellSize() { return cellSize(boardView); }
-int Margin() { return boardView.margin; }
-bool Rotated() { return boardView.rotated; }
-bool SaveBoardPicture(const QString& fileName) { return Form1 && Form1->SaveBoardPicture(fileName); }
-
-void SetInfoField(int line, const QString& text)
+void WindowControlUi::bookTextChanged()
 {
-    if (Form9) Form9->setField(line, text);
+    if (Form7) Form7->SetText(fromUtf8(bookText));
 }
 
-QString InfoField(int line) { return Form9 ? Form9->field(line) : QString(); }
+void WindowControlUi::pause(int milliseconds) { WindowServices::BlockingSleep(milliseconds); }
 
-void ClearInformation()
-{
-    if (Form9) Form9->ClearInformation();
-}
+void WindowControlUi::leaveSetup() { LeaveSetup(); }
 
-void ShowVariation(const QString& text)
-{
-    if (Form5) Form5->ShowVariation(text);
-}
-
-bool VariationShown() { return Form1 && Form1->N14->isChecked(); }
-
-bool BookShown() { return Form1 && Form1->N13->isChecked(); }
-
-void ClearBook()
-{
-    if (Form7) Form7->ClearText();
-}
-
-void AppendBook(const QString& text)
-{
-    if (Form7) Form7->AppendToFirstLine(text);
-}
-
-void SetBookText(const QString& text)
-{
-    if (Form7) Form7->SetText(text);
-}
-
-void SetNotation(const QStringList& lines, int selectedLine, const QString& openingName)
-{
-    SetNotationLines(lines);
-    SetOpeningName(openingName);
-    SelectNotationLine(selectedLine);
-}
-
-void SetNotationLines(const QStringList& lines)
-{
-    if (Form8) Form8->SetLines(lines);
-}
-
-void SelectNotationLine(int line)
-{
-    if (Form8) Form8->SelectLine(line);
-}
-
-void SetOpeningName(const QString& name)
-{
-    if (Form8) Form8->SetOpeningName(name);
-}
-
-void ClearNotationList()
-{
-    if (Form8) Form8->ClearList();
-}
-
-bool NotationShown() { return Form1 && Form1->N15->isChecked(); }
-
-int ChooseCapture(const QStringList& lines) { return Form6 ? Form6->ChooseCapture(lines) : -1; }
-
-void ShowSetupPanel()
-{
-    if (Form1) Form1->ShowSetupPanel();
-}
-
-void HideSetupPanel()
-{
-    if (Form1) Form1->HideSetupPanel();
-}
-
-bool SetupWhiteToMove() { return !Form1 || Form1->setupWhiteToMove(); }
-
-void CheckModeItem(GameMode mode)
+void WindowControlUi::checkModeItem(GameMode mode)
 {
     if (Form1) Form1->CheckModeItem(mode);
 }
 
-void UncheckModeItem(GameMode mode)
+int WindowControlUi::chooseCapture(const std::vector<std::string>& lines)
 {
-    if (Form1) Form1->UncheckModeItem(mode);
+    if (!Form6) return -1;
+    QStringList texts;
+    for (const std::string& line : lines) texts << fromUtf8(line);
+    return Form6->ChooseCapture(texts);
 }
 
-bool ModeItemChecked(GameMode mode) { return Form1 && Form1->modeItem(mode)->isChecked(); }
+void WindowControlUi::setInfoField(InfoField field, const std::string& text)
+{
+    if (Form9) Form9->setField(infoLineOf(field), fromUtf8(text));
+}
 
-bool FortyMovesChosen() { return Form2 && Form2->fortyMovesChosen(); }
-QString FortyMovesText() { return Form2 ? Form2->fortyMovesText() : QString(); }
+void WindowControlUi::showVariation(const std::string& text)
+{
+    if (Form5) Form5->ShowVariation(fromUtf8(text));
+}
 
-} // namespace WindowServices
+bool WindowControlUi::variationItemChecked() const { return Form1 && Form1->N14->isChecked(); }
+
+void WindowControlUi::pumpMessages() { WindowServices::PumpMessages(); }
+
+void WindowControlUi::checkMenuItem(MenuItem item, bool checked)
+{
+    // "Расстановка позиции" is a radio item of the mode group, which the main window keeps.
+    if (item == MenuItem::Setup && Form1) {
+        if (checked) Form1->CheckModeItem(Setup);
+        else Form1->UncheckModeItem(Setup);
+        return;
+    }
+    if (QAction* action = menuItemAction(item)) action->setChecked(checked);
+}
+
+void WindowControlUi::enableMenuItem(MenuItem item, bool enabled)
+{
+    if (QAction* action = menuItemAction(item)) action->setEnabled(enabled);
+}
+
+void WindowControlUi::playClickSound()
+{
+    if (Form1) Form1->PlayClickSound();
+}
+
+void WindowControlUi::playMoveSound()
+{
+    if (Form1) Form1->PlayMoveSound();
+}
+
+void WindowControlUi::applyWindowGeometry()
+{
+    if (Form1) Form1->ApplyWindowGeometry();
+}
+
+void WindowControlUi::showSetupPanel(bool shown)
+{
+    if (!Form1) return;
+    if (shown) Form1->ShowSetupPanel();
+    else Form1->HideSetupPanel();
+}
+
+void WindowControlUi::clocksChanged()
+{
+    if (Form4) Form4->ShowClocks();
+}
+
+void WindowControlUi::quitProgram() { QCoreApplication::exit(0); }

@@ -1,68 +1,52 @@
-// What the windows do for the game: the services the game controller calls
-// back through. Adapting these to the controller's own interface is the wiring.
+// What the windows do for the game: the Qt side of the game's interface. One
+// instance is installed at start-up; every call finds its window through the
+// FormN pointers and does nothing when that window does not exist.
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
-#include "ui/bridge.h"
+#include "game/controlui.h"
+
+class WindowControlUi : public ControlUi {
+public:
+    void showMessage(const std::string& text) override;
+    bool askYesNo(const std::string& text) override;
+    void redrawBoard() override;
+    void notationChanged() override;
+    void bookTextChanged() override;
+    void pause(int milliseconds) override;
+    void leaveSetup() override;
+    void checkModeItem(GameMode mode) override;
+
+    int chooseCapture(const std::vector<std::string>& lines) override;
+    void setInfoField(InfoField field, const std::string& text) override;
+    void showVariation(const std::string& text) override;
+    bool variationItemChecked() const override;
+    void pumpMessages() override;
+    void checkMenuItem(MenuItem item, bool checked) override;
+    void enableMenuItem(MenuItem item, bool enabled) override;
+    void playClickSound() override;
+    void playMoveSound() override;
+    void applyWindowGeometry() override;
+    void showSetupPanel(bool shown) override;
+    void clocksChanged() override;
+    void quitProgram() override;
+};
+
+// Installs the windows as the game's interface (and the search's reporter).
+void installWindowControlUi();
+
+// The information window's line (1 to 7) of a search field.
+int infoLineOf(InfoField field);
 
 namespace WindowServices {
 
 // Message boxes with OK, and with Yes and No.
 void ShowMessage(const QString& text);
 bool AskYesNo(const QString& text);
-
 // Lets the windows handle what is pending (repaints, timer ticks, commands).
 void PumpMessages();
 // A pause that keeps the windows drawn but takes no input meanwhile.
 void BlockingSleep(int milliseconds);
-// Ends the program once control is back in the message loop.
-void TerminateProgram();
-
-// Board view.
-void DrawBoard();
-void PlayMoveSound();
-bool SoundOn();
-int CellSize();
-int Margin();
-bool Rotated();
-bool SaveBoardPicture(const QString& fileName);
-
-// Information window (lines 1 to 7) and variation window.
-void SetInfoField(int line, const QString& text);
-QString InfoField(int line);
-void ClearInformation();
-void ShowVariation(const QString& text);
-bool VariationShown();
-
-// Book window.
-bool BookShown();
-void ClearBook();
-void AppendBook(const QString& text);
-void SetBookText(const QString& text);
-
-// Notation window.
-void SetNotation(const QStringList& lines, int selectedLine, const QString& openingName);
-void SetNotationLines(const QStringList& lines);
-void SelectNotationLine(int line);
-void SetOpeningName(const QString& name);
-void ClearNotationList();
-bool NotationShown();
-
-// Move-choice dialog: the chosen line or -1.
-int ChooseCapture(const QStringList& lines);
-
-// Setup panel and mode items.
-void ShowSetupPanel();
-void HideSetupPanel();
-bool SetupWhiteToMove();
-void CheckModeItem(GameMode mode);
-void UncheckModeItem(GameMode mode);
-bool ModeItemChecked(GameMode mode);
-
-// Time dialog, read by the budget recomputation before an engine move.
-bool FortyMovesChosen();
-QString FortyMovesText();
 
 } // namespace WindowServices

@@ -15,6 +15,14 @@
 #include <QRadioButton>
 #include <QScreen>
 
+#include <QBuffer>
+
+#include "game/book.h"
+#include "game/controller.h"
+#include "game/gamefiles.h"
+#include "game/moveentry.h"
+#include "game/record.h"
+#include "game/setup.h"
 #include "ui/about.h"
 #include "ui/artwork.h"
 #include "ui/boardview.h"
@@ -30,7 +38,6 @@
 TForm1* Form1 = nullptr;
 
 namespace {
-constexpr int setupPanelWidth = 110;
 const QString saveFilter = QStringLiteral(
     "Файлы партий (*.gam);;Файлы позиций (*.poz);;Текстовый (*.txt);;Картинка (*.bmp)");
 const QString loadFilter = QStringLiteral("Файлы партий (*.gam);;Файлы позиций (*.poz)");
@@ -55,8 +62,15 @@ TForm1::TForm1(QWidget* parent)
     sounds = new SoundPlayer(this);
     // The client area before the board size is applied.
     Board->setFixedSize(356, 249);
-    Controller::StartNewGame();
-    SetBoardSize();
+    FormCreate();
+}
+
+void TForm1::FormCreate()
+{
+    const QRect desk = (screen() ? screen() : QGuiApplication::primaryScreen())->geometry();
+    boardView.screenWidth = desk.width();
+    boardView.screenHeight = desk.height();
+    MainWindowCreated(); // new game, then the small board
 }
 
 QAction* TForm1::addItem(QMenu* menu, const QString& caption, void (TForm1::*handler)(), bool checkable,
@@ -71,6 +85,8 @@ QAction* TForm1::addItem(QMenu* menu, const QString& caption, void (TForm1::*han
         else if (item->isCheckable()) item->setChecked(!nowChecked);
         (this->*handler)();
     });
+    // A command chosen while the engine thinks runs inside the search's message
+    // pump; the menu must not be a second modal loop around it.
     return item;
 }
 
@@ -140,6 +156,7 @@ void TForm1::buildSetupPanel()
     RadioButton1->setChecked(true);
     RadioButton2 = new QRadioButton(QStringLiteral("Чёрные"), GroupBox2);
     RadioButton2->setGeometry(8, 38, 70, 19);
+    connect(RadioButton1, &QRadioButton::toggled, this, [this] { setupState.whiteToMove = RadioButton1->isChecked(); });
     const QString captions[4] = {QStringLiteral("Начальная"), QStringLiteral("Очистить"), QStringLiteral("Отмена"),
                                  QStringLiteral("Готово")};
     void (TForm1::*handlers[4])() = {&TForm1::Button1Click, &TForm1::Button2Click, &TForm1::Button3Click,
@@ -168,39 +185,26 @@ void TForm1::FormPaint()
 {
     QPainter p(Board);
     p.fillRect(Board->rect(), borderColour);
-    paintBoard(p, boardView, boardView.smallBoard ? ImageList1 : ImageList2);
+    paintBoard(p, boardView.smallBoard ? ImageList1 : ImageList2);
 }
 
-void TForm1::applyClientSize()
+void TForm1::ApplyWindowGeometry()
 {
-    QSize client = boardClientSize(boardView);
-    if (setupActive()) client.rwidth() += setupPanelWidth;
+    QSize client = boardClientSize();
+    if (boardView.setupActive) client.rwidth() += setupPanelWidth;
     Board->setFixedSize(client);
     GroupBox1->move(client.width() - setupPanelWidth + 6, 4);
     const QMenuBar* bar = menuBar();
     const int menuHeight = bar->hasHeightForWidth() ? bar->heightForWidth(client.width()) : bar->sizeHint().height();
     setFixedSize(client.width(), client.height() + menuHeight);
+    // The outer size the game computed holds caption and frame, which the window
+    // system adds here; the window is centred by that size.
+    nominalSize = QSize(boardView.windowWidth, boardView.windowHeight);
+    move(boardView.windowLeft, boardView.windowTop);
 }
 
-void TForm1::SetBoardSize()
-{
-    N22->setChecked(!N22->isChecked());
-    boardView.smallBoard = N22->isChecked();
-    const BoardGeometry g = boardGeometry(boardView.smallBoard, boardView.marksShown);
-    boardView.margin = g.margin;
-    nominalSize = QSize(g.windowWidth, g.windowHeight);
-    applyClientSize();
-    const QRect desk = (screen() ? screen() : QGuiApplication::primaryScreen())->geometry();
-    move((desk.width() - g.windowWidth) / 2 - 2, (desk.height() - g.windowHeight) / 2 - 2);
-    DrawBoard();
-}
-
-void TForm1::ToggleRotation()
-{
-    boardView.rotated = !boardView.rotated;
-    N12->setChecked(boardView.rotated);
-    DrawBoard();
-}
+void TForm1::SetBoardSize() { ::SetBoardSize(); }
+void TForm1::ToggleRotation() { ::ToggleRotation(); }
 
 bool TForm1::PlayClickSound()
 {
@@ -211,10 +215,13 @@ bool TForm1::PlayClickSound()
 
 void TForm1::PlayMoveSound() { sounds->PlayMoveSound(); }
 
-bool TForm1::SaveBoardPicture(const QString& fileName)
+QByteArray TForm1::BoardPictureBytes()
 {
-    const QSize size = boardClientSize(boardView);
-    return Board->grab(QRect(QPoint(0, 0), size)).save(fileName, "BMP");
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    Board->grab(QRect(QPoint(0, 0), boardClientSize())).save(&buffer, "BMP");
+    return bytes;
 }
 
 void TForm1::SmallBoardCommand()
@@ -230,28 +237,21 @@ void TForm1::setBorderColour(const QColor& colour)
 
 // ---------------------------------------------------------------- setup panel
 
+// The game widens the window itself (ApplyWindowGeometry follows).
 void TForm1::ShowSetupPanel()
 {
+    (setupState.whiteToMove ? RadioButton1 : RadioButton2)->setChecked(true);
     GroupBox1->show();
-    applyClientSize(); // the panel widens the window
-    N22->setEnabled(false);
 }
 
-void TForm1::HideSetupPanel()
-{
-    UncheckModeItem(Setup);
-    GroupBox1->hide();
-    applyClientSize();
-    N22->setEnabled(true);
-}
+void TForm1::HideSetupPanel() { GroupBox1->hide(); }
 
 bool TForm1::setupActive() const { return !GroupBox1->isHidden(); }
-bool TForm1::setupWhiteToMove() const { return RadioButton1->isChecked(); }
 
-void TForm1::Button1Click() { Controller::SetupInitial(); }
-void TForm1::Button2Click() { Controller::SetupClear(); }
-void TForm1::Button3Click() { Controller::SetupCancel(); }
-void TForm1::Button4Click() { Controller::SetupDone(); }
+void TForm1::Button1Click() { SetupInitial(); }
+void TForm1::Button2Click() { SetupClear(); }
+void TForm1::Button3Click() { SetupCancel(); }
+void TForm1::Button4Click() { SetupDone(); }
 
 // ---------------------------------------------------------------- mode items
 
@@ -285,17 +285,15 @@ void TForm1::UncheckModeItem(GameMode mode)
     showModeMark();
 }
 
-bool TForm1::soundOn() const { return N16->isChecked(); }
-
 // ---------------------------------------------------------------- menu "Игра"
 
-void TForm1::N2Click() { Controller::NewGameCommand(); }
-void TForm1::N3Click() { Controller::OfferDraw(); }
+void TForm1::N2Click() { NewGameCommand(); }
+void TForm1::N3Click() { OfferDraw(); }
 
 void TForm1::N4Click()
 {
     const QString name = QFileDialog::getOpenFileName(this, QStringLiteral("Загрузить..."), QString(), loadFilter);
-    if (!name.isEmpty()) Controller::LoadChosenFile(name);
+    if (!name.isEmpty()) LoadGameFiles(name.toStdString());
 }
 
 void TForm1::N5Click()
@@ -306,13 +304,31 @@ void TForm1::N5Click()
                                      QFileDialog::DontConfirmOverwrite); // the overwrite question comes later
     if (name.isEmpty()) return;
     const int index = saveFilter.split(QStringLiteral(";;")).indexOf(chosenFilter);
-    Controller::SaveChosenFile(name, static_cast<SaveKind>(index < 0 ? 1 : index + 1));
+    const auto type = static_cast<SaveType>(index < 0 ? 1 : index + 1);
+    const QByteArray picture = type == SaveType::Picture ? BoardPictureBytes() : QByteArray();
+    SaveGameFiles(name.toStdString(), type, picture.toStdString());
 }
 
-void TForm1::N6Click() { Controller::StepBack(); }
-void TForm1::N7Click() { Controller::StepForward(); }
-void TForm1::N8Click() { Controller::MoveBack(); }
-void TForm1::N9Click() { Controller::MoveForward(); }
+// Take-back and replay act when the engine is not thinking, in analysis also while it thinks.
+void TForm1::N6Click()
+{
+    if (navigationAllowed()) StepBack();
+}
+
+void TForm1::N7Click()
+{
+    if (navigationAllowed()) StepForward();
+}
+
+void TForm1::N8Click()
+{
+    if (navigationAllowed()) MoveBack();
+}
+
+void TForm1::N9Click()
+{
+    if (navigationAllowed()) MoveForward();
+}
 
 // ---------------------------------------------------------------- menu "Настройки"
 
@@ -323,7 +339,7 @@ void TForm1::N13Click()
 {
     N13->setChecked(!N13->isChecked());
     Form7->setVisible(N13->isChecked());
-    Controller::BookWindowToggled();
+    if (!gameControl.thinking) LookupBook();
 }
 
 void TForm1::N14Click()
@@ -336,16 +352,21 @@ void TForm1::N15Click()
 {
     N15->setChecked(!N15->isChecked());
     Form8->setVisible(N15->isChecked());
-    Controller::NotationWindowToggled();
+    DrawBoard();
+    if (!gameControl.thinking) refreshBoardPicture();
 }
 
-void TForm1::N16Click() { N16->setChecked(!N16->isChecked()); }
+void TForm1::N16Click()
+{
+    N16->setChecked(!N16->isChecked());
+    boardView.soundOn = N16->isChecked();
+}
 
 void TForm1::N17Click()
 {
     N17->setChecked(!N17->isChecked());
     Form9->setVisible(N17->isChecked());
-    Controller::InformationToggled(N17->isChecked());
+    gameControl.infoShown = N17->isChecked();
 }
 
 void TForm1::N18Click()
@@ -354,23 +375,19 @@ void TForm1::N18Click()
     Form4->setVisible(N18->isChecked());
 }
 
-void TForm1::N19Click()
-{
-    N19->setChecked(!N19->isChecked());
-    Controller::PonderToggled(N19->isChecked());
-}
+void TForm1::N19Click() { TogglePonder(); }
 
 void TForm1::N21Click() { Form3->show(); }
 void TForm1::N22Click() { SetBoardSize(); }
 
 // ---------------------------------------------------------------- menu "Режим"
 
-void TForm1::N24Click() { Controller::SetMode(EngineBlack); }
-void TForm1::N25Click() { Controller::SetMode(EngineWhite); }
-void TForm1::N26Click() { Controller::SetMode(HumanHuman); }
-void TForm1::N27Click() { Controller::SetMode(EngineBoth); }
-void TForm1::N28Click() { Controller::SetMode(Analysis); }
-void TForm1::N30Click() { Controller::EnterSetup(); }
+void TForm1::N24Click() { SetMode(EngineBlack); }
+void TForm1::N25Click() { SetMode(EngineWhite); }
+void TForm1::N26Click() { SetMode(HumanHuman); }
+void TForm1::N27Click() { SetMode(EngineBoth); }
+void TForm1::N28Click() { SetMode(Analysis); }
+void TForm1::N30Click() { SetMode(Setup); }
 
 // ---------------------------------------------------------------- menu "Помощь"
 
@@ -402,9 +419,8 @@ void TForm1::FormMouseDown(QMouseEvent* event)
 {
     const int button = buttonNumber(event->button());
     if (button < 0) return;
-    if (!PlayClickSound()) return;
     const QPoint at = event->position().toPoint();
-    Controller::BoardPress(button, at.x(), at.y());
+    BoardPress(button, at.x(), at.y()); // plays the click itself
 }
 
 void TForm1::FormMouseUp(QMouseEvent* event)
@@ -412,7 +428,7 @@ void TForm1::FormMouseUp(QMouseEvent* event)
     const int button = buttonNumber(event->button());
     if (button < 0) return;
     const QPoint at = event->position().toPoint();
-    Controller::BoardRelease(button, at.x(), at.y());
+    BoardRelease(button, at.x(), at.y());
 }
 
 void TForm1::keyPressEvent(QKeyEvent* event) { FormKeyDown(event); }
@@ -421,13 +437,13 @@ void TForm1::FormKeyDown(QKeyEvent* event)
 {
     switch (event->key()) {
     case Qt::Key_Return:
-    case Qt::Key_Enter: Controller::BoardKey(BoardKeyCode::Enter); break;
-    case Qt::Key_PageUp: Controller::BoardKey(BoardKeyCode::PageUp); break;
-    case Qt::Key_PageDown: Controller::BoardKey(BoardKeyCode::PageDown); break;
-    case Qt::Key_Home: Controller::BoardKey(BoardKeyCode::Home); break;
-    case Qt::Key_End: Controller::BoardKey(BoardKeyCode::End); break;
-    case Qt::Key_Insert: Controller::BoardKey(BoardKeyCode::Insert); break;
-    case Qt::Key_Delete: Controller::BoardKey(BoardKeyCode::Delete); break;
+    case Qt::Key_Enter: BoardKey(BoardKeyCode::Enter); break;
+    case Qt::Key_PageUp: BoardKey(BoardKeyCode::PageUp); break;
+    case Qt::Key_PageDown: BoardKey(BoardKeyCode::PageDown); break;
+    case Qt::Key_Home: BoardKey(BoardKeyCode::Home); break;
+    case Qt::Key_End: BoardKey(BoardKeyCode::End); break;
+    case Qt::Key_Insert: BoardKey(BoardKeyCode::Insert); break;
+    case Qt::Key_Delete: BoardKey(BoardKeyCode::Delete); break;
     default: QMainWindow::keyPressEvent(event); return;
     }
     event->accept();
@@ -441,7 +457,7 @@ void TForm1::closeEvent(QCloseEvent* event)
 
 void TForm1::FormClose()
 {
-    Controller::OnMainWindowClose();
+    OnMainWindowClose();
     // A running search sees the flag and its engine turn ends the program; otherwise end it now.
-    if (!Controller::thinking()) QCoreApplication::quit();
+    if (!gameControl.thinking) QCoreApplication::quit();
 }

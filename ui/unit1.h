@@ -5,7 +5,7 @@
 #include <QPixmap>
 #include <QVector>
 
-#include "ui/bridge.h"
+#include "game/control.h"
 
 class QAction;
 class QActionGroup;
@@ -26,7 +26,10 @@ public:
     void ToggleRotation();
     bool PlayClickSound();
     void PlayMoveSound();
-    bool SaveBoardPicture(const QString& fileName);
+    // The drawn board as a BMP file image.
+    QByteArray BoardPictureBytes();
+    // Size and place as the game's board view computed them.
+    void ApplyWindowGeometry();
     // The "Маленькая доска" command as the Enter key gives it: only while enabled.
     void SmallBoardCommand();
     // The outer size a size change asked for, and the board's client widget.
@@ -38,13 +41,11 @@ public:
     void ShowSetupPanel();
     void HideSetupPanel();
     bool setupActive() const;
-    bool setupWhiteToMove() const;
 
     // Mode items: one radio group; CheckModeItem checks one and clears the rest.
     void CheckModeItem(GameMode mode);
     void UncheckModeItem(GameMode mode);
     QAction* modeItem(GameMode mode) const;
-    bool soundOn() const;
 
     // Menu "Игра".
     QMenu* N1;
@@ -110,7 +111,7 @@ protected:
 private:
     void buildMenus();
     void buildSetupPanel();
-    void applyClientSize();
+    void FormCreate();
     void FormPaint();
     void FormMouseDown(QMouseEvent* event);
     void FormMouseUp(QMouseEvent* event);

@@ -4,58 +4,26 @@
 #include <QEvent>
 #include <QFocusEvent>
 #include <QGroupBox>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 
 #include "engine/search.h"
+#include "game/timecontrol.h"
 
 TForm2* Form2 = nullptr;
 
 namespace {
-const QString badTimeMessage = QStringLiteral("Неправильно введено время!");
-
-QComboBox* timeBox(const QString& text, QWidget* parent)
+QComboBox* timeBox(const std::string& text, QWidget* parent)
 {
     auto* box = new QComboBox(parent);
     box->setEditable(true);
     for (int value : {1, 2, 5, 10, 15, 30, 60, 120, 240}) box->addItem(QString::number(value));
     box->setInsertPolicy(QComboBox::NoInsert);
-    box->setEditText(text);
+    box->setEditText(QString::fromStdString(text));
     return box;
 }
-
-bool wholeNumber(const QString& text, int& value)
-{
-    bool ok = false;
-    value = text.trimmed().toInt(&ok, 10);
-    return ok;
-}
 } // namespace
-
-bool validTimeText(const QString& text)
-{
-    int value = 0;
-    return wholeNumber(text, value) && value >= 1;
-}
-
-bool budgetFromChoice(int choice, const QString& perMove, const QString& fortyMoves, int& budget)
-{
-    int value = 0;
-    switch (choice) {
-    case 1:
-        if (!wholeNumber(perMove, value)) return false;
-        budget = value * 100;
-        return true;
-    case 2:
-        // 200 hundredths a minute: the minutes for 40 moves spread over 30 moves.
-        if (!wholeNumber(fortyMoves, value)) return false;
-        budget = value * 6000 / 30;
-        return true;
-    default: budget = unlimitedTime; return true;
-    }
-}
 
 TForm2::TForm2(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
@@ -72,9 +40,9 @@ TForm2::TForm2(QWidget* parent)
     RadioButton2->setGeometry(12, 58, 150, 22);
     RadioButton3 = new QRadioButton(QStringLiteral("Не ограничено"), GroupBox1);
     RadioButton3->setGeometry(12, 90, 150, 22);
-    ComboBox1 = timeBox(QStringLiteral("2"), GroupBox1);
+    ComboBox1 = timeBox(timeDialog.perMoveText, GroupBox1);
     ComboBox1->setGeometry(168, 25, 77, 24);
-    ComboBox2 = timeBox(QStringLiteral("10"), GroupBox1);
+    ComboBox2 = timeBox(timeDialog.per40MovesText, GroupBox1);
     ComboBox2->setGeometry(168, 57, 77, 24);
     ComboBox2->setEnabled(false);
     Button1 = new QPushButton(QStringLiteral("Ok"), this);
@@ -88,30 +56,46 @@ TForm2::TForm2(QWidget* parent)
     connect(RadioButton3, &QRadioButton::clicked, this, &TForm2::RadioButton3Click);
     connect(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
+    // The budget recomputation before an engine move reads the controls as they stand.
+    connect(ComboBox1, &QComboBox::editTextChanged, this, [this] { keepControlState(); });
+    connect(ComboBox2, &QComboBox::editTextChanged, this, [this] { keepControlState(); });
     GroupBox1->installEventFilter(this);
     ComboBox1->installEventFilter(this);
     ComboBox2->installEventFilter(this);
 }
 
-bool TForm2::fortyMovesChosen() const { return RadioButton2->isChecked(); }
-QString TForm2::fortyMovesText() const { return ComboBox2->currentText(); }
+TimeDialogState TForm2::controlState() const
+{
+    TimeDialogState state;
+    state.mode = RadioButton1->isChecked()   ? TimeMode::PerMove
+                 : RadioButton2->isChecked() ? TimeMode::Per40Moves
+                                             : TimeMode::Unlimited;
+    state.perMoveText = ComboBox1->currentText().trimmed().toStdString();
+    state.per40MovesText = ComboBox2->currentText().trimmed().toStdString();
+    return state;
+}
+
+void TForm2::keepControlState() { timeDialog = controlState(); }
 
 void TForm2::RadioButton1Click()
 {
     ComboBox1->setEnabled(true);
     ComboBox2->setEnabled(false);
+    keepControlState();
 }
 
 void TForm2::RadioButton2Click()
 {
     ComboBox1->setEnabled(false);
     ComboBox2->setEnabled(RadioButton2->isChecked());
+    keepControlState();
 }
 
 void TForm2::RadioButton3Click()
 {
     ComboBox1->setEnabled(false);
     ComboBox2->setEnabled(false);
+    keepControlState();
 }
 
 void TForm2::GroupBox1Click()
@@ -120,27 +104,13 @@ void TForm2::GroupBox1Click()
     ComboBox2->setEnabled(false);
 }
 
-void TForm2::ComboBox1Enter()
-{
-    if (!validTimeText(ComboBox1->currentText())) QMessageBox::warning(this, windowTitle(), badTimeMessage);
-}
-
-void TForm2::ComboBox2Enter()
-{
-    if (!validTimeText(ComboBox2->currentText())) QMessageBox::warning(this, windowTitle(), badTimeMessage);
-}
+void TForm2::ComboBox1Enter() { TimeBoxEnter(ComboBox1->currentText().trimmed().toStdString()); }
+void TForm2::ComboBox2Enter() { TimeBoxEnter(ComboBox2->currentText().trimmed().toStdString()); }
 
 void TForm2::Button1Click()
 {
-    const int choice = RadioButton1->isChecked() ? 1 : RadioButton2->isChecked() ? 2 : 3;
-    int budget = 0;
-    if (!budgetFromChoice(choice, ComboBox1->currentText(), ComboBox2->currentText(), budget)) {
-        // Not a whole number: the dialog stays open and the budget keeps its value.
-        QMessageBox::warning(this, windowTitle(), badTimeMessage);
-        return;
-    }
-    timeBudget = budget;
-    hide();
+    // Not a whole number: the message is shown, the dialog stays open and the budget keeps its value.
+    if (TimeDialogOk(controlState())) hide();
 }
 
 void TForm2::Button2Click() { hide(); }

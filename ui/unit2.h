@@ -3,6 +3,8 @@
 
 #include <QDialog>
 
+#include "game/timecontrol.h"
+
 class QComboBox;
 class QGroupBox;
 class QPushButton;
@@ -13,9 +15,8 @@ class TForm2 : public QDialog {
 public:
     explicit TForm2(QWidget* parent = nullptr);
 
-    // What the budget recomputation before an engine move reads.
-    bool fortyMovesChosen() const;
-    QString fortyMovesText() const;
+    // The choice and box texts as the controls show them now.
+    TimeDialogState controlState() const;
 
     QGroupBox* GroupBox1;
     QRadioButton *RadioButton1, *RadioButton2, *RadioButton3;
@@ -35,12 +36,9 @@ public slots:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-};
 
-// A whole decimal number of at least 1, as the boxes must hold.
-bool validTimeText(const QString& text);
-// The budget in hundredths of a second that "Ok" sets, or false when the
-// checked box's text is not a whole number.
-bool budgetFromChoice(int choice, const QString& perMove, const QString& fortyMoves, int& budget);
+private:
+    void keepControlState();
+};
 
 extern TForm2* Form2;

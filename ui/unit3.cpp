@@ -16,7 +16,9 @@
 
 #include "engine/search.h"
 #include "ui/boardview.h"
-#include "ui/bridge.h"
+#include "game/book.h"
+#include "game/control.h"
+#include "game/settings.h"
 #include "ui/fonts.h"
 #include "ui/unit1.h"
 
@@ -145,7 +147,7 @@ void TForm3::CheckBox2Click()
                        static_cast<QWidget*>(Label2), static_cast<QWidget*>(Edit1),
                        static_cast<QWidget*>(UpDown1Up), static_cast<QWidget*>(UpDown1Down)})
         w->setEnabled(on);
-    Controller::BookUseChanged(on);
+    bookEnabled = on;
 }
 
 void TForm3::SpeedButton1Click()
@@ -153,20 +155,21 @@ void TForm3::SpeedButton1Click()
     const QString name = QFileDialog::getOpenFileName(this, QString(), QString(),
                                                       QStringLiteral("Библиотека дебютов (*.deb)"));
     if (name.isEmpty()) return;
-    Controller::LibraryFileChosen(name.left(255));
+    libraryFileName = name.left(255).toStdString();
+    LoadLibrary(); // on failure it says so and the previous library stays
     Label1->setText(libraryLabelText(name.left(255)));
 }
 
 void TForm3::UpDown1Click(bool up)
 {
-    if (up && quietMoves < 99) ++quietMoves;
-    if (!up && quietMoves > 1) --quietMoves;
-    Edit1->setText(QString::number(quietMoves));
+    if (up && bookQuietMoves < maxBookQuietMoves) ++bookQuietMoves;
+    if (!up && bookQuietMoves > minBookQuietMoves) --bookQuietMoves;
+    Edit1->setText(QString::number(bookQuietMoves));
 }
 
-void TForm3::RadioButton1Click() { boardView.designBase = 0; }
-void TForm3::RadioButton2Click() { boardView.designBase = 6; }
-void TForm3::RadioButton3Click() { boardView.designBase = 12; }
+void TForm3::RadioButton1Click() { designBase = 0; }
+void TForm3::RadioButton2Click() { designBase = 6; }
+void TForm3::RadioButton3Click() { designBase = 12; }
 
 void TForm3::Button2Click()
 {
@@ -174,13 +177,13 @@ void TForm3::Button2Click()
     if (colour.isValid() && Form1) Form1->setBorderColour(colour);
 }
 
-void TForm3::CheckBox3Click() { boardView.marksShown = CheckBox3->isChecked(); }
-void TForm3::CheckBox4Click() { boardView.showMove = CheckBox4->isChecked(); }
+void TForm3::CheckBox3Click() { marksShown = CheckBox3->isChecked(); }
+void TForm3::CheckBox4Click() { showMove = CheckBox4->isChecked(); }
 
 void TForm3::Button1Click()
 {
     hide();
-    if (!Controller::thinking() && Form1) Form1->DrawBoard();
+    if (!gameControl.thinking && Form1) Form1->DrawBoard();
 }
 
 void TForm3::reject()

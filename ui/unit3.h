@@ -16,8 +16,6 @@ class TForm3 : public QDialog {
 public:
     explicit TForm3(QWidget* parent = nullptr);
 
-    int bookQuietMoves() const { return quietMoves; }
-
     QGroupBox *GroupBox1, *GroupBox2, *GroupBox3;
     QCheckBox* CheckBox1;   // "Расширенная ничья"
     QCheckBox* CheckBox2;   // "Использовать дебютную библиотеку"
@@ -49,7 +47,6 @@ public slots:
 
 private:
     void FormClose();
-    int quietMoves = 10;
 };
 
 // The bare file name of a chosen library file.

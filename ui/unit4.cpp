@@ -3,17 +3,11 @@
 #include <QLabel>
 #include <QTimer>
 
-#include "ui/bridge.h"
+#include "game/timecontrol.h"
 #include "ui/fonts.h"
 #include "ui/unit1.h"
 
 TForm4* Form4 = nullptr;
-
-QString clockText(int seconds)
-{
-    const auto twoDigits = [](int n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); };
-    return twoDigits(seconds / 3600) + ':' + twoDigits(seconds / 60 % 60) + ':' + twoDigits(seconds % 60);
-}
 
 TForm4::TForm4(QWidget* parent) : ToolWindow(parent, false)
 {
@@ -39,11 +33,13 @@ TForm4::TForm4(QWidget* parent) : ToolWindow(parent, false)
     Timer1->start();
 }
 
-void TForm4::Timer1Timer()
+// The game counts the second (none before the first half-move) and asks for ShowClocks.
+void TForm4::Timer1Timer() { ClockTick(); }
+
+void TForm4::ShowClocks()
 {
-    if (!Controller::ClockTick()) return; // no time runs before the first half-move
-    Label2->setText(clockText(Controller::whiteClockSeconds()));
-    Label3->setText(clockText(Controller::blackClockSeconds()));
+    Label2->setText(QString::fromStdString(clockText(whiteClockSeconds)));
+    Label3->setText(QString::fromStdString(clockText(blackClockSeconds)));
 }
 
 void TForm4::FormClose()

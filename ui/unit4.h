@@ -15,14 +15,14 @@ public:
     QLabel* Label3; // Black's time
     QTimer* Timer1;
 
+    // The labels show the clocks' totals.
+    void ShowClocks();
+
 public slots:
     void Timer1Timer();
 
 protected:
     void FormClose() override;
 };
-
-// Seconds as hours ":" minutes ":" seconds, two digits each at least.
-QString clockText(int seconds);
 
 extern TForm4* Form4;

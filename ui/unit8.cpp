@@ -6,7 +6,7 @@
 #include <QPainterPath>
 #include <QToolButton>
 
-#include "ui/bridge.h"
+#include "game/record.h"
 #include "ui/fonts.h"
 #include "ui/unit1.h"
 
@@ -111,8 +111,8 @@ QStringList TForm8::lines() const
     return result;
 }
 
-void TForm8::SpeedButton1Click() { Controller::NotationBack(); }
-void TForm8::SpeedButton2Click() { Controller::NotationForward(); }
+void TForm8::SpeedButton1Click() { NotationBackButton(); }
+void TForm8::SpeedButton2Click() { NotationForwardButton(); }
 
 void TForm8::FormClose()
 {

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "ui/about.h"
+#include "ui/services.h"
 #include "ui/unit1.h"
 #include "ui/unit2.h"
 #include "ui/unit3.h"
@@ -43,6 +44,7 @@ void CreateWindows()
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(11);
     QApplication::setFont(font);
+    installWindowControlUi();
     new TForm1();
     new TForm2(Form1);
     centreOnDesktop(Form2);
@@ -55,6 +57,9 @@ void CreateWindows()
     new TForm7(Form1);
     new TForm8(Form1);
     new TForm9(Form1);
+    // The main window's creation refreshed the board before these windows existed.
+    controlUi().bookTextChanged();
+    controlUi().notationChanged();
     Form1->show();
     placeToolWindows();
     Form9->setVisible(Form1->N17->isChecked());
@@ -62,6 +67,7 @@ void CreateWindows()
 
 void DestroyWindows()
 {
+    installControlUi(nullptr);
     delete Form1; // owns the others
     Form1 = nullptr;
     Form2 = nullptr;

@@ -9,6 +9,9 @@
 #include "fixture.h"
 #include "ui/artwork.h"
 #include "ui/boardview.h"
+#include "game/gamefiles.h"
+#include "game/settings.h"
+#include "game/setup.h"
 #include "ui/unit1.h"
 
 namespace {
@@ -20,13 +23,13 @@ const QVector<QPixmap>& currentPictures() { return boardView.smallBoard ? Form1-
 // The drawn square at screen column i, row j, as the unturned board places it.
 QImage drawnCell(const QImage& board, int i, int j)
 {
-    const int cell = cellSize(boardView);
-    return board.copy(QRect(squareCorner(boardView, i, j), QSize(cell, cell)));
+    const int cell = cellSize();
+    return board.copy(QRect(squareCorner(i, j), QSize(cell, cell)));
 }
 
 QImage picture(int kind)
 {
-    return currentPictures()[boardView.designBase + kind].toImage().convertToFormat(QImage::Format_RGB32);
+    return currentPictures()[designBase + kind].toImage().convertToFormat(QImage::Format_RGB32);
 }
 
 void setPictures(const char* now, const char* before)
@@ -52,12 +55,12 @@ private slots:
     // A failed check leaves the view as it found it for the next test.
     void cleanup()
     {
-        if (Form1->setupActive()) Form1->HideSetupPanel();
-        boardView.showMove = true;
-        boardView.designBase = 0;
+        if (Form1->setupActive()) SetupCancel();
+        showMove = true;
+        designBase = 0;
         if (boardView.rotated) Form1->ToggleRotation();
-        if (boardView.marksShown || !boardView.smallBoard) {
-            boardView.marksShown = false;
+        if (marksShown || !boardView.smallBoard) {
+            marksShown = false;
             Form1->SetBoardSize();
             if (!boardView.smallBoard) Form1->SetBoardSize();
         }
@@ -66,8 +69,8 @@ private slots:
     void startsSmallAndCentred()
     {
         QVERIFY(boardView.smallBoard);
-        QCOMPARE(cellSize(boardView), 39);
-        QCOMPARE(boardView.margin, 0);
+        QCOMPARE(cellSize(), 39);
+        QCOMPARE(boardView.marginX, 0);
         QCOMPARE(Form1->nominalWindowSize(), QSize(318, 356));
         QCOMPARE(Form1->boardWidget()->size(), QSize(312, 312));
         const QRect desk = Form1->screen()->geometry();
@@ -80,7 +83,7 @@ private slots:
     {
         Form1->N22->trigger();
         QVERIFY(!Form1->N22->isChecked());
-        QCOMPARE(cellSize(boardView), 52);
+        QCOMPARE(cellSize(), 52);
         QCOMPARE(Form1->nominalWindowSize(), QSize(420, 460));
         QCOMPARE(Form1->boardWidget()->size(), QSize(416, 416));
         QTest::keyClick(Form1, Qt::Key_Return); // the board's Enter key is the same command
@@ -90,14 +93,14 @@ private slots:
 
     void marksTakeTheirMarginAtTheNextSizeChange()
     {
-        boardView.marksShown = true;
+        marksShown = true;
         Form1->DrawBoard();
-        QCOMPARE(boardView.margin, 0); // drawn over the board's edge until the size changes
+        QCOMPARE(boardView.marginX, 0); // drawn over the board's edge until the size changes
         QCOMPARE(colourAt(boardImage(), 100, 311), QColor(128, 128, 0)); // the bottom strip's one row
         QVERIFY(colourAt(boardImage(), 100, 310) != QColor(128, 128, 0));
 
         Form1->SetBoardSize(); // large
-        QCOMPARE(boardView.margin, 20);
+        QCOMPARE(boardView.marginX, 20);
         QCOMPARE(Form1->nominalWindowSize(), QSize(460, 500));
         QCOMPARE(Form1->boardWidget()->size(), QSize(456, 456));
         QImage board = boardImage();
@@ -113,14 +116,14 @@ private slots:
         QCOMPARE(board.copy(20, 384, 52, 51), picture(WhiteMan).copy(0, 0, 52, 51));
 
         Form1->SetBoardSize(); // small
-        QCOMPARE(boardView.margin, 13);
+        QCOMPARE(boardView.marginX, 13);
         QCOMPARE(Form1->nominalWindowSize(), QSize(344, 382));
         QCOMPARE(Form1->boardWidget()->size(), QSize(338, 338));
 
-        boardView.marksShown = false;
+        marksShown = false;
         Form1->SetBoardSize();
         Form1->SetBoardSize();
-        QCOMPARE(boardView.margin, 0);
+        QCOMPARE(boardView.marginX, 0);
         QVERIFY(boardView.smallBoard);
     }
 
@@ -142,13 +145,13 @@ private slots:
         refreshBoardPicture();
         refreshBoardPicture();
         for (int base : {0, 6, 12}) {
-            boardView.designBase = base;
+            designBase = base;
             Form1->DrawBoard();
             const QImage b = boardImage();
             QCOMPARE(drawnCell(b, 0, 7), picture(WhiteKing));
             QCOMPARE(drawnCell(b, 7, 0), picture(BlackKing));
         }
-        boardView.designBase = 0;
+        designBase = 0;
     }
 
     void turnedBoardHasA1TopRight()
@@ -158,7 +161,7 @@ private slots:
         refreshBoardPicture();
         Form1->ToggleRotation();
         const QImage board = boardImage();
-        const int cell = cellSize(boardView);
+        const int cell = cellSize();
         QCOMPARE(board.copy(7 * cell, 0, cell, cell), picture(WhiteMan));
         QCOMPARE(board.copy(0, 7 * cell, cell, cell), picture(EmptyDarkSquare)); // h8
         QCOMPARE(board.copy(0, 0, cell, cell), picture(LightSquare));            // h1
@@ -180,10 +183,10 @@ private slots:
         now[27] = 'w';
         setPictures(now, before);
         Form1->DrawBoard();
-        const int cell = cellSize(boardView);
+        const int cell = cellSize();
         QImage board = boardImage();
         const QColor outline(255, 132, 241);
-        for (QPoint corner : {squareCorner(boardView, 2, 5), squareCorner(boardView, 3, 4)}) {
+        for (QPoint corner : {squareCorner(2, 5), squareCorner(3, 4)}) {
             const int x0 = corner.x(), y0 = corner.y();
             QCOMPARE(colourAt(board, x0, y0), outline);
             QCOMPARE(colourAt(board, x0 + cell - 1, y0 + cell - 1), outline);
@@ -195,12 +198,12 @@ private slots:
         }
         QCOMPARE(drawnCell(board, 4, 5), picture(WhiteMan)); // e3 is unchanged
 
-        boardView.showMove = false;
+        showMove = false;
         Form1->DrawBoard();
         board = boardImage();
         QCOMPARE(drawnCell(board, 2, 5), picture(EmptyDarkSquare));
         QCOMPARE(drawnCell(board, 3, 4), picture(WhiteMan));
-        boardView.showMove = true;
+        showMove = true;
     }
 
     void setupPanelWidensTheWindowAndLocksTheSize()
@@ -227,7 +230,11 @@ private slots:
         QCOMPARE(Form1->RadioButton1->text(), QStringLiteral("Белые"));
         QCOMPARE(Form1->RadioButton2->text(), QStringLiteral("Чёрные"));
         QVERIFY(Form1->RadioButton1->isChecked());
-        QVERIFY(Form1->setupWhiteToMove());
+        QVERIFY(setupState.whiteToMove);
+        QTest::mouseClick(Form1->RadioButton2, Qt::LeftButton);
+        QVERIFY(!setupState.whiteToMove);
+        QTest::mouseClick(Form1->RadioButton1, Qt::LeftButton);
+        QVERIFY(setupState.whiteToMove);
         const QPushButton* buttons[] = {Form1->Button1, Form1->Button2, Form1->Button3, Form1->Button4};
         const char* captions[] = {"Начальная", "Очистить", "Отмена", "Готово"};
         for (int k = 0; k < 4; ++k) {
@@ -241,18 +248,19 @@ private slots:
         QCOMPARE(Form1->size(), before);
         QVERIFY(Form1->N22->isEnabled());
         QVERIFY(!Form1->N30->isChecked());
+        QVERIFY(Form1->N24->isChecked()); // back in the mode setup was entered from
     }
 
     void boardSavesAsBitmap()
     {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        const QString name = dir.filePath("board.bmp");
-        QVERIFY(Form1->SaveBoardPicture(name));
-        QFile file(name);
+        const QString name = dir.filePath("board");
+        QVERIFY(SaveGameFiles(name.toStdString(), SaveType::Picture, Form1->BoardPictureBytes().toStdString()));
+        QFile file(name + ".bmp");
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.read(2), QByteArray("BM"));
-        QImage saved(name);
+        QImage saved(name + ".bmp");
         QCOMPARE(saved.size(), QSize(312, 312));
         QCOMPARE(saved.convertToFormat(QImage::Format_RGB32).copy(0, 273, 39, 39), picture(WhiteMan));
     }

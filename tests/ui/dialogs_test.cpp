@@ -15,6 +15,9 @@
 
 #include "engine/search.h"
 #include "fixture.h"
+#include "game/record.h"
+#include "game/settings.h"
+#include "game/timecontrol.h"
 #include "ui/about.h"
 #include "ui/boardview.h"
 #include "ui/unit1.h"
@@ -65,7 +68,7 @@ private slots:
         Form2->RadioButton2->click();
         QVERIFY(!Form2->ComboBox1->isEnabled());
         QVERIFY(Form2->ComboBox2->isEnabled());
-        QVERIFY(Form2->fortyMovesChosen());
+        QVERIFY(timeDialog.mode == TimeMode::Per40Moves); // read before an engine move, Ok or not
         Form2->Button1Click();
         QCOMPARE(timeBudget, 2000); // 10 minutes, 200 a minute
         QVERIFY(!Form2->isVisible());
@@ -116,23 +119,28 @@ private slots:
         QVERIFY(!Form2->ComboBox2->isEnabled());
     }
 
-    void timeTextsAreChecked()
+    void timeBoxFocusWarnsOnly()
     {
-        QVERIFY(validTimeText("1"));
-        QVERIFY(validTimeText("240"));
-        QVERIFY(!validTimeText("0"));
-        QVERIFY(!validTimeText("-5"));
-        QVERIFY(!validTimeText("1.5"));
-        QVERIFY(!validTimeText("x"));
-        QVERIFY(!validTimeText(""));
-        int budget = 7;
-        QVERIFY(budgetFromChoice(2, "2", "1", budget));
-        QCOMPARE(budget, 200);
-        QVERIFY(!budgetFromChoice(1, "", "10", budget));
-        QCOMPARE(budget, 200);
-        // A 0 is taken at "Ok" (the search then stops at its first check); the focus check warns.
-        QVERIFY(budgetFromChoice(1, "0", "10", budget));
-        QCOMPARE(budget, 0);
+        Form2->show();
+        Form2->ComboBox1->setEditText("0");
+        ModalCloser closer;
+        closer.arm();
+        Form2->ComboBox1Enter();
+        QVERIFY(closer.seen);
+        QCOMPARE(closer.seenText, QStringLiteral("Неправильно введено время!"));
+        // The warning does not keep "Ok" from taking the 0.
+        Form2->Button1Click();
+        QCOMPARE(timeBudget, 0);
+        QVERIFY(!Form2->isVisible());
+        Form2->show();
+        Form2->ComboBox1->setEditText("2");
+        ModalCloser none;
+        none.arm();
+        Form2->ComboBox1Enter();
+        QTest::qWait(50);
+        QVERIFY(!none.seen);
+        Form2->Button1Click();
+        QCOMPARE(timeBudget, 200);
     }
 
     void settingsDialogControls()
@@ -171,9 +179,9 @@ private slots:
         QVERIFY(!Form3->CheckBox3->isVisible());
         QVERIFY(Form3->CheckBox4->isVisible());
         QVERIFY(extendedDraw);
-        QCOMPARE(boardView.designBase, 0);
-        QVERIFY(boardView.showMove);
-        QVERIFY(!boardView.marksShown);
+        QCOMPARE(designBase, 0);
+        QVERIFY(showMove);
+        QVERIFY(!marksShown);
     }
 
     void settingsControlsActAtOnce()
@@ -185,16 +193,16 @@ private slots:
         QVERIFY(extendedDraw);
 
         Form3->RadioButton3->click();
-        QCOMPARE(boardView.designBase, 12);
+        QCOMPARE(designBase, 12);
         Form3->RadioButton2->click();
-        QCOMPARE(boardView.designBase, 6);
+        QCOMPARE(designBase, 6);
         Form3->RadioButton1->click();
-        QCOMPARE(boardView.designBase, 0);
+        QCOMPARE(designBase, 0);
 
         Form3->CheckBox4->click();
-        QVERIFY(!boardView.showMove);
+        QVERIFY(!showMove);
         Form3->CheckBox4->click();
-        QVERIFY(boardView.showMove);
+        QVERIFY(showMove);
 
         Form3->CheckBox2->click();
         for (QWidget* w : {static_cast<QWidget*>(Form3->SpeedButton1), static_cast<QWidget*>(Form3->Label1),
@@ -207,10 +215,10 @@ private slots:
 
         // The counter stops at 1 and at 99.
         for (int k = 0; k < 20; ++k) Form3->UpDown1Click(false);
-        QCOMPARE(Form3->bookQuietMoves(), 1);
+        QCOMPARE(bookQuietMoves, 1);
         QCOMPARE(Form3->Edit1->text(), QStringLiteral("1"));
         for (int k = 0; k < 120; ++k) Form3->UpDown1Click(true);
-        QCOMPARE(Form3->bookQuietMoves(), 99);
+        QCOMPARE(bookQuietMoves, 99);
         QCOMPARE(Form3->Edit1->text(), QStringLiteral("99"));
         QTest::mouseClick(Form3->UpDown1Down, Qt::LeftButton);
         QCOMPARE(Form3->Edit1->text(), QStringLiteral("98"));
@@ -237,11 +245,19 @@ private slots:
         QVERIFY(Form4->Label2->palette().color(QPalette::WindowText) == Qt::white ||
                 Form4->Label2->styleSheet().contains("color: white"));
 
-        QCOMPARE(clockText(0), QStringLiteral("00:00:00"));
-        QCOMPARE(clockText(3725), QStringLiteral("01:02:05"));
-        QCOMPARE(clockText(59), QStringLiteral("00:00:59"));
-        QCOMPARE(clockText(3600 * 23 + 60 * 59 + 59), QStringLiteral("23:59:59"));
-        QCOMPARE(clockText(360000), QStringLiteral("100:00:00"));
+        // No time runs at the game's first position; afterwards the side to move's clock does.
+        QCOMPARE(gameRecord.plyNumber, 1);
+        Form4->Timer1Timer();
+        QCOMPARE(Form4->Label2->text(), QStringLiteral("00:00:00"));
+        whiteClockSeconds = 3724;
+        blackClockSeconds = 59;
+        gameRecord.plyNumber = 2;
+        sideToMove = 0;
+        Form4->Timer1Timer();
+        QCOMPARE(Form4->Label2->text(), QStringLiteral("01:02:05"));
+        QCOMPARE(Form4->Label3->text(), QStringLiteral("00:00:59"));
+        gameRecord.plyNumber = 1;
+        ResetClocks();
     }
 
     void variationWindow()

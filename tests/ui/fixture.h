@@ -9,13 +9,13 @@
 #include <QtTest>
 
 #include "engine/engine.h"
+#include "game/controller.h"
 #include "ui/windows.h"
 
 inline void startProgram()
 {
     seedRandom(12345);
-    initEngine();
-    finishStartup();
+    StartUp();
     CreateWindows();
 }
 

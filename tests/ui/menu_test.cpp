@@ -3,6 +3,9 @@
 #include <QActionGroup>
 #include <QMenuBar>
 
+#include "game/boardview.h"
+#include "game/control.h"
+
 #include "fixture.h"
 #include "ui/unit1.h"
 #include "ui/unit4.h"
@@ -123,14 +126,23 @@ private slots:
 
     void plainTogglesFlipOnlyTheirMark()
     {
-        for (QAction* item : {Form1->N16, Form1->N19}) {
-            const bool before = item->isChecked();
-            item->trigger();
-            QCOMPARE(item->isChecked(), !before);
-            item->trigger();
-            QCOMPARE(item->isChecked(), before);
+        // Each mark and the setting behind it stay in step.
+        struct Plain {
+            QAction* item;
+            const bool* setting;
+        };
+        for (const Plain& p : {Plain{Form1->N16, &boardView.soundOn}, Plain{Form1->N19, &gameControl.ponderEnabled},
+                               Plain{Form1->N17, &gameControl.infoShown}}) {
+            const bool before = p.item->isChecked();
+            QCOMPARE(*p.setting, before);
+            p.item->trigger();
+            QCOMPARE(p.item->isChecked(), !before);
+            QCOMPARE(*p.setting, !before);
+            p.item->trigger();
+            QCOMPARE(p.item->isChecked(), before);
+            QCOMPARE(*p.setting, before);
         }
-        QVERIFY(Form1->soundOn());
+        QVERIFY(boardView.soundOn);
     }
 
     void rotationItemFollowsTheBoard()
@@ -138,10 +150,10 @@ private slots:
         QVERIFY(!Form1->N12->isChecked());
         Form1->N12->trigger();
         QVERIFY(Form1->N12->isChecked());
-        QVERIFY(boardViewRotated());
+        QVERIFY(boardView.rotated);
         QTest::keyClick(Form1, Qt::Key_F2);
         QVERIFY(!Form1->N12->isChecked());
-        QVERIFY(!boardViewRotated());
+        QVERIFY(!boardView.rotated);
     }
 
     void modeItemsFormOneRadioGroup()
@@ -167,12 +179,7 @@ private slots:
         Form1->CheckModeItem(EngineBlack);
     }
 
-private:
-    static bool boardViewRotated();
 };
-
-#include "ui/boardview.h"
-bool MenuTest::boardViewRotated() { return boardView.rotated; }
 
 QTEST_MAIN(MenuTest)
 #include "menu_test.moc"

@@ -1,14 +1,27 @@
-// The services the game calls back through: message boxes, the pause, and the
-// window state it reads and writes.
+// The windows as the game's interface: message boxes and pauses, the fields and
+// windows the game writes, and whole moves played with the mouse.
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 
+#include "engine/search.h"
 #include "fixture.h"
+#include "game/book.h"
+#include "game/control.h"
+#include "game/notation.h"
+#include "game/record.h"
+#include "game/setup.h"
+#include "ui/boardview.h"
 #include "ui/services.h"
 #include "ui/unit1.h"
+#include "ui/unit5.h"
 #include "ui/unit7.h"
 #include "ui/unit8.h"
+#include "ui/unit9.h"
 
 namespace {
 // Counts the paints a widget receives.
@@ -21,29 +34,56 @@ public:
         return false;
     }
 };
+
+// The centre of a square by its name, in the board widget's pixels.
+QPoint squareCentre(const char* name)
+{
+    const int i = name[0] - 'a', j = '8' - name[1];
+    const int cell = cellSize();
+    return squareCorner(i, j) + QPoint(cell / 2, cell / 2);
+}
+
+void dragOnBoard(const char* from, const char* to)
+{
+    QWidget* board = Form1->boardWidget();
+    QTest::mousePress(board, Qt::LeftButton, Qt::NoModifier, squareCentre(from));
+    QTest::mouseRelease(board, Qt::LeftButton, Qt::NoModifier, squareCentre(to));
+}
+
+// Waits until the engine's turn is over (it runs inside the release handler, so
+// by then it usually is).
+bool engineIdle()
+{
+    for (int k = 0; k < 500 && gameControl.thinking; ++k) QTest::qWait(10);
+    return !gameControl.thinking;
+}
 } // namespace
 
 class ServicesTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { startProgram(); }
+    void initTestCase()
+    {
+        startProgram();
+        timeBudget = 20; // a fifth of a second a move keeps the test short
+    }
     void cleanupTestCase() { DestroyWindows(); }
 
     void messageBoxesShowTheTextAndAnswer()
     {
         ModalCloser closer;
         closer.arm();
-        WindowServices::ShowMessage(QStringLiteral("Белые выиграли!"));
+        controlUi().showMessage("Белые выиграли!");
         QVERIFY(closer.seen);
         QCOMPARE(closer.seenText, QStringLiteral("Белые выиграли!"));
 
         ModalCloser yes;
         yes.arm(QMessageBox::Yes);
-        QVERIFY(WindowServices::AskYesNo(QStringLiteral("Файл уже существует. Перезаписать?")));
+        QVERIFY(controlUi().askYesNo("Файл уже существует. Перезаписать?"));
         QCOMPARE(yes.seenText, QStringLiteral("Файл уже существует. Перезаписать?"));
         ModalCloser no;
         no.arm(QMessageBox::No);
-        QVERIFY(!WindowServices::AskYesNo(QStringLiteral("Файл уже существует. Перезаписать?")));
+        QVERIFY(!controlUi().askYesNo("Файл уже существует. Перезаписать?"));
     }
 
     void pauseLastsAndKeepsDrawing()
@@ -53,52 +93,137 @@ private slots:
         Form1->boardWidget()->update();
         QElapsedTimer clock;
         clock.start();
-        WindowServices::BlockingSleep(120);
+        controlUi().pause(120);
         QVERIFY(clock.elapsed() >= 115);
         QVERIFY(counter.paints >= 1);
         Form1->boardWidget()->removeEventFilter(&counter);
     }
 
-    void windowStateReadAndWritten()
+    void searchFieldsReachTheirLines()
     {
-        WindowServices::SetInfoField(3, QStringLiteral("+99"));
-        QCOMPARE(WindowServices::InfoField(3), QStringLiteral("+99"));
-        WindowServices::ClearInformation();
-        QCOMPARE(WindowServices::InfoField(3), QString());
+        // Each field of the search lands on the line of its caption.
+        for (InfoField f : {InfoField::Label1, InfoField::Label6, InfoField::Label7, InfoField::Label8,
+                            InfoField::Label12, InfoField::Label9, InfoField::Label14}) {
+            const int line = infoLineOf(f);
+            QCOMPARE(Form9->captions[line - 1]->text(), QString::fromUtf8(infoFieldCaption(f)));
+            const std::string text{'x', static_cast<char>('0' + line)};
+            setInfoFieldText(f, text);
+            QCOMPARE(Form9->field(line), QStringLiteral("x%1").arg(line));
+        }
+        controlUi().showVariation(" ...  f6-g5 g3-h4 ");
+        QCOMPARE(Form5->Memo1->toPlainText(), QStringLiteral(" ...  f6-g5 \ng3-h4 "));
+        QVERIFY(!controlUi().variationItemChecked());
+        Form1->N14->trigger();
+        QVERIFY(controlUi().variationItemChecked());
+        Form1->N14->trigger();
+    }
 
-        QVERIFY(WindowServices::SoundOn());
-        QCOMPARE(WindowServices::CellSize(), 39);
-        QCOMPARE(WindowServices::Margin(), 0);
-        QVERIFY(!WindowServices::Rotated());
-        QVERIFY(!WindowServices::BookShown());
-        QVERIFY(!WindowServices::VariationShown());
-        QVERIFY(!WindowServices::NotationShown());
+    void menuMarksFollowTheGame()
+    {
+        controlUi().checkMenuItem(MenuItem::Ponder, true);
+        QVERIFY(Form1->N19->isChecked());
+        controlUi().checkMenuItem(MenuItem::Ponder, false);
+        QVERIFY(!Form1->N19->isChecked());
+        controlUi().enableMenuItem(MenuItem::SmallBoard, false);
+        QVERIFY(!Form1->N22->isEnabled());
+        controlUi().enableMenuItem(MenuItem::SmallBoard, true);
+        // The setup item is a radio item: checking it takes the mark from the mode.
+        controlUi().checkMenuItem(MenuItem::Setup, true);
+        QVERIFY(Form1->N30->isChecked());
+        QVERIFY(!Form1->N24->isChecked());
+        controlUi().checkMenuItem(MenuItem::Setup, false);
+        QVERIFY(!Form1->N30->isChecked());
+        controlUi().checkModeItem(EngineBlack);
+        QVERIFY(Form1->N24->isChecked());
+    }
+
+    void humanMoveByMouseAndTheEngineAnswers()
+    {
+        Form1->N13->trigger(); // the book window
+        Form1->N15->trigger(); // the notation window
+        QCOMPARE(gameControl.mode, EngineBlack);
+        QCOMPARE(sideToMove, 0);
+        // A move that is not legal changes nothing.
+        dragOnBoard("c3", "e5");
+        QCOMPARE(gameRecord.plyNumber, 1);
+        QCOMPARE(boardPicture[18], 'w'); // c3
+
+        dragOnBoard("c3", "d4");
+        QVERIFY(engineIdle());
+        QCOMPARE(gameRecord.plyNumber, 3); // c3-d4 and Black's answer
+        QCOMPARE(entryMoveText(gameRecord.entries[2]), std::string("c3-d4"));
+        QCOMPARE(sideToMove, 0);
+        QCOMPARE(boardPicture[18], '.');
+        QCOMPARE(boardPicture[27], 'w'); // d4
+        // The board shows what the record holds.
+        QVERIFY(entryMatchesBoard(gameRecord.entries[3]));
+        // The notation window lists the whole move, with Black's answer.
+        QVERIFY(Form8->ListBox1->count() >= 1);
+        const QString first = Form8->ListBox1->item(0)->text();
+        QVERIFY2(first.contains("c3-d4") &&
+                     first.contains(QString::fromStdString(entryMoveText(gameRecord.entries[3]))),
+                 qPrintable(first));
+        // The book window shows what the library offers here, the information window the search.
+        QCOMPARE(Form7->text(), QString::fromStdString(bookText));
+
+        // Take-back through the menu puts the first position back.
+        Form1->N8->trigger();
+        QCOMPARE(gameRecord.plyNumber, 1);
+        QCOMPARE(boardPicture[18], 'w');
         Form1->N13->trigger();
-        QVERIFY(WindowServices::BookShown());
-        Form1->N13->trigger();
+        Form1->N15->trigger();
+    }
 
-        WindowServices::ClearBook();
-        WindowServices::AppendBook(QStringLiteral("c3-d4! "));
-        WindowServices::AppendBook(QStringLiteral("g3-h4+ "));
-        QCOMPARE(Form7->text(), QStringLiteral("c3-d4! g3-h4+ "));
+    void rotatedBoardMapsClicksBack()
+    {
+        NewGameCommand();
+        QVERIFY(engineIdle());
+        Form1->N12->trigger();
+        // On the turned board a1 is the top-right square; squareCorner undoes the turn.
+        const int cell = cellSize();
+        QCOMPARE(squareCentre("a1"), QPoint(7 * cell + cell / 2, cell / 2));
+        dragOnBoard("c3", "d4");
+        QVERIFY(engineIdle());
+        QCOMPARE(entryMoveText(gameRecord.entries[2]), std::string("c3-d4"));
+        Form1->N12->trigger();
+        NewGameCommand();
+        QVERIFY(engineIdle());
+    }
 
-        WindowServices::SetNotation({" 1. c3-d4 d6-c5", " 2. b2-c3 "}, 1, QStringLiteral("Отыгрыш"));
-        QCOMPARE(Form8->ListBox1->currentRow(), 1);
-        QCOMPARE(Form8->Edit1->text(), QStringLiteral("Отыгрыш"));
-
-        WindowServices::CheckModeItem(HumanHuman);
-        QVERIFY(WindowServices::ModeItemChecked(HumanHuman));
-        QVERIFY(!WindowServices::ModeItemChecked(EngineBlack));
-        WindowServices::CheckModeItem(EngineBlack);
-
-        WindowServices::ShowSetupPanel();
+    void setupPanelButtonsEditAndLeave()
+    {
+        Form1->N30->trigger();
         QVERIFY(Form1->setupActive());
-        QVERIFY(WindowServices::SetupWhiteToMove());
-        WindowServices::HideSetupPanel();
+        QTest::mouseClick(Form1->Button2, Qt::LeftButton); // "Очистить"
+        for (int k = 0; k < 64; ++k) QCOMPARE(boardPicture[k], '.');
+        // A left click puts a white man, a right click a black man.
+        QWidget* board = Form1->boardWidget();
+        QTest::mouseClick(board, Qt::LeftButton, Qt::NoModifier, squareCentre("c3"));
+        QTest::mouseClick(board, Qt::RightButton, Qt::NoModifier, squareCentre("f6"));
+        QCOMPARE(boardPicture[18], 'w');
+        QCOMPARE(boardPicture[45], 'b');
+        QTest::mouseClick(Form1->RadioButton2, Qt::LeftButton); // Black to move
+        QTest::mouseClick(Form1->Button4, Qt::LeftButton);      // "Готово"
         QVERIFY(!Form1->setupActive());
+        QVERIFY(engineIdle());
+        // Black to move in EngineBlack: the engine has moved from the set-up position.
+        QCOMPARE(gameRecord.plyNumber, 2);
+        QCOMPARE(sideToMove, 0);
+        QVERIFY(Form1->N24->isChecked());
+        QVERIFY(Form1->N22->isEnabled());
 
-        QVERIFY(!WindowServices::FortyMovesChosen());
-        QCOMPARE(WindowServices::FortyMovesText(), QStringLiteral("10"));
+        // "Начальная" then "Отмена": the game before setup comes back.
+        const GameRecord before = gameRecord;
+        Form1->N30->trigger();
+        QTest::mouseClick(Form1->Button1, Qt::LeftButton); // "Начальная"
+        QCOMPARE(boardPicture[18], 'w');
+        QCOMPARE(boardPicture[63], 'b'); // h8
+        QTest::mouseClick(Form1->Button3, Qt::LeftButton); // "Отмена"
+        QVERIFY(!Form1->setupActive());
+        QCOMPARE(gameRecord.plyNumber, before.plyNumber);
+        QVERIFY(entryMatchesBoard(gameRecord.entries[gameRecord.plyNumber]));
+        QCOMPARE(boardPicture[63], '.');
+        QVERIFY(Form1->N24->isChecked());
     }
 };
 

@@ -7,6 +7,7 @@
 
 #include "engine/engine.h"
 #include "ui/about.h"
+#include "game/settings.h"
 #include "ui/boardview.h"
 #include "ui/unit1.h"
 #include "ui/unit2.h"
@@ -35,24 +36,24 @@ void boardShots()
     setPositionFromText("ww0w0ww0w00wW0000b000000bb0bB0b0 b");
     refreshBoardPicture();
     for (int design = 0; design < 3; ++design) {
-        boardView.designBase = design * 6;
+        designBase = design * 6;
         Form1->DrawBoard();
         save(Form1, QString("board-small-design%1").arg(design));
         Form1->SetBoardSize();
         save(Form1, QString("board-large-design%1").arg(design));
         Form1->SetBoardSize();
     }
-    boardView.designBase = 0;
+    designBase = 0;
     Form1->ToggleRotation();
     save(Form1, "board-rotated");
     Form1->ToggleRotation();
-    boardView.marksShown = true;
+    marksShown = true;
     Form1->SetBoardSize();
     Form1->SetBoardSize();
     save(Form1, "board-small-marks");
     Form1->SetBoardSize();
     save(Form1, "board-large-marks");
-    boardView.marksShown = false;
+    marksShown = false;
     Form1->SetBoardSize();
     Form1->SetBoardSize();
     Form1->ShowSetupPanel();
