@@ -81,6 +81,8 @@ bool applyEngineMove()
         gc.thinking = false;
         return false;
     }
+    // The game position moved on: a search stopped from now on restores this one.
+    gc.entrySnapshot = boardPieceSets();
     refreshBoardPicture();
     controlUi().redrawBoard();
     if (boardView.soundOn) controlUi().playMoveSound();

@@ -224,11 +224,6 @@ QByteArray TForm1::BoardPictureBytes()
     return bytes;
 }
 
-void TForm1::SmallBoardCommand()
-{
-    if (N22->isEnabled()) N22Click();
-}
-
 void TForm1::setBorderColour(const QColor& colour)
 {
     borderColour = colour;

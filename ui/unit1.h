@@ -30,8 +30,6 @@ public:
     QByteArray BoardPictureBytes();
     // Size and place as the game's board view computed them.
     void ApplyWindowGeometry();
-    // The "Маленькая доска" command as the Enter key gives it: only while enabled.
-    void SmallBoardCommand();
     // The outer size a size change asked for, and the board's client widget.
     QSize nominalWindowSize() const { return nominalSize; }
     QWidget* boardWidget() const { return Board; }

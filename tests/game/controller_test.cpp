@@ -405,3 +405,21 @@ TEST_F(ControllerTest, LeavingSetupValidatesAndRestartsTheRecord)
 }
 
 } // namespace
+
+TEST_F(ControllerTest, StoppingEngineAgainstEngineKeepsTheLastPlayedPosition)
+{
+    // Stop from inside the search of the fourth half-move: the three played before stay.
+    timeBudget = unlimitedTime;
+    std::function<void()> watch = [&] {
+        if (gameRecord.plyNumber == 4 && gameControl.thinking) SetMode(HumanHuman);
+        else ui.onPump = watch; // the script's actions run once each
+    };
+    ui.onPump = watch;
+    SetMode(EngineBoth);
+    EXPECT_EQ(gameControl.mode, HumanHuman);
+    EXPECT_EQ(gameRecord.plyNumber, 4);
+    EXPECT_TRUE(entryMatchesBoard(gameRecord.entries[4]));
+    EXPECT_EQ(sideToMove, 1);
+    EXPECT_FALSE(gameControl.thinking);
+    EXPECT_EQ(ui.inconsistencies, 0);
+}
