@@ -1,5 +1,6 @@
 #include "game/gameui.h"
 
+#include "engine/egtb.h"
 #include "engine/search.h"
 #include "game/book.h"
 #include "game/notation.h"
@@ -16,6 +17,11 @@ GameUi& gameUi() { return *activeUi; }
 void installGameHooks()
 {
     lookupBookHook = LookupBook;
+    // In endings within the bases the book window lists every move's verdict instead.
+    installEndgameVerdicts([](const std::string& text) {
+        bookText = text;
+        gameUi().bookTextChanged();
+    });
     refreshNotationHook = RefreshNotation;
     // With library candidates the search keeps its root list in generation order, so
     // that a candidate's move index names the same move there.
