@@ -1,5 +1,6 @@
 #include "ui/unit9.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 
 #include "ui/unit1.h"
@@ -33,7 +34,16 @@ TForm9::TForm9(QWidget* parent) : ToolWindow(parent, false)
     }
 }
 
-void TForm9::setField(int line, const QString& text) { values[line - 1]->setText(text); }
+void TForm9::setField(int line, const QString& text)
+{
+    QLabel* value = values[line - 1];
+    // A long score ("Выигрыш через 12 ходов") is set a little smaller rather than cut off.
+    QFont font = this->font();
+    while (font.pixelSize() > 8 && QFontMetrics(font).horizontalAdvance(text) > value->width())
+        font.setPixelSize(font.pixelSize() - 1);
+    value->setFont(font);
+    value->setText(text);
+}
 QString TForm9::field(int line) const { return values[line - 1]->text(); }
 
 void TForm9::ClearInformation()

@@ -110,6 +110,13 @@ private slots:
             setInfoFieldText(f, text);
             QCOMPARE(Form9->field(line), QStringLiteral("x%1").arg(line));
         }
+        // The longest score text fits its field.
+        setInfoFieldText(InfoField::Label7, "Выигрыш через 12 ходов");
+        QLabel* score = Form9->Label6;
+        QCOMPARE(score->text(), QStringLiteral("Выигрыш через 12 ходов"));
+        QVERIFY(QFontMetrics(score->font()).horizontalAdvance(score->text()) <= score->width());
+        setInfoFieldText(InfoField::Label7, "+3");
+        QCOMPARE(score->font().pixelSize(), Form9->font().pixelSize());
         controlUi().showVariation(" ...  f6-g5 g3-h4 ");
         QCOMPARE(Form5->Memo1->toPlainText(), QStringLiteral(" ...  f6-g5 \ng3-h4 "));
         QVERIFY(!controlUi().variationItemChecked());
