@@ -4,7 +4,7 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 PACKAGES   := cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev qt6-multimedia-dev
 
-.PHONY: all deps configure build run test test-asan clean
+.PHONY: all deps configure build run install test test-asan clean
 
 all: build
 
@@ -27,6 +27,11 @@ RUN_DIR ?= $(BUILD)/run
 run: build
 	@if [ -x $(BUILD)/app/korvel ]; then scripts/prepare-run.sh $(BUILD) $(RUN_DIR) $(BUILD)/app/korvel; \
 	else scripts/prepare-run.sh $(BUILD) $(RUN_DIR) && { $(BUILD)/korvel-cli || true; }; fi
+
+# The program, its data, a desktop entry and an icon into the standard places (PREFIX=/usr/local).
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 test: build test-asan
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

@@ -1,6 +1,8 @@
 // The windows as the game's interface: message boxes and pauses, the fields and
 // windows the game writes, and whole moves played with the mouse.
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -231,6 +233,29 @@ private slots:
         QVERIFY(entryMatchesBoard(gameRecord.entries[gameRecord.plyNumber]));
         QCOMPARE(boardPicture[63], '.');
         QVERIFY(Form1->N24->isChecked());
+    }
+
+    // Last: it ends the program's message loop.
+    void closingDuringASearchEndsTheProgram()
+    {
+        NewGameCommand();
+        QVERIFY(engineIdle());
+        timeBudget = unlimitedTime;
+        QEventLoop program;
+        QTimer::singleShot(0, [] { SetMode(EngineBoth); });
+        // After the 300 ms pause before the first search.
+        bool closedWhileThinking = false;
+        QTimer::singleShot(900, [&closedWhileThinking] {
+            closedWhileThinking = gameControl.thinking;
+            Form1->close();
+        });
+        QTimer::singleShot(20000, [&program] { program.exit(1); }); // the search kept going
+        QCOMPARE(program.exec(), 0);
+        QVERIFY(closedWhileThinking);
+        QVERIFY(gameControl.closing);
+        QVERIFY(!gameControl.thinking);
+        QVERIFY(!Form1->isVisible());
+        timeBudget = 20;
     }
 };
 
