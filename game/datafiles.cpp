@@ -1,19 +1,42 @@
 #include "game/datafiles.h"
 
 #include <filesystem>
+#include <system_error>
 
 #ifndef KORVEL_DATA_DIR
 #define KORVEL_DATA_DIR "/usr/local/share/korvel"
 #endif
 
+namespace fs = std::filesystem;
+
 const char* installedDataFolder() { return KORVEL_DATA_DIR; }
+
+std::string dataFolderBeside(const std::string& executable)
+{
+    return (fs::path(executable).parent_path().parent_path() / "share" / "korvel").string();
+}
+
+namespace {
+// The running program's own file, so that a copy installed under another prefix
+// than the one it was built for still finds its data.
+std::string runningExecutable()
+{
+    std::error_code ec;
+    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : self.string();
+}
+} // namespace
 
 std::string dataFilePath(const std::string& name)
 {
-    namespace fs = std::filesystem;
     std::error_code ec;
     if (fs::exists(name, ec)) return name;
-    const fs::path installed = fs::path(KORVEL_DATA_DIR) / name;
-    if (fs::exists(installed, ec)) return installed.string();
+    const std::string executable = runningExecutable();
+    for (const std::string& folder : {executable.empty() ? std::string() : dataFolderBeside(executable),
+                                      std::string(KORVEL_DATA_DIR)}) {
+        if (folder.empty()) continue;
+        const fs::path installed = fs::path(folder) / name;
+        if (fs::exists(installed, ec)) return installed.string();
+    }
     return name;
 }

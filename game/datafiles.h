@@ -5,6 +5,9 @@
 #include <string>
 
 // The name itself when the file is in the working folder or nowhere else, otherwise
-// its path in the installed data folder.
+// its path in the data folder of the installed copy: beside the program (its
+// prefix's share/korvel), else the folder the build was configured for.
 std::string dataFilePath(const std::string& name);
 const char* installedDataFolder();
+// PREFIX/share/korvel for the program PREFIX/bin/NAME.
+std::string dataFolderBeside(const std::string& executable);

@@ -22,3 +22,9 @@ TEST(DataFiles, WorkingFolderFirstThenTheInstalledFolder)
     fs::remove_all(dir);
     EXPECT_STRNE(installedDataFolder(), "");
 }
+
+TEST(DataFiles, InstalledFolderFollowsTheProgramsPrefix)
+{
+    EXPECT_EQ(dataFolderBeside("/opt/korvel/bin/korvel"), "/opt/korvel/share/korvel");
+    EXPECT_EQ(dataFolderBeside("/home/p/.local/bin/korvel"), "/home/p/.local/share/korvel");
+}
