@@ -203,21 +203,27 @@ std::optional<std::vector<int>> writtenSquares(const std::string& written)
 
 enum class Match { Found, Illegal, Ambiguous };
 
-// The legal move the squares name: by first and last square, or by every landing
-// square. Paths that take the same pieces are one move; the first is kept.
+void addVariant(std::vector<LegalMove>& variants, const LegalMove& m)
+{
+    const bool known = std::any_of(variants.begin(), variants.end(),
+                                   [&](const LegalMove& v) { return v.captured == m.captured; });
+    if (!known) variants.push_back(m);
+}
+
+// The legal move the squares name: by every landing square, else by the first and
+// last square. Paths that take the same pieces are one move; the first is kept. Two
+// squares that are the whole path of a single capture name that capture, also when
+// a longer one shares its squares.
 Match matchWrittenMove(const BoardPosition& p, const std::vector<int>& squares, LegalMove& chosen)
 {
-    std::vector<LegalMove> candidates;
+    std::vector<LegalMove> byPath, byEnds;
     for (const LegalMove& m : legalMovesOf(p)) {
         if (moveFrom(m.code) != squares.front() || moveTo(m.code) != squares.back()) continue;
-        if (squares.size() > 2) {
-            const auto paths = capturePaths(p, m);
-            if (std::find(paths.begin(), paths.end(), squares) == paths.end()) continue;
-        }
-        const bool known = std::any_of(candidates.begin(), candidates.end(),
-                                       [&](const LegalMove& c) { return c.captured == m.captured; });
-        if (!known) candidates.push_back(m);
+        const auto paths = capturePaths(p, m);
+        if (std::find(paths.begin(), paths.end(), squares) != paths.end()) addVariant(byPath, m);
+        if (squares.size() == 2) addVariant(byEnds, m);
     }
+    const std::vector<LegalMove>& candidates = byPath.empty() ? byEnds : byPath;
     if (candidates.empty()) return Match::Illegal;
     if (candidates.size() > 1) return Match::Ambiguous;
     chosen = candidates.front();
@@ -424,7 +430,7 @@ bool replayMoves(const RawGame& raw, PdnGame& game, const std::string& prefix)
     BoardPosition at = game.start;
     int number = raw.firstNumber > 0 ? raw.firstNumber : 1;
     for (const std::string& written : raw.moves) {
-        const std::string where = prefix + ", ход " + moveNumberText(number, at.side) + ": ";
+        const std::string where = prefix + ", ход " + std::to_string(number) + (at.side == Black ? "...: " : ": ");
         const auto squares = writtenSquares(written);
         if (!squares) {
             game.error = where + "непонятная запись хода \"" + written + "\"";
