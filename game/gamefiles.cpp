@@ -146,18 +146,18 @@ std::string today()
 
 // The replayable game as PDN. A finished game whose last position still has moves
 // ended in an agreed draw.
-std::optional<std::string> pdnOfGameInProgress()
+std::optional<std::string> pdnOfGameInProgress(std::string& error)
 {
     PdnHeader header;
     header.date = today();
     if (gameControl.gameOver && gameRecord.plyNumber == gameRecord.redoLimit) header.result = "1/2-1/2";
     const int firstSide = firstSideOfRecord(gameRecord, sideToMove);
-    const auto game = gameOfRecord(gameRecord, firstSide, header);
+    const auto game = gameOfRecord(gameRecord, firstSide, header, &error);
     if (!game) return std::nullopt;
     return writePdn(*game);
 }
 
-std::optional<std::string> fileBytesFor(SaveType type, const std::string& pictureBytes)
+std::optional<std::string> fileBytesFor(SaveType type, const std::string& pictureBytes, std::string& error)
 {
     switch (type) {
     case SaveType::Game:
@@ -166,7 +166,7 @@ std::optional<std::string> fileBytesFor(SaveType type, const std::string& pictur
     case SaveType::Position: return encodePosition(gamePosition());
     case SaveType::Text: return notationText();
     case SaveType::Picture: return pictureBytes;
-    case SaveType::Pdn: return pdnOfGameInProgress();
+    case SaveType::Pdn: return pdnOfGameInProgress(error);
     }
     return std::nullopt;
 }
@@ -342,9 +342,10 @@ bool SaveGameFiles(const std::string& chosenName, SaveType type, const std::stri
     std::error_code error;
     if (std::filesystem::exists(fileName, error) && !gameUi().askYesNo(overwriteQuestion)) return false;
     if (type == SaveType::Picture && pictureBytes.empty()) return false; // no image handed over
-    const std::optional<std::string> bytes = fileBytesFor(type, pictureBytes);
+    std::string why;
+    const std::optional<std::string> bytes = fileBytesFor(type, pictureBytes, why);
     if (!bytes || !writeWhole(fileName, *bytes)) {
-        gameUi().showMessage(saveFailedMessage);
+        gameUi().showMessage(why.empty() ? saveFailedMessage : why);
         return false;
     }
     return true;

@@ -181,6 +181,13 @@ TEST_F(PdnTest, WritesTagsNumberedMovesAndResult)
     std::string error;
     EXPECT_FALSE(gameOfRecord(broken, White, header, &error).has_value());
     EXPECT_EQ(error, "Полуход 2 записи партии не является ходом");
+    // Saved as PDN such a record is refused with the same reason and nothing is written.
+    gameRecord = broken;
+    EXPECT_FALSE(SaveGameFiles(path("broken"), SaveType::Pdn));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0], error);
+    EXPECT_FALSE(fs::exists(path("broken.pdn")));
+    EXPECT_TRUE(fs::is_empty(dir));
 }
 
 TEST_F(PdnTest, ResultFollowsTheEndOfTheGame)
