@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <string_view>
 
 #include "game/control.h"
 #include "game/controlui.h"
@@ -352,7 +353,16 @@ private:
         while (at_ < text_.size() && isBlank(text_[at_]) && text_[at_] != '\n') ++at_;
     }
 
-    // [Name "value"], with \" and \\ inside the value.
+    // Whether the quote at `quote` ends a tag's value: only "]" may follow it.
+    bool closesValue(std::size_t quote) const
+    {
+        std::size_t next = quote + 1;
+        while (next < text_.size() && isBlank(text_[next]) && text_[next] != '\n') ++next;
+        return next < text_.size() && text_[next] == ']';
+    }
+
+    // [Name "value"], with \" and \\ inside the value; a quote that is not followed
+    // by "]" is taken as part of the value, as some programs write them.
     void readTag()
     {
         ++at_;
@@ -362,7 +372,8 @@ private:
             tag.name += text_[at_++];
         skipBlanks();
         if (tag.name.empty() || at_ >= text_.size() || text_[at_] != '"') return badTag();
-        for (++at_; at_ < text_.size() && text_[at_] != '"' && text_[at_] != '\n'; ++at_) {
+        for (++at_; at_ < text_.size() && text_[at_] != '\n'; ++at_) {
+            if (text_[at_] == '"' && closesValue(at_)) break;
             if (text_[at_] == '\\' && at_ + 1 < text_.size()) ++at_;
             tag.value += text_[at_];
         }

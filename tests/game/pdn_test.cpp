@@ -417,6 +417,13 @@ TEST_F(PdnTest, PlayersFilesReadWithTheirHabits)
     EXPECT_EQ(games[2].start.side, Black);
     EXPECT_EQ(games[3].tags.size(), 0u);
 
+    // Quotes inside a value that some programs leave unescaped, and escaped ones.
+    const std::vector<PdnGame> quoted = readPdn("[Event \"Кубок \"Весна\" 2024\"] [Site \"C:\\\\x \\\"y\\\"\"]\n*");
+    ASSERT_EQ(quoted.size(), 1u);
+    EXPECT_EQ(quoted[0].error, "");
+    EXPECT_EQ(quoted[0].tag("Event"), "Кубок \"Весна\" 2024");
+    EXPECT_EQ(quoted[0].tag("Site"), "C:\\x \"y\"");
+
     writeFile(path("players.pdn"), playersFile);
     ui.gameAnswer = 1;
     ASSERT_TRUE(LoadGameFiles(path("players.pdn")));
