@@ -22,6 +22,9 @@ public:
     // The move-choice dialog: one line per variant of captured squares. Returns the
     // 0-based line chosen with "Ok" or a double-click, or -1 for "Отмена".
     virtual int chooseCapture(const std::vector<std::string>& /*lines*/) { return -1; }
+    // The choice among the games of a PDN file: one summary line per game. Returns the
+    // 0-based game chosen, or -1 when the user cancels.
+    virtual int chooseGame(const std::vector<std::string>& /*summaries*/) { return -1; }
     // The information window's fields and the variation window.
     virtual void setInfoField(InfoField, const std::string&) {}
     virtual void showVariation(const std::string&) {}

@@ -1,13 +1,22 @@
 #include "game/gamefiles.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "engine/search.h"
 #include "game/control.h"
+#include "game/controlui.h"
 #include "game/gameui.h"
 #include "game/notation.h"
+#include "game/pdn.h"
 
 const char* const overwriteQuestion = "Файл уже существует. Перезаписать?";
 
@@ -50,30 +59,57 @@ const char* extensionOf(SaveType type)
     case SaveType::Position: return ".poz";
     case SaveType::Text: return ".txt";
     case SaveType::Picture: return ".bmp";
+    case SaveType::Pdn: return ".pdn";
     }
     return "";
+}
+
+// A file beside the target under a name no other file has: created exclusively, so
+// that no file of the user's is ever taken for the temporary one.
+int createTemporaryBeside(const std::string& fileName, std::string& temporary)
+{
+    const std::filesystem::path target(fileName);
+    std::string name(1, '.');
+    name.append(target.filename().string()).append(".XXXXXX");
+    temporary = (target.parent_path() / name).string();
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) return -1;
+    // mkstemp makes the file private; a saved game gets the permissions any new file gets.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+    return fd;
+}
+
+bool writeAll(int fd, const std::string& bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
 }
 
 // Writes beside the target under a temporary name and renames it into place, so a
 // failed write never leaves a half-written file under the chosen name.
 bool writeWhole(const std::string& fileName, const std::string& bytes)
 {
-    const std::string temporary = fileName + ".part";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            return false;
-        }
-    }
+    std::string temporary;
+    const int fd = createTemporaryBeside(fileName, temporary);
+    if (fd < 0) return false;
+    const bool written = writeAll(fd, bytes);
+    const bool closed = ::close(fd) == 0;
     std::error_code error;
-    std::filesystem::rename(temporary, fileName, error);
-    if (error) std::filesystem::remove(temporary, error);
-    return !error;
+    if (written && closed) std::filesystem::rename(temporary, fileName, error);
+    if (!written || !closed || error) {
+        std::error_code ignored;
+        std::filesystem::remove(temporary, ignored);
+        return false;
+    }
+    return true;
 }
 
 std::optional<std::string> readWhole(const std::string& fileName)
@@ -98,7 +134,30 @@ PositionImage gamePosition()
     return {whiteMen, blackMen, whiteKings, blackKings, sideToMove};
 }
 
-std::string fileBytesFor(SaveType type, const std::string& pictureBytes)
+std::string today()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[16];
+    std::strftime(text, sizeof text, "%Y.%m.%d", &local);
+    return text;
+}
+
+// The replayable game as PDN. A finished game whose last position still has moves
+// ended in an agreed draw.
+std::optional<std::string> pdnOfGameInProgress(std::string& error)
+{
+    PdnHeader header;
+    header.date = today();
+    if (gameControl.gameOver && gameRecord.plyNumber == gameRecord.redoLimit) header.result = "1/2-1/2";
+    const int firstSide = firstSideOfRecord(gameRecord, sideToMove);
+    const auto game = gameOfRecord(gameRecord, firstSide, header, &error);
+    if (!game) return std::nullopt;
+    return writePdn(*game);
+}
+
+std::optional<std::string> fileBytesFor(SaveType type, const std::string& pictureBytes, std::string& error)
 {
     switch (type) {
     case SaveType::Game:
@@ -107,8 +166,9 @@ std::string fileBytesFor(SaveType type, const std::string& pictureBytes)
     case SaveType::Position: return encodePosition(gamePosition());
     case SaveType::Text: return notationText();
     case SaveType::Picture: return pictureBytes;
+    case SaveType::Pdn: return pdnOfGameInProgress(error);
     }
-    return {};
+    return std::nullopt;
 }
 
 // The mode command "Человек с человеком", as a load switches to it.
@@ -121,7 +181,7 @@ void switchToTwoPlayers()
     gameControl.abortRequested = true;
 }
 
-void continueFromGame(const GameRecord& loaded)
+void putGameOnBoard(const GameRecord& loaded)
 {
     gameRecord = loaded;
     // One step back from the entry after the saved one puts the saved position on
@@ -131,7 +191,7 @@ void continueFromGame(const GameRecord& loaded)
     StepBack();
 }
 
-void continueFromPosition(const PositionImage& p)
+void putPositionOnBoard(const PositionImage& p)
 {
     whiteMen = p.whiteMen;
     blackMen = p.blackMen;
@@ -143,6 +203,46 @@ void continueFromPosition(const PositionImage& p)
     ResetRecord();
 }
 
+void showLoaded()
+{
+    refreshBoardPicture();
+    gameUi().redrawBoard();
+    if (gameControl.mode != Setup && !gameControl.thinking && sideToMove == engineSide && engineTurnHook)
+        engineTurnHook();
+}
+
+bool endsWithPdn(const std::string& name)
+{
+    if (name.size() < 4) return false;
+    std::string tail = name.substr(name.size() - 4);
+    for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return tail == ".pdn";
+}
+
+// Every game of the file must read whole; of several the user picks one.
+bool loadPdn(const std::string& bytes)
+{
+    const std::vector<PdnGame> games = readPdn(bytes);
+    if (games.empty()) {
+        gameUi().showMessage(noPdnGameMessage);
+        return false;
+    }
+    for (const PdnGame& game : games)
+        if (!game.error.empty()) {
+            gameUi().showMessage(game.error);
+            return false;
+        }
+    int chosen = 0;
+    if (games.size() > 1) {
+        std::vector<std::string> summaries;
+        for (std::size_t i = 0; i < games.size(); ++i) summaries.push_back(gameSummary(static_cast<int>(i + 1), games[i]));
+        chosen = controlUi().chooseGame(summaries);
+        if (chosen < 0 || chosen >= static_cast<int>(games.size())) return false;
+    }
+    ContinueFromGame(recordOfGame(games[static_cast<std::size_t>(chosen)]));
+    return true;
+}
+
 } // namespace
 
 std::string completeFileName(const std::string& name, SaveType type)
@@ -152,6 +252,8 @@ std::string completeFileName(const std::string& name, SaveType type)
 }
 
 bool isGameFileName(const std::string& name) { return name.find(".gam") != std::string::npos; }
+
+bool isPdnFileName(const std::string& name) { return endsWithPdn(name); }
 
 std::string encodeGameRecord(const GameRecord& record)
 {
@@ -228,7 +330,9 @@ std::optional<PositionImage> decodePosition(const std::string& bytes)
 std::string notationText()
 {
     std::string text;
-    for (const std::string& line : notationView.lines) text += line + "\r\n";
+    // From the record, not the window's lines: those are kept as they were after a
+    // position load until a half-move is made.
+    for (const std::string& line : buildNotation(gameRecord).lines) text += line + "\r\n";
     return text;
 }
 
@@ -238,8 +342,10 @@ bool SaveGameFiles(const std::string& chosenName, SaveType type, const std::stri
     std::error_code error;
     if (std::filesystem::exists(fileName, error) && !gameUi().askYesNo(overwriteQuestion)) return false;
     if (type == SaveType::Picture && pictureBytes.empty()) return false; // no image handed over
-    if (!writeWhole(fileName, fileBytesFor(type, pictureBytes))) {
-        gameUi().showMessage(saveFailedMessage);
+    std::string why;
+    const std::optional<std::string> bytes = fileBytesFor(type, pictureBytes, why);
+    if (!bytes || !writeWhole(fileName, *bytes)) {
+        gameUi().showMessage(why.empty() ? saveFailedMessage : why);
         return false;
     }
     return true;
@@ -252,6 +358,7 @@ bool LoadGameFiles(const std::string& fileName)
         gameUi().showMessage(readFailedMessage);
         return false;
     }
+    if (isPdnFileName(fileName)) return loadPdn(*bytes);
     const bool gameFile = isGameFileName(fileName);
     GameRecord decoded;
     const GameRecord* loaded = nullptr;
@@ -265,13 +372,21 @@ bool LoadGameFiles(const std::string& fileName)
         gameUi().showMessage(gameFile ? badGameFileMessage : badPositionFileMessage);
         return false;
     }
-
-    switchToTwoPlayers();
-    if (loaded) continueFromGame(*loaded);
-    else continueFromPosition(*position);
-    refreshBoardPicture();
-    gameUi().redrawBoard();
-    if (gameControl.mode != Setup && !gameControl.thinking && sideToMove == engineSide && engineTurnHook)
-        engineTurnHook();
+    if (loaded) ContinueFromGame(*loaded);
+    else ContinueFromPosition(*position);
     return true;
+}
+
+void ContinueFromGame(const GameRecord& record)
+{
+    switchToTwoPlayers();
+    putGameOnBoard(record);
+    showLoaded();
+}
+
+void ContinueFromPosition(const PositionImage& position)
+{
+    switchToTwoPlayers();
+    putPositionOnBoard(position);
+    showLoaded();
 }

@@ -1,6 +1,7 @@
 // Saving and loading: the game file (".gam", an image of the game record), the
-// position file (".poz"), the notation as text (".txt") and a picture (".bmp"). The
-// dialogs belong to the windows; these operations take the chosen name and type.
+// position file (".poz"), the notation as text (".txt"), a picture (".bmp") and the
+// game in PDN (".pdn"). The dialogs belong to the windows; these operations take the
+// chosen name and type.
 #pragma once
 
 #include <cstdint>
@@ -9,8 +10,8 @@
 
 #include "game/record.h"
 
-// The save dialog's types in its order (filter index 1 to 4).
-enum class SaveType : std::uint8_t { Game = 1, Position = 2, Text = 3, Picture = 4 };
+// The save dialog's types in its order (filter index 1 to 5).
+enum class SaveType : std::uint8_t { Game = 1, Position = 2, Text = 3, Picture = 4, Pdn = 5 };
 
 constexpr std::size_t gameFileSize = 14412;
 constexpr std::size_t positionFileSize = 20;
@@ -28,8 +29,10 @@ struct PositionImage {
 
 // Adds the type's extension unless the name already ends with it (case matters).
 std::string completeFileName(const std::string& name, SaveType type);
-// A name holding ".gam" anywhere is a game file, anything else a position file.
+// A name holding ".gam" anywhere is a game file, anything else a position file;
+// except that a name ending in ".pdn", in any case, is a PDN file.
 bool isGameFileName(const std::string& name);
+bool isPdnFileName(const std::string& name);
 
 std::string encodeGameRecord(const GameRecord& record);
 std::string encodePosition(const PositionImage& position);
@@ -37,14 +40,21 @@ std::string encodePosition(const PositionImage& position);
 // 1 <= plyNumber <= redoLimit <= 600, a side other than 0 or 1, overlapping sets.
 bool decodeGameRecord(const std::string& bytes, GameRecord& record);
 std::optional<PositionImage> decodePosition(const std::string& bytes);
-// The notation list, each line ended by CR LF.
+// The notation list of the game record, each line ended by CR LF.
 std::string notationText();
 
 // Completes the name, asks before overwriting, and writes the file whole or not at
 // all. The picture type writes the image bytes handed over by the board view.
 // Returns true when a file was written.
 bool SaveGameFiles(const std::string& chosenName, SaveType type, const std::string& pictureBytes = {});
-// Reads a game or position file by its name and continues from it in two-player
+// Reads a game, PDN or position file by its name and continues from it in two-player
 // mode; a file that cannot be read or is malformed is refused with a message and
-// the game in progress stays as it was.
+// the game in progress stays as it was. Of a PDN file with several games the user
+// chooses one (ControlUi::chooseGame); cancelling changes nothing.
 bool LoadGameFiles(const std::string& fileName);
+
+// What a load does once the file is read: leave setup, two-player mode, a running
+// search stopped and abandoned, the board and notation refreshed. A game continues
+// at its record's plyNumber with savedSide to move; a position starts a new record.
+void ContinueFromGame(const GameRecord& record);
+void ContinueFromPosition(const PositionImage& position);

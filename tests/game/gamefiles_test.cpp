@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
+
+#include <sys/stat.h>
 
 #include "game/gamefiles.h"
 #include "game/notation.h"
@@ -237,6 +240,71 @@ TEST_F(GameFilesTest, TextExportListsTheWholeGameWithCrLf)
     StepBack();
     ASSERT_TRUE(SaveGameFiles(path("notes"), SaveType::Text));
     EXPECT_EQ(readFile(path("notes.txt")), " 1. c3-d4 f6-g5\r\n 2. d4-c5 \r\n");
+}
+
+TEST_F(GameFilesTest, TextExportFollowsTheRecordNotTheWindowsLines)
+{
+    playAll({"c3-d4", "f6-g5", "d4-c5"});
+    ASSERT_TRUE(SaveGameFiles(path("start"), SaveType::Game)); // saved with the three half-moves
+    ASSERT_TRUE(SaveGameFiles(path("start"), SaveType::Position));
+    StepBack();
+    StepBack();
+    StepBack();
+    ASSERT_TRUE(SaveGameFiles(path("first"), SaveType::Game)); // plyNumber 1 of 4
+
+    startFrom(initialPositionText);
+    playAll({"a3-b4", "b6-a5", "g3-h4"});
+    std::string shown;
+    for (const std::string& line : notationView.lines) shown += line + "\r\n";
+    ASSERT_TRUE(SaveGameFiles(path("shown"), SaveType::Text));
+    EXPECT_EQ(readFile(path("shown.txt")), shown);
+    EXPECT_EQ(shown, " 1. a3-b4 b6-a5\r\n 2. g3-h4 \r\n");
+
+    // A position load keeps the window's old lines; the record has no half-move.
+    ASSERT_TRUE(LoadGameFiles(path("start.poz")));
+    ASSERT_FALSE(notationView.lines.empty());
+    ui.answer = true;
+    ASSERT_TRUE(SaveGameFiles(path("shown"), SaveType::Text));
+    EXPECT_EQ(readFile(path("shown.txt")), "");
+
+    // A game loaded at its first entry does not refresh the window either.
+    play("d6:b4");
+    ASSERT_TRUE(LoadGameFiles(path("first.gam")));
+    ASSERT_EQ(gameRecord.plyNumber, 1);
+    ASSERT_TRUE(SaveGameFiles(path("shown"), SaveType::Text));
+    EXPECT_EQ(readFile(path("shown.txt")), " 1. c3-d4 f6-g5\r\n 2. d4-c5 \r\n");
+}
+
+TEST_F(GameFilesTest, SavingNeverTouchesOtherFilesBesideTheTarget)
+{
+    writeFile(path("partie.gam.part"), "mine");
+    writeFile(path(".partie.gam.tmp"), "mine too");
+    ASSERT_TRUE(SaveGameFiles(path("partie"), SaveType::Game));
+    EXPECT_EQ(readFile(path("partie.gam.part")), "mine");
+    EXPECT_EQ(readFile(path(".partie.gam.tmp")), "mine too");
+    EXPECT_EQ(readFile(path("partie.gam")).size(), gameFileSize);
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{".partie.gam.tmp", "partie.gam", "partie.gam.part"}));
+    // A new file gets the permissions any new file gets, not a temporary's private ones.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    const auto expected = static_cast<fs::perms>(0666 & ~mask);
+    EXPECT_EQ(fs::status(path("partie.gam")).permissions() & fs::perms::all, expected);
+
+    // A write that fails at the rename (a folder holds the name) leaves nothing behind.
+    fs::create_directory(path("blocked.poz"));
+    ui.answer = true;
+    EXPECT_FALSE(SaveGameFiles(path("blocked"), SaveType::Position));
+    EXPECT_EQ(ui.messages.size(), 1u);
+    EXPECT_TRUE(fs::is_directory(path("blocked.poz")));
+    std::size_t count = 0;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        (void)entry;
+        ++count;
+    }
+    EXPECT_EQ(count, 4u);
 }
 
 TEST_F(GameFilesTest, UnwritableAndUnreadableFilesAreReported)

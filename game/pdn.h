@@ -1,0 +1,87 @@
+// Games in PDN, the text form in which draughts players exchange games: tag pairs,
+// then the half-moves by square name with move numbers, then the result. Russian
+// draughts is GameType "25"; a game that does not begin from the initial position
+// carries its start as a FEN tag. Every half-move read is matched against the legal
+// moves of its position, so a game that is read is a game that can be replayed.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "game/fen.h"
+#include "game/record.h"
+
+struct PdnTag {
+    std::string name;
+    std::string value;
+};
+
+struct PdnGame {
+    std::vector<PdnTag> tags;              // in the order read, or to be written
+    BoardPosition start;                   // the position before the first half-move
+    std::vector<std::string> moves;        // as the record keeps them: c3-d4, c3:e5
+    std::vector<BoardPosition> positions;  // after each half-move, side to move included
+    std::string termination = "*";         // the result closing the moves, as written
+    std::string error;                     // why the game was refused; empty when read whole
+
+    // The tag's value (name compared without regard to case); empty when absent.
+    std::string tag(const std::string& name) const;
+    // The Result tag, else the closing result.
+    std::string result() const;
+};
+
+// Reads every game of a file. Each game is refused on its own with an error naming
+// the game's number, and for a move its move number and the move as written. The
+// reader accepts what players' files hold: "x" or ":" for captures, capture paths by
+// first and last square or with every landing square, move numbers with or without
+// "...", comments in braces, variations in parentheses, $n glyphs, "!" and "?"
+// marks, the results 1-0 0-1 1/2-1/2 2-0 0-2 1-1 *, CR LF line ends and a UTF-8
+// byte-order mark. A text without any game gives an empty list.
+std::vector<PdnGame> readPdn(const std::string& text);
+
+extern const char* const noPdnGameMessage; // "В файле нет ни одной партии"
+
+// The tags written before the moves. The last position decides the result when the
+// side to move has no move ("1-0" or "0-1"); otherwise it is `result`, or "*" when
+// that is empty (the game goes on).
+struct PdnHeader {
+    std::string event = "?";
+    std::string site = "?";
+    std::string date = "????.??.??";
+    std::string round = "?";
+    std::string white = "?";
+    std::string black = "?";
+    std::string result;
+};
+
+// The game of a record from entry 1 up to redoLimit, entry 1 with firstSide to move,
+// with the tags Event, Site, Date, Round, White, Black, Result, GameType and, when the
+// game does not start from the initial position with White to move, FEN. Nothing
+// (and the reason in error) when some entry does not follow from the one before by
+// a legal move.
+std::optional<PdnGame> gameOfRecord(const GameRecord& record, int firstSide, const PdnHeader& header,
+                                    std::string* error = nullptr);
+// The side to move at entry 1, given the side to move at the record's plyNumber.
+int firstSideOfRecord(const GameRecord& record, int sideAtPly);
+
+// The text of a game: its tags, a blank line, the numbered moves in lines of at most
+// 79 characters and the result. A capture is written by its first and last squares
+// unless another legal capture shares them; then every landing square is written.
+std::string writePdn(const PdnGame& game);
+
+// A record holding the whole game: entry 1 the start, one entry per half-move,
+// plyNumber and redoLimit at the last one, savedSide the side to move there.
+GameRecord recordOfGame(const PdnGame& game);
+
+// One line for the choice among the games of a file: the number, the players, the
+// result and the first half-moves, as "1. Иванов – Петров, 1-0: c3-d4 f6-g5 …".
+std::string gameSummary(int number, const PdnGame& game);
+
+// The FEN of the game position; while the engine thinks that is the position its
+// turn started from, not the one of the search tree.
+std::string CopyPositionFen();
+// Starts a new game from the position of a FEN string, as loading a position file
+// does. An invalid string is refused with a message saying what is wrong and
+// nothing changes.
+bool PastePositionFen(const std::string& text);
