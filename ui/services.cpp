@@ -10,6 +10,7 @@
 #include "game/notation.h"
 #include "game/setup.h"
 #include "game/timecontrol.h"
+#include "ui/gamechoice.h"
 #include "ui/unit1.h"
 #include "ui/unit4.h"
 #include "ui/unit5.h"
@@ -117,6 +118,14 @@ int WindowControlUi::chooseCapture(const std::vector<std::string>& lines)
     QStringList texts;
     for (const std::string& line : lines) texts << fromUtf8(line);
     return Form6->ChooseCapture(texts);
+}
+
+int WindowControlUi::chooseGame(const std::vector<std::string>& summaries)
+{
+    if (!GameChoice) return -1;
+    QStringList texts;
+    for (const std::string& line : summaries) texts << fromUtf8(line);
+    return GameChoice->ChooseGame(texts);
 }
 
 void WindowControlUi::setInfoField(InfoField field, const std::string& text)

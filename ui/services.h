@@ -19,6 +19,7 @@ public:
     void checkModeItem(GameMode mode) override;
 
     int chooseCapture(const std::vector<std::string>& lines) override;
+    int chooseGame(const std::vector<std::string>& summaries) override;
     void setInfoField(InfoField field, const std::string& text) override;
     void showVariation(const std::string& text) override;
     bool variationItemChecked() const override;

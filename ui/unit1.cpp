@@ -16,11 +16,13 @@
 #include <QScreen>
 
 #include <QBuffer>
+#include <QClipboard>
 
 #include "game/book.h"
 #include "game/controller.h"
 #include "game/gamefiles.h"
 #include "game/moveentry.h"
+#include "game/pdn.h"
 #include "game/record.h"
 #include "game/setup.h"
 #include "ui/about.h"
@@ -39,8 +41,8 @@ TForm1* Form1 = nullptr;
 
 namespace {
 const QString saveFilter = QStringLiteral(
-    "Файлы партий (*.gam);;Файлы позиций (*.poz);;Текстовый (*.txt);;Картинка (*.bmp)");
-const QString loadFilter = QStringLiteral("Файлы партий (*.gam);;Файлы позиций (*.poz)");
+    "Файлы партий (*.gam);;Файлы позиций (*.poz);;Текстовый (*.txt);;Картинка (*.bmp);;PDN (*.pdn)");
+const QString loadFilter = QStringLiteral("Файлы партий (*.gam);;Файлы позиций (*.poz);;PDN (*.pdn)");
 } // namespace
 
 TForm1::TForm1(QWidget* parent)
@@ -99,6 +101,8 @@ void TForm1::buildMenus()
     N3 = addItem(N1, QStringLiteral("Предложить ничью"), &TForm1::N3Click);
     N4 = addItem(N1, QStringLiteral("Загрузить..."), &TForm1::N4Click);
     N5 = addItem(N1, QStringLiteral("Сохранить..."), &TForm1::N5Click);
+    NCopyFen = addItem(N1, QStringLiteral("Копировать позицию (FEN)"), &TForm1::NCopyFenClick);
+    NPasteFen = addItem(N1, QStringLiteral("Вставить позицию (FEN)"), &TForm1::NPasteFenClick);
     N6 = addItem(N1, QStringLiteral("Отменить полуход"), &TForm1::N6Click);
     N6->setShortcut(QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_Backspace));
     N7 = addItem(N1, QStringLiteral("Вернуть полуход"), &TForm1::N7Click);
@@ -303,6 +307,10 @@ void TForm1::N5Click()
     const QByteArray picture = type == SaveType::Picture ? BoardPictureBytes() : QByteArray();
     SaveGameFiles(name.toStdString(), type, picture.toStdString());
 }
+
+void TForm1::NCopyFenClick() { QGuiApplication::clipboard()->setText(QString::fromStdString(CopyPositionFen())); }
+
+void TForm1::NPasteFenClick() { PastePositionFen(QGuiApplication::clipboard()->text().trimmed().toStdString()); }
 
 // Take-back and replay act when the engine is not thinking, in analysis also while it thinks.
 void TForm1::N6Click()

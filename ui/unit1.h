@@ -48,6 +48,7 @@ public:
     // Menu "Игра".
     QMenu* N1;
     QAction *N2, *N3, *N4, *N5, *N6, *N7, *N8, *N9;
+    QAction *NCopyFen, *NPasteFen; // FEN exchange, after "Сохранить..."
     // Menu "Настройки".
     QMenu* N10;
     QAction *N11, *N12, *N13, *N14, *N15, *N16, *N17, *N18, *N19, *N20, *N21, *N22;
@@ -78,6 +79,8 @@ public slots:
     void N7Click();
     void N8Click();
     void N9Click();
+    void NCopyFenClick();
+    void NPasteFenClick();
     void N11Click();
     void N12Click();
     void N13Click();

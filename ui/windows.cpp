@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "ui/about.h"
+#include "ui/gamechoice.h"
 #include "ui/services.h"
 #include "ui/unit1.h"
 #include "ui/unit2.h"
@@ -57,6 +58,7 @@ void CreateWindows()
     new TForm7(Form1);
     new TForm8(Form1);
     new TForm9(Form1);
+    new TGameChoice(Form1);
     // The main window's creation refreshed the board before these windows existed.
     controlUi().bookTextChanged();
     controlUi().notationChanged();
@@ -79,4 +81,5 @@ void DestroyWindows()
     Form7 = nullptr;
     Form8 = nullptr;
     Form9 = nullptr;
+    GameChoice = nullptr;
 }

@@ -42,6 +42,8 @@ private slots:
             {Form1->N3, "Предложить ничью", {}, false, false},
             {Form1->N4, "Загрузить...", {}, false, false},
             {Form1->N5, "Сохранить...", {}, false, false},
+            {Form1->NCopyFen, "Копировать позицию (FEN)", {}, false, false},
+            {Form1->NPasteFen, "Вставить позицию (FEN)", {}, false, false},
             {Form1->N6, "Отменить полуход", QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_Backspace), false, false},
             {Form1->N7, "Вернуть полуход", QKeySequence(Qt::SHIFT | Qt::Key_Insert), false, false},
             {Form1->N8, "Отменить ход", QKeySequence(Qt::ALT | Qt::Key_Backspace), false, false},
@@ -78,7 +80,9 @@ private slots:
         // The items sit in their menus in the listed order.
         const QList<QAction*> game = Form1->N1->actions();
         QCOMPARE(game.indexOf(Form1->N2), 0);
-        QCOMPARE(game.indexOf(Form1->N9), 7);
+        QCOMPARE(game.indexOf(Form1->NCopyFen), 4); // the exchange items follow "Сохранить..."
+        QCOMPARE(game.indexOf(Form1->NPasteFen), 5);
+        QCOMPARE(game.indexOf(Form1->N9), 9);
         const QList<QAction*> settings = Form1->N10->actions();
         QCOMPARE(settings.indexOf(Form1->N11), 0);
         QCOMPARE(settings.indexOf(Form1->N22), 11);

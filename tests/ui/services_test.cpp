@@ -1,7 +1,10 @@
 // The windows as the game's interface: message boxes and pauses, the fields and
 // windows the game writes, and whole moves played with the mouse.
 #include <QElapsedTimer>
+#include <QClipboard>
 #include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QLabel>
 #include <QPushButton>
@@ -14,10 +17,13 @@
 #include "fixture.h"
 #include "game/book.h"
 #include "game/control.h"
+#include "game/fen.h"
+#include "game/gamefiles.h"
 #include "game/notation.h"
 #include "game/record.h"
 #include "game/setup.h"
 #include "ui/boardview.h"
+#include "ui/gamechoice.h"
 #include "ui/services.h"
 #include "ui/unit1.h"
 #include "ui/unit5.h"
@@ -233,6 +239,61 @@ private slots:
         QVERIFY(entryMatchesBoard(gameRecord.entries[gameRecord.plyNumber]));
         QCOMPARE(boardPicture[63], '.');
         QVERIFY(Form1->N24->isChecked());
+    }
+
+    void positionsAndGamesExchanged()
+    {
+        SetMode(HumanHuman);
+        NewGameCommand();
+        Form1->NCopyFen->trigger();
+        const QString start = QGuiApplication::clipboard()->text();
+        QVERIFY2(start.startsWith("W:W"), qPrintable(start));
+
+        // A string that is no position: a message, and the game stays.
+        dragOnBoard("c3", "d4");
+        const int ply = gameRecord.plyNumber;
+        QGuiApplication::clipboard()->setText("W:Wz9");
+        ModalCloser closer;
+        closer.arm();
+        Form1->NPasteFen->trigger();
+        QVERIFY(closer.seen);
+        QCOMPARE(gameRecord.plyNumber, ply);
+        QCOMPARE(boardPicture[27], 'w');
+
+        // A position: the game starts from it.
+        QGuiApplication::clipboard()->setText("B:Wa1,Kg3:Bb8,h8");
+        Form1->NPasteFen->trigger();
+        QCOMPARE(gameRecord.plyNumber, 1);
+        QCOMPARE(sideToMove, 1);
+        QCOMPARE(boardPicture[0], 'w');  // a1
+        QCOMPARE(boardPicture[22], 'W'); // g3
+        Form1->NCopyFen->trigger();
+        const auto copied = parseFen(QGuiApplication::clipboard()->text().toStdString());
+        QVERIFY(copied.has_value());
+        QVERIFY(*copied == currentBoardPosition());
+
+        // A file of two games: the second is chosen from the list and loaded whole.
+        QTemporaryDir dir;
+        const QString name = dir.filePath("two.pdn");
+        QFile file(name);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[White \"A\"]\n[Black \"B\"]\n[Result \"*\"]\n\n1. c3-d4 *\n\n"
+                   "[White \"C\"]\n[Black \"D\"]\n[Result \"*\"]\n\n1. g3-h4 b6-a5 2. h4-g5 *\n");
+        file.close();
+        QStringList offered;
+        QTimer::singleShot(50, [&offered] {
+            offered.clear();
+            for (int k = 0; k < GameChoice->ListBox1->count(); ++k) offered << GameChoice->ListBox1->item(k)->text();
+            GameChoice->ListBox1->setCurrentRow(1);
+            GameChoice->Button1->click();
+        });
+        QVERIFY(LoadGameFiles(name.toStdString()));
+        QCOMPARE(offered.size(), 2);
+        QVERIFY2(offered[1].contains("C") && offered[1].contains("g3-h4"), qPrintable(offered[1]));
+        QCOMPARE(gameRecord.plyNumber, 4);
+        QCOMPARE(entryMoveText(gameRecord.entries[4]), std::string("h4-g5"));
+        QCOMPARE(gameControl.mode, HumanHuman);
+        QVERIFY(Form1->N26->isChecked());
     }
 
     // Last: it ends the program's message loop.
