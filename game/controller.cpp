@@ -3,7 +3,9 @@
 #include "engine/egtb.h"
 #include "engine/search.h"
 #include "game/boardview.h"
+#include "game/book.h"
 #include "game/controlui.h"
+#include "game/datafiles.h"
 #include "game/notation.h"
 #include "game/record.h"
 #include "game/settings.h"
@@ -47,16 +49,14 @@ bool engineStillOnTurn()
     }
 }
 
-int offeredBookCount() { return bookOfferHook ? static_cast<int>(bookOfferHook().moveIndex.size()) : 0; }
-
 // Puts the library's move into entry 1 of the root list; false when none is offered.
+// The candidates are those the last board refresh found for this position, and the
+// root list is still in generation order because they exist.
 bool takeBookMove()
 {
-    if (!bookOfferHook || !bookEnabled || gc.mode == Analysis) return false;
-    const BookOffer offer = bookOfferHook();
-    if (offer.moveIndex.empty()) return false;
+    if (bookCandidates.count == 0 || !bookEnabled || gc.mode == Analysis) return false;
     MoveList& root = moveLists[1];
-    const int index = offer.moveIndex[chooseBookCandidate(offer)];
+    const int index = ChooseBookMove();
     if (index < 1 || index > root.count) return false;
     root.moves[1] = root.moves[index];
     root.captured[1] = root.captured[index];
@@ -114,18 +114,6 @@ SearchOutcome checkFlagsAfterSearch()
 }
 
 } // namespace
-
-int chooseBookCandidate(const BookOffer& offer)
-{
-    const int count = static_cast<int>(offer.moveIndex.size());
-    if (count == 1) return 0;
-    int maxWeight = offer.weight[0];
-    for (int w : offer.weight) maxWeight = std::max(maxWeight, w);
-    for (;;) {
-        const int drawn = static_cast<int>(randomBelow(static_cast<std::uint32_t>(count)));
-        if (offer.weight[drawn] == maxWeight) return drawn;
-    }
-}
 
 bool sideHasMove(int side) { return generateCaptures(side, 0) > 0 || generateQuietMoves(side, 0) > 0; }
 
@@ -345,9 +333,9 @@ void StartUp()
     finishStartup();
     installGameHooks();
     engineTurnHook = EngineTurn;
-    bookCandidateCountHook = offeredBookCount;
     timeBudget = 200;
-    if (loadLibraryHook) loadLibraryHook();
+    libraryFileName = dataFilePath(libraryFileName);
+    LoadLibrary();
 }
 
 void MainWindowCreated()

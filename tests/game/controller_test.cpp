@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 
 #include "engine/search.h"
 #include "game/boardview.h"
+#include "game/book.h"
 #include "game/moveentry.h"
 #include "game/notation.h"
 #include "game/record.h"
@@ -52,7 +54,8 @@ protected:
         setupState = SetupState{};
         boardView = BoardView{};
         timeDialog = TimeDialogState{};
-        bookOfferHook = nullptr;
+        openingLibrary.count = 0;
+        bookEnabled = true;
         engineSide = 1;
         timeBudget = 1;          // stops at the first time check
         maxIterationDepth = 7;   // one iteration: the games stay short to compute
@@ -70,7 +73,8 @@ protected:
         maxIterationDepth = lastIterationDepth;
         timeBudget = 200;
         gameControl = GameControl{};
-        bookOfferHook = nullptr;
+        openingLibrary.count = 0;
+        bookCandidates = BookCandidates{};
     }
     static void drag(const char* from, const char* to, int button = leftButton)
     {
@@ -239,26 +243,109 @@ TEST_F(ControllerTest, NewGameDuringASearchRestartsOnTheNewPosition)
     EXPECT_EQ(ui.inconsistencies, 0);
 }
 
-TEST_F(ControllerTest, BookMoveOfGreatestWeightAndForcedMovesPlayWithoutSearch)
+// The library entry for the move named as c3-d4 from the position on the board.
+LibraryRecord libraryEntry(const std::string& move, std::int32_t weight)
 {
-    // Candidates of weights 10 and 100: only the weight-100 one is ever played.
-    bookOfferHook = [] { return BookOffer{{1, 3, 5}, {10, 100, 10}}; };
+    const int count = generateLegalMoves(sideToMove, 0);
+    for (int k = 1; k <= count; ++k) {
+        if (moveText(moveLists[0].moves[k]) != move) continue;
+        LibraryRecord record;
+        record.before = {whiteMen, blackMen, whiteKings, blackKings};
+        makeMove(moveLists[0].moves[k], moveLists[0].captured[k], sideToMove, 1);
+        record.after = {whiteMen, blackMen, whiteKings, blackKings};
+        unmakeMove(1);
+        record.weight = weight;
+        return record;
+    }
+    ADD_FAILURE() << "no move " << move;
+    return {};
+}
+
+// A library of the given entries for the position on the board, looked up at once.
+void useLibrary(std::initializer_list<std::pair<const char*, int>> entries)
+{
+    openingLibrary.count = 0;
+    for (const auto& [move, weight] : entries) openingLibrary.records[openingLibrary.count++] = libraryEntry(move, weight);
+    refreshBoardPicture();
+}
+
+// The moves of the greatest weight among the library candidates for the board.
+std::set<std::string> topBookMoves()
+{
+    std::set<std::string> moves;
+    generateLegalMoves(sideToMove, 2);
+    for (int c = 0; c < bookCandidates.count; ++c)
+        if (bookCandidates.weight[c] == bookCandidates.maxWeight)
+            moves.insert(moveText(moveLists[2].moves[bookCandidates.moveIndex[c]]));
+    return moves;
+}
+
+TEST_F(ControllerTest, EngineTurnPlaysTheLibraryMoveOfGreatestWeightWithoutSearching)
+{
+    std::set<std::string> played;
+    for (int game = 0; game < 40; ++game) {
+        SetMode(HumanHuman);
+        StartNewGame();
+        useLibrary({{"c3-d4", 10}, {"g3-h4", 100}, {"e3-f4", -100}, {"a3-b4", 100}});
+        ui.fields.clear();
+        SetMode(EngineWhite);
+        ASSERT_EQ(gameRecord.plyNumber, 2);
+        played.insert(recorded(2));
+        EXPECT_TRUE(ui.fields[InfoField::Label1].empty()); // no iteration ran
+    }
+    EXPECT_EQ(played, (std::set<std::string>{"a3-b4", "g3-h4"}));
+
+    // A single candidate is played whatever its weight.
+    SetMode(HumanHuman);
+    StartNewGame();
+    useLibrary({{"e3-f4", -100}});
     SetMode(EngineWhite);
-    generateQuietMoves(0, 0);
-    // The root list is in generation order while candidates exist.
-    setPositionFromText(initialPositionText);
-    generateQuietMoves(0, 0);
-    const std::string expected = moveText(moveLists[0].moves[3]);
-    EXPECT_EQ(recorded(2), expected);
+    EXPECT_EQ(recorded(2), "e3-f4");
+
+    // The candidates are still found but the engine searches: library switched off,
+    // and in analysis.
+    SetMode(HumanHuman);
+    StartNewGame();
+    useLibrary({{"e3-f4", -100}});
+    bookEnabled = false;
+    ui.fields.clear();
+    SetMode(EngineWhite);
+    bookEnabled = true;
+    EXPECT_EQ(ui.fields[InfoField::Label1], "7");
+    SetMode(HumanHuman);
+    StartNewGame();
+    useLibrary({{"e3-f4", -100}});
+    ui.fields.clear();
+    SetMode(Analysis);
+    EXPECT_EQ(ui.fields[InfoField::Label1], "7");
+    EXPECT_EQ(gameRecord.plyNumber, 1);
+}
+
+TEST_F(ControllerTest, StartUpLoadsTheShippedLibraryAndBlackAnswersFromIt)
+{
+    openingLibrary.count = 0;
+    StartUp();
+    EXPECT_GT(openingLibrary.count, 50);
+    EXPECT_EQ(timeBudget, 200);
+    timeBudget = 1;
+    refreshBoardPicture();
+    ASSERT_GT(bookCandidates.count, 0);
+
+    // The replies the library offers after 1.c3-d4, read when the human's move is on
+    // the board and the engine is about to answer.
+    std::set<std::string> offered;
+    ui.onPump = [&offered] { offered = topBookMoves(); };
+    ui.fields.clear();
+    drag("c3", "d4");
+    ASSERT_EQ(gameRecord.plyNumber, 3);
+    ASSERT_FALSE(offered.empty());
+    EXPECT_EQ(offered.count(recorded(3)), 1u) << recorded(3);
     EXPECT_TRUE(ui.fields[InfoField::Label1].empty()); // no iteration ran
+    libraryFileName = "MyBase.deb";
+}
 
-    BookOffer single{{2}, {-100}};
-    EXPECT_EQ(chooseBookCandidate(single), 0);
-    BookOffer mixed{{1, 2, 3, 4}, {10, 100, 10, 100}};
-    for (int i = 0; i < 50; ++i) EXPECT_EQ(mixed.weight[chooseBookCandidate(mixed)], 100);
-
-    // A forced capture is played at once, without an iteration.
-    bookOfferHook = nullptr;
+TEST_F(ControllerTest, ForcedMovePlaysWithoutSearchAndAFinishedGameTakesNoMoves)
+{
     SetMode(HumanHuman);
     startFrom("0000000000000w000b00000000000000 b"); // Black c5 must take d4
     ui.fields.clear();
