@@ -321,6 +321,25 @@ void TogglePonder()
     controlUi().checkMenuItem(MenuItem::Ponder, gc.ponderEnabled);
 }
 
+void ToggleSound()
+{
+    boardView.soundOn = !boardView.soundOn;
+    controlUi().checkMenuItem(MenuItem::Sound, boardView.soundOn);
+}
+
+void ToggleInformation()
+{
+    gc.infoItemChecked = !gc.infoItemChecked;
+    gc.infoShown = gc.infoItemChecked;
+    controlUi().checkMenuItem(MenuItem::Information, gc.infoItemChecked);
+}
+
+void InformationWindowClosed()
+{
+    gc.infoItemChecked = false;
+    controlUi().checkMenuItem(MenuItem::Information, false);
+}
+
 void OnMainWindowClose()
 {
     stopRequested = true;

@@ -33,6 +33,14 @@ void NewGameCommand();
 void SetMode(GameMode mode);
 void OfferDraw();
 void TogglePonder();
+// "Звук": the move sound is played after a move while the item is checked.
+void ToggleSound();
+// "Информация": flips the item and shows or hides the window through its check mark;
+// infoShown follows the new state. The fields keep their texts and go on being
+// written while the window is hidden.
+void ToggleInformation();
+// The information window was closed by its frame: the item loses its mark.
+void InformationWindowClosed();
 void OnMainWindowClose();
 
 // Before any window exists: the engine and its once-only start-up, the controller's

@@ -81,6 +81,13 @@ protected:
         BoardPress(button, pixelX(from), pixelY(from));
         BoardRelease(button, pixelX(to), pixelY(to));
     }
+    // Enters the first legal move of the side to move, whatever the position.
+    static void dragFirstLegalMove()
+    {
+        ASSERT_GT(generateLegalMoves(sideToMove, 2), 0);
+        const std::string move = moveText(moveLists[2].moves[1]);
+        drag(move.substr(0, 2).c_str(), move.substr(3, 2).c_str());
+    }
     static void startFrom(const char* text)
     {
         setPositionFromText(text);
@@ -489,6 +496,64 @@ TEST_F(ControllerTest, LeavingSetupValidatesAndRestartsTheRecord)
     EXPECT_EQ(gameRecord.plyNumber, ply);
     EXPECT_EQ(gameControl.mode, EngineBlack);
     EXPECT_EQ(ui.inconsistencies, 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ControllerTest, SoundItemSilencesTheMoveSoundOnly)
+{
+    drag("c3", "d4");
+    EXPECT_EQ(ui.moveSounds, 2); // the human's move and the reply
+    ToggleSound();
+    EXPECT_FALSE(ui.checked[MenuItem::Sound]);
+    const int clicks = ui.clicks;
+    dragFirstLegalMove();
+    ASSERT_EQ(gameRecord.plyNumber, 5);
+    EXPECT_EQ(ui.moveSounds, 2);
+    EXPECT_EQ(ui.clicks, clicks + 1); // the click of the press sounds regardless
+    ToggleSound();
+    EXPECT_TRUE(ui.checked[MenuItem::Sound]);
+    dragFirstLegalMove();
+    ASSERT_EQ(gameRecord.plyNumber, 7);
+    EXPECT_EQ(ui.moveSounds, 4);
+}
+
+TEST_F(ControllerTest, InformationItemDecidesWhetherANewGameClearsTheFields)
+{
+    drag("c3", "d4");
+    ASSERT_EQ(ui.fields[InfoField::Label1], "7");
+    const std::string budget = ui.fields[InfoField::Label9];
+    ASSERT_FALSE(budget.empty());
+
+    // The item starts checked but the flag is only set by the menu.
+    NewGameCommand();
+    EXPECT_EQ(ui.fields[InfoField::Label1], "7");
+
+    ToggleInformation(); // hidden
+    EXPECT_FALSE(ui.checked[MenuItem::Information]);
+    EXPECT_FALSE(gameControl.infoShown);
+    ToggleInformation(); // shown again
+    EXPECT_TRUE(ui.checked[MenuItem::Information]);
+    EXPECT_TRUE(gameControl.infoShown);
+    EXPECT_EQ(ui.fields[InfoField::Label1], "7"); // toggling leaves the texts alone
+
+    ui.fields[InfoField::Label14] = "0.20 млн.";
+    NewGameCommand();
+    for (InfoField f : {InfoField::Label1, InfoField::Label6, InfoField::Label7, InfoField::Label8,
+                        InfoField::Label12})
+        EXPECT_EQ(ui.fields[f], "") << infoFieldCaption(f);
+    EXPECT_EQ(ui.fields[InfoField::Label9], budget);
+    EXPECT_EQ(ui.fields[InfoField::Label14], "0.20 млн.");
+
+    // Closing the window drops the mark but not the flag; the next toggle shows it.
+    InformationWindowClosed();
+    EXPECT_FALSE(ui.checked[MenuItem::Information]);
+    EXPECT_TRUE(gameControl.infoShown);
+    ToggleInformation();
+    EXPECT_TRUE(ui.checked[MenuItem::Information]);
+    EXPECT_TRUE(gameControl.infoShown);
 }
 
 } // namespace
