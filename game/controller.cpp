@@ -36,10 +36,12 @@ bool playingMode(GameMode mode) { return mode == EngineWhite || mode == EngineBl
 // The test a new game applies before starting the engine.
 bool engineStartsNewGame() { return gc.mode == EngineBoth || sideToMove == engineSide; }
 
-// Whether the turn may still search after the window handled its messages.
-bool engineStillOnTurn()
+// Whether the turn may still search after the window handled its messages: a command
+// handled there (another mode, setup, a take-back, an accepted draw, closing) would
+// otherwise be undone by the search preparation clearing the flags.
+bool engineStillOnTurn(bool overBeforePump)
 {
-    if (gc.gameOver || gc.closing) return false;
+    if ((gc.gameOver && !overBeforePump) || gc.closing) return false;
     switch (gc.mode) {
     case EngineBoth:
     case Analysis: return true;
@@ -139,13 +141,14 @@ void EngineTurn()
             controlUi().showMessage(repetitionMessage);
             return;
         }
+        const bool overBeforePump = gc.gameOver;
         controlUi().pumpMessages();
         controlUi().pause(300);
-        if (gc.restartRequested) {
-            gc.entrySnapshot = boardPieceSets();
-            continue;
-        }
-        if (!engineStillOnTurn()) return;
+        if (gc.restartRequested) continue;
+        if (!engineStillOnTurn(overBeforePump)) return;
+        // The game position this search starts from, which an abort restores: after an
+        // engine move of this call it is no longer the position the call was entered with.
+        gc.entrySnapshot = boardPieceSets();
         moveSeparator = ':';
         if (gc.mode == EngineBoth || gc.mode == Analysis) engineSide = sideToMove;
         gc.thinking = true;
@@ -243,9 +246,16 @@ void leaveSetupIfActive()
     if (gc.mode == Setup) LeaveSetup();
 }
 
+// Thinking on the opponent's time leaves the playing mode's item checked.
+bool modeItemChecked(GameMode mode)
+{
+    return gc.mode == mode || (ponderState.active && ponderState.savedMode == mode);
+}
+
 void setEngineColourMode(GameMode mode, int side)
 {
-    if (gc.mode == mode) return;
+    if (modeItemChecked(mode)) return;
+    ponderState.active = false;
     engineSide = side;
     if (gc.thinking && sideToMove != engineSide) stopAndAbort();
     leaveSetupIfActive();
@@ -258,8 +268,9 @@ void setEngineColourMode(GameMode mode, int side)
 
 void SetMode(GameMode mode)
 {
-    // A mode chosen by the user ends thinking on the opponent's time.
-    if (mode != Setup) ponderState.active = false;
+    // A mode chosen by the user ends thinking on the opponent's time; choosing the
+    // mode the engine was playing changes nothing.
+    if (mode != Setup && mode != EngineWhite && mode != EngineBlack) ponderState.active = false;
     switch (mode) {
     case EngineWhite: setEngineColourMode(EngineWhite, 0); break;
     case EngineBlack: setEngineColourMode(EngineBlack, 1); break;

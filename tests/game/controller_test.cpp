@@ -3,17 +3,21 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <functional>
 #include <set>
 
 #include "engine/search.h"
 #include "game/boardview.h"
 #include "game/book.h"
+#include "game/gamefiles.h"
 #include "game/moveentry.h"
 #include "game/notation.h"
 #include "game/record.h"
 #include "game/settings.h"
 #include "game/setup.h"
 #include "game/timecontrol.h"
+#include "game_support.h"
 #include "scripted_ui.h"
 
 namespace {
@@ -94,6 +98,17 @@ protected:
         ResetRecord();
         refreshBoardPicture();
     }
+    // Runs action inside the first pump at which ready() holds, as a window command
+    // arriving at that moment would.
+    void whenPumped(std::function<bool()> ready, std::function<void()> action)
+    {
+        trigger = [this, ready, action] {
+            if (ready()) action();
+            else ui.onPump = trigger;
+        };
+        ui.onPump = trigger;
+    }
+    std::function<void()> trigger;
     static std::string recorded(int entry) { return entryMoveText(gameRecord.entries[entry]); }
     int searchPauses() const { return static_cast<int>(std::count(ui.pauses.begin(), ui.pauses.end(), 300)); }
 };
@@ -554,6 +569,112 @@ TEST_F(ControllerTest, InformationItemDecidesWhetherANewGameClearsTheFields)
     ToggleInformation();
     EXPECT_TRUE(ui.checked[MenuItem::Information]);
     EXPECT_TRUE(gameControl.infoShown);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ControllerTest, AnAbortedLaterMoveOfOneTurnRestoresThePositionItStartedFrom)
+{
+    // Engine against engine: Black's search, after White's move of the same turn, is
+    // abandoned by a mode command.
+    whenPumped([] { return gameControl.thinking && gameRecord.plyNumber == 2; }, [] { SetMode(HumanHuman); });
+    SetMode(EngineBoth);
+    EXPECT_EQ(gameControl.mode, HumanHuman);
+    ASSERT_EQ(gameRecord.plyNumber, 2);
+    EXPECT_TRUE(entryMatchesBoard(gameRecord.entries[2])) << positionToText(sideToMove);
+    EXPECT_NE(positionToText(0), initialPositionText);
+    EXPECT_FALSE(gameControl.thinking);
+}
+
+TEST_F(ControllerTest, CommandsHandledBeforeTheSearchAreNotUndoneByIt)
+{
+    // A draw accepted while the engine is about to answer, in the pump after the
+    // human's move or in the one before the search: it plays no move.
+    const std::int32_t limit = EGTBPieses;
+    EGTBPieses = 6;
+    for (int skipped : {0, 1}) {
+        SCOPED_TRACE(skipped);
+        startFrom("w0w0w000000000000000000000bbb000 w");
+        gameControl.gameOver = false;
+        setInfoFieldText(InfoField::Label7, "+0");
+        int pumpsSeen = 0;
+        whenPumped([&pumpsSeen, skipped] { return pumpsSeen++ == skipped; }, [] { OfferDraw(); });
+        ui.messages.clear();
+        const int pausesBefore = searchPauses();
+        dragFirstLegalMove();
+        EXPECT_EQ(searchPauses(), pausesBefore + skipped);
+        EXPECT_EQ(gameRecord.plyNumber, 2);
+        EXPECT_TRUE(gameControl.gameOver);
+        EXPECT_FALSE(gameControl.thinking);
+        EXPECT_EQ(ui.messages, std::vector<std::string>{drawAcceptedMessage});
+    }
+    EGTBPieses = limit;
+
+    // A game already over does not keep the engine from its turn: with no move left
+    // it announces the result again.
+    SetMode(HumanHuman);
+    startFrom("00000000000000000000bbbbbbbbbbbb w");
+    gameControl.gameOver = true;
+    ui.messages.clear();
+    SetMode(EngineWhite);
+    EXPECT_EQ(ui.messages, std::vector<std::string>{blackWinsMessage});
+    EXPECT_TRUE(gameControl.gameOver);
+}
+
+TEST_F(ControllerTest, PonderingKeepsThePlayingModeAndEndsOnlyItsOwnAnalysis)
+{
+    TogglePonder();
+    ASSERT_TRUE(ui.checked[MenuItem::Ponder]);
+    // The item of the mode being played is still checked while the engine ponders:
+    // choosing it again changes nothing.
+    whenPumped([] { return gameControl.thinking && gameControl.mode == Analysis; },
+               [] { SetMode(EngineBlack); });
+    ui.modeItems.clear();
+    drag("c3", "d4");
+    EXPECT_EQ(gameRecord.plyNumber, 3);
+    EXPECT_EQ(gameControl.mode, Analysis);
+    EXPECT_TRUE(ponderState.active);
+    EXPECT_EQ(ponderState.savedMode, EngineBlack);
+    EXPECT_TRUE(ui.modeItems.empty());
+
+    // A file loaded meanwhile sets two-player mode, which the next move keeps.
+    const auto dir = game_testing::uniqueTempDir("ponder-load");
+    const std::string file = (dir / "start.poz").string();
+    const std::string bytes = encodePosition({0x00000FFFu, 0xFFF00000u, 0, 0, 0});
+    std::ofstream(file, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    ASSERT_TRUE(LoadGameFiles(file));
+    std::filesystem::remove_all(dir);
+    EXPECT_EQ(gameControl.mode, HumanHuman);
+    drag("c3", "d4");
+    EXPECT_EQ(gameRecord.plyNumber, 2);
+    EXPECT_EQ(gameControl.mode, HumanHuman);
+    EXPECT_FALSE(ponderState.active);
+    EXPECT_EQ(searchPauses(), 2); // the reply and the pondering after it, nothing since
+}
+
+TEST_F(ControllerTest, SetupEnteredDuringASearchStartsFromTheGamePosition)
+{
+    // Entered from a time check deep in the search, while the board holds a position
+    // of the search tree.
+    timeBudget = unlimitedTime;
+    maxIterationDepth = 17;
+    whenPumped([] { return gameControl.thinking && !entryMatchesBoard(gameRecord.entries[2]); },
+               [] { SetMode(GameMode::Setup); });
+    drag("c3", "d4");
+    EXPECT_EQ(gameControl.mode, GameMode::Setup);
+    EXPECT_FALSE(gameControl.thinking);
+    EXPECT_EQ(gameRecord.plyNumber, 2); // the reply was abandoned
+    EXPECT_TRUE(entryMatchesBoard(gameRecord.entries[2]));
+    EXPECT_TRUE(entryMatchesBoard({setupState.snapshot.whiteKings, setupState.snapshot.whiteMen,
+                                   setupState.snapshot.blackKings, setupState.snapshot.blackMen}));
+    // "Отмена" goes back to the game with Black, the engine, to move.
+    timeBudget = 1;
+    SetupCancel();
+    EXPECT_EQ(gameControl.mode, EngineBlack);
+    EXPECT_EQ(gameRecord.plyNumber, 3);
+    EXPECT_EQ(recorded(2), "c3-d4");
 }
 
 } // namespace
