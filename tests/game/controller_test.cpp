@@ -678,3 +678,207 @@ TEST_F(ControllerTest, SetupEnteredDuringASearchStartsFromTheGamePosition)
 }
 
 } // namespace
+
+namespace {
+
+// Pixel centre of a screen square, column 0..7 left to right, row 0..7 top to bottom.
+int screenPixel(int cell) { return cell * smallCell + smallCell / 2; }
+
+struct StartUpUi : controller_testing::ScriptedControlUi {
+    std::function<void()> atMessage;
+    void showMessage(const std::string& text) override
+    {
+        ScriptedControlUi::showMessage(text);
+        if (atMessage) atMessage();
+    }
+};
+
+TEST_F(ControllerTest, StartUpPreparesEngineHooksAndBudgetBeforeTheLibrary)
+{
+    StartUpUi startUi;
+    installControlUi(&startUi);
+    const auto dir = game_testing::uniqueTempDir("startup");
+    libraryFileName = (dir / "missing.deb").string();
+    setPositionFromText("0000000000000w000b00000000000000 b");
+    timeBudget = 7;
+    lookupBookHook = nullptr;
+    engineTurnHook = nullptr;
+    bookCandidateCountHook = nullptr;
+    bool checked = false;
+    startUi.atMessage = [&checked] {
+        checked = true;
+        EXPECT_EQ(positionToText(0), initialPositionText); // the engine is initialised
+        EXPECT_NE(lookupBookHook, nullptr);
+        EXPECT_NE(bookCandidateCountHook, nullptr);
+        EXPECT_EQ(engineTurnHook, &EngineTurn);
+        EXPECT_EQ(timeBudget, 200);
+    };
+    StartUp();
+    EXPECT_TRUE(checked);
+    EXPECT_EQ(startUi.messages, std::vector<std::string>{libraryLoadError});
+    EXPECT_EQ(openingLibrary.count, 0);
+    installControlUi(&ui);
+    libraryFileName = "MyBase.deb";
+    std::filesystem::remove_all(dir);
+}
+
+TEST_F(ControllerTest, PonderingAnalysesTheHumansPositionUntilThePressAndTheReplyComesBack)
+{
+    timeBudget = unlimitedTime;
+    maxIterationDepth = 9;
+    TogglePonder();
+    int ponderSide = -1;
+    // While the engine ponders, the human presses: the analysis stops; the release
+    // that follows at once is dropped, as the search is still unwinding.
+    whenPumped([] { return gameControl.thinking && gameControl.mode == Analysis; },
+               [&ponderSide] {
+                   ponderSide = engineSide;
+                   BoardPress(leftButton, pixelX("e3"), pixelY("e3"));
+                   BoardRelease(leftButton, pixelX("f4"), pixelY("f4"));
+               });
+    drag("c3", "d4");
+    EXPECT_EQ(ponderSide, 0); // analysed for the human, White
+    EXPECT_EQ(gameRecord.plyNumber, 3);
+    EXPECT_EQ(searchPauses(), 2);
+    EXPECT_EQ(gameControl.mode, Analysis);
+    EXPECT_EQ(engineSide, 1); // the press gave the engine its side back
+    EXPECT_FALSE(gameControl.thinking);
+    EXPECT_TRUE(entryMatchesBoard(gameRecord.entries[3]));
+
+    // The human's move: the playing mode is back for the reply, then pondering again.
+    GameMode replyMode = Analysis;
+    whenPumped([] { return gameControl.thinking && gameRecord.plyNumber == 4; },
+               [&replyMode] { replyMode = gameControl.mode; });
+    dragFirstLegalMove();
+    EXPECT_EQ(replyMode, EngineBlack);
+    EXPECT_EQ(gameRecord.plyNumber, 5);
+    EXPECT_EQ(searchPauses(), 4);
+    EXPECT_EQ(gameControl.mode, Analysis);
+    EXPECT_EQ(ponderState.savedMode, EngineBlack);
+    EXPECT_EQ(ui.inconsistencies, 0);
+}
+
+TEST_F(ControllerTest, AnalysisStoppedByAPressPlaysTheReleasedMoveAndAnalysesAgain)
+{
+    timeBudget = unlimitedTime;
+    maxIterationDepth = 9;
+    whenPumped([] { return gameControl.thinking; },
+               [] {
+                   BoardPress(leftButton, pixelX("c3"), pixelY("c3"));
+                   BoardRelease(leftButton, pixelX("d4"), pixelY("d4")); // dropped
+               });
+    SetMode(Analysis);
+    EXPECT_EQ(ui.fields[InfoField::Label1], "7"); // stopped in its first iteration
+    EXPECT_EQ(gameRecord.plyNumber, 1);
+    EXPECT_EQ(positionToText(0), initialPositionText);
+    EXPECT_FALSE(gameControl.thinking);
+    EXPECT_EQ(searchPauses(), 1);
+
+    ui.fields.clear();
+    BoardRelease(leftButton, pixelX("d4"), pixelY("d4"));
+    EXPECT_EQ(gameRecord.plyNumber, 2);
+    EXPECT_EQ(recorded(2), "c3-d4");
+    EXPECT_EQ(searchPauses(), 2); // the analysis of the new position
+    EXPECT_EQ(engineSide, 1);
+    EXPECT_EQ(ui.fields[InfoField::Label1], "9");
+    EXPECT_EQ(gameControl.mode, Analysis);
+    EXPECT_TRUE(entryMatchesBoard(gameRecord.entries[2])); // nothing played by the engine
+}
+
+TEST_F(ControllerTest, RotatedBoardMirrorsBothAxes)
+{
+    ToggleRotation();
+    SetMode(HumanHuman);
+    startFrom("0000b000000000000000000000000w00 b"); // Black b2, White to capture nothing
+    // b2 shows at column 6, row 1; a1 at the top right.
+    BoardPress(leftButton, screenPixel(6), screenPixel(1));
+    BoardRelease(leftButton, screenPixel(7), screenPixel(0));
+    ASSERT_EQ(gameRecord.plyNumber, 2);
+    EXPECT_EQ(recorded(2), "b2-a1");
+    EXPECT_EQ(pieceAt("a1"), "B");
+
+    // The bottom-left square is h8: a left click there in setup places a white king.
+    SetMode(GameMode::Setup);
+    SetupClear();
+    BoardPress(leftButton, screenPixel(0), screenPixel(7));
+    BoardRelease(leftButton, screenPixel(0), screenPixel(7));
+    EXPECT_EQ(pieceAt("h8"), "W");
+    EXPECT_EQ(popCount(occupied), 1);
+}
+
+TEST_F(ControllerTest, BoardKeysNavigateTheRecordUnlessTheEngineThinks)
+{
+    SetMode(HumanHuman);
+    for (int i = 0; i < 4; ++i) dragFirstLegalMove();
+    ASSERT_EQ(gameRecord.plyNumber, 5);
+    ui.pauses.clear();
+    BoardKey(BoardKeyCode::Delete);
+    EXPECT_EQ(gameRecord.plyNumber, 4);
+    BoardKey(BoardKeyCode::Insert);
+    EXPECT_EQ(gameRecord.plyNumber, 5);
+    BoardKey(BoardKeyCode::PageUp);
+    EXPECT_EQ(gameRecord.plyNumber, 3);
+    EXPECT_EQ(ui.pauses, std::vector<int>{200});
+    BoardKey(BoardKeyCode::PageDown);
+    EXPECT_EQ(gameRecord.plyNumber, 5);
+    BoardKey(BoardKeyCode::Home);
+    EXPECT_EQ(gameRecord.plyNumber, 1);
+    EXPECT_EQ(sideToMove, 0);
+    BoardKey(BoardKeyCode::End);
+    EXPECT_EQ(gameRecord.plyNumber, 5);
+    EXPECT_TRUE(entryMatchesBoard(gameRecord.entries[5]));
+    BoardKey(BoardKeyCode::Other);
+    EXPECT_EQ(gameRecord.plyNumber, 5);
+    ASSERT_TRUE(boardView.smallBoard);
+    BoardKey(BoardKeyCode::Enter);
+    EXPECT_FALSE(boardView.smallBoard);
+    BoardKey(BoardKeyCode::Enter);
+    EXPECT_TRUE(boardView.smallBoard);
+
+    // While the engine thinks for a playing mode every key is refused.
+    int plyDuringSearch = 0;
+    bool sizeDuringSearch = false;
+    whenPumped([] { return gameControl.thinking; },
+               [&] {
+                   BoardKey(BoardKeyCode::End);
+                   BoardKey(BoardKeyCode::Enter);
+                   plyDuringSearch = gameRecord.plyNumber;
+                   sizeDuringSearch = boardView.smallBoard;
+               });
+    BoardKey(BoardKeyCode::Home);
+    SetMode(EngineWhite);
+    EXPECT_EQ(plyDuringSearch, 1);
+    EXPECT_TRUE(sizeDuringSearch);
+    EXPECT_EQ(gameRecord.plyNumber, 2); // the engine's move replaced the replayable tail
+
+    // In analysis they act while it thinks: the step aborts the search.
+    SetMode(HumanHuman);
+    whenPumped([] { return gameControl.thinking; }, [] { BoardKey(BoardKeyCode::Delete); });
+    SetMode(Analysis);
+    EXPECT_EQ(gameRecord.plyNumber, 1);
+    EXPECT_TRUE(entryMatchesBoard(gameRecord.entries[1]));
+
+    // Setup disables the size item, and Enter with it.
+    SetMode(GameMode::Setup);
+    BoardKey(BoardKeyCode::Enter);
+    EXPECT_TRUE(boardView.smallBoard);
+}
+
+TEST_F(ControllerTest, TheClockWaitsForTheFirstHalfMove)
+{
+    SetMode(HumanHuman);
+    for (int i = 0; i < 3; ++i) ClockTick();
+    EXPECT_EQ(whiteClockSeconds + blackClockSeconds, 0);
+    drag("c3", "d4");
+    ClockTick();
+    ClockTick();
+    EXPECT_EQ(blackClockSeconds, 2);
+    EXPECT_EQ(whiteClockSeconds, 0);
+    BoardKey(BoardKeyCode::Home); // back at the first position: no time counts
+    ClockTick();
+    EXPECT_EQ(whiteClockSeconds + blackClockSeconds, 2);
+    NewGameCommand();
+    EXPECT_EQ(whiteClockSeconds + blackClockSeconds, 0);
+}
+
+} // namespace
