@@ -882,3 +882,75 @@ TEST_F(ControllerTest, TheClockWaitsForTheFirstHalfMove)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ControllerTest, AModeCommandDuringSetupLeavesItThroughTheValidation)
+{
+    for (GameMode mode : {EngineWhite, HumanHuman, EngineBoth, Analysis, EngineBlack}) {
+        SCOPED_TRACE(static_cast<int>(mode));
+        SetMode(HumanHuman);
+        StartNewGame();
+        SetMode(GameMode::Setup);
+        SetupClear();
+        drag("d4", "d4"); // a white man alone: no black piece
+        ui.messages.clear();
+        // Engine against engine is handed back to the humans once it thinks.
+        if (mode == EngineBoth) whenPumped([] { return gameControl.thinking; }, [] { SetMode(HumanHuman); });
+        SetMode(mode);
+        EXPECT_EQ(ui.messages, std::vector<std::string>{wrongPositionMessage});
+        EXPECT_FALSE(setupState.active);
+        EXPECT_FALSE(ui.checked[MenuItem::Setup]);
+        EXPECT_TRUE(ui.enabled[MenuItem::SmallBoard]);
+        EXPECT_FALSE(ui.setupPanel.back());
+        EXPECT_EQ(boardView.windowWidth, 318);
+        // The record restarts from the initial position put in place of the wrong one.
+        const RecordEntry& first = gameRecord.entries[1];
+        EXPECT_EQ(first.whiteMen, 0x00000FFFu);
+        EXPECT_EQ(first.blackMen, 0xFFF00000u);
+        EXPECT_EQ(first.whiteKings | first.blackKings, 0u);
+        EXPECT_EQ(gameControl.mode, mode == EngineBoth ? HumanHuman : mode);
+    }
+    // The engine plays Black and "Чёрные" was chosen: leaving by the mode command
+    // gives Black the move, and the engine takes it.
+    SetMode(GameMode::Setup);
+    SetupInitial();
+    setupState.whiteToMove = false;
+    ui.messages.clear();
+    const int pausesBefore = searchPauses();
+    SetMode(EngineBlack);
+    EXPECT_TRUE(ui.messages.empty()); // the initial position is valid
+    EXPECT_EQ(searchPauses(), pausesBefore + 1);
+    EXPECT_EQ(gameRecord.plyNumber, 2);
+    EXPECT_EQ(sideToMove, 0);
+}
+
+TEST_F(ControllerTest, LoadingAFileDuringSetupLeavesItAsTheTwoPlayerCommandDoes)
+{
+    const auto dir = game_testing::uniqueTempDir("setup-load");
+    const std::string file = (dir / "two.poz").string();
+    const std::string bytes = encodePosition({0x00000001u, 0x80000000u, 0, 0, 1}); // a1 against h8
+    std::ofstream(file, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+
+    SetMode(GameMode::Setup);
+    SetupClear();
+    ui.messages.clear();
+    ASSERT_TRUE(LoadGameFiles(file));
+    std::filesystem::remove_all(dir);
+    EXPECT_EQ(ui.messages, std::vector<std::string>{wrongPositionMessage}); // the empty board
+    EXPECT_FALSE(setupState.active);
+    EXPECT_FALSE(ui.checked[MenuItem::Setup]);
+    EXPECT_TRUE(ui.enabled[MenuItem::SmallBoard]);
+    EXPECT_FALSE(ui.setupPanel.back());
+    EXPECT_EQ(boardView.windowWidth, 318);
+    EXPECT_EQ(gameControl.mode, HumanHuman);
+    EXPECT_EQ(ui.modeItems.back(), HumanHuman);
+    EXPECT_EQ(positionToText(sideToMove), "w000000000000000000000000000000b b");
+    EXPECT_EQ(gameRecord.plyNumber, 1);
+    EXPECT_TRUE(entryMatchesBoard(gameRecord.entries[1]));
+    // Moves are entered again, not setup clicks.
+    drag("h8", "g7");
+    EXPECT_EQ(recorded(2), "h8-g7");
+}
+
+} // namespace
