@@ -3,10 +3,8 @@
 #include <QMessageBox>
 
 #include "engine/engine.h"
-#include "game/book.h"
 #include "game/controller.h"
 #include "game/datafiles.h"
-#include "game/settings.h"
 #include "ui/services.h"
 #include "ui/windows.h"
 
@@ -14,10 +12,8 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     configFileName = dataFilePath("korvel.ini");
-    libraryFileName = dataFilePath(libraryFileName);
     // Messages of the start-up (a library that cannot be read) already show in boxes.
     installWindowControlUi();
-    if (!loadLibraryHook) loadLibraryHook = [] { LoadLibrary(); };
     try {
         StartUp();
     } catch (const std::exception& error) {

@@ -45,7 +45,11 @@ struct GameControl {
     bool gameOver = false;            // board clicks are ignored until a take-back or new game
     bool closing = false;             // the main window is closing
     bool ponderEnabled = false;
+    // The "Информация" item as the menu last set it; the new game reads it to clear the
+    // window's fields. The item itself starts checked, and closing the window
+    // unchecks it without changing infoShown.
     bool infoShown = false;
+    bool infoItemChecked = true;
     // The game position while a search runs; take-back and replay overwrite it so
     // that an aborted search restores the position they reached.
     PieceSets entrySnapshot;

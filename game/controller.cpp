@@ -3,7 +3,9 @@
 #include "engine/egtb.h"
 #include "engine/search.h"
 #include "game/boardview.h"
+#include "game/book.h"
 #include "game/controlui.h"
+#include "game/datafiles.h"
 #include "game/notation.h"
 #include "game/record.h"
 #include "game/settings.h"
@@ -34,10 +36,12 @@ bool playingMode(GameMode mode) { return mode == EngineWhite || mode == EngineBl
 // The test a new game applies before starting the engine.
 bool engineStartsNewGame() { return gc.mode == EngineBoth || sideToMove == engineSide; }
 
-// Whether the turn may still search after the window handled its messages.
-bool engineStillOnTurn()
+// Whether the turn may still search after the window handled its messages: a command
+// handled there (another mode, setup, a take-back, an accepted draw, closing) would
+// otherwise be undone by the search preparation clearing the flags.
+bool engineStillOnTurn(bool overBeforePump)
 {
-    if (gc.gameOver || gc.closing) return false;
+    if ((gc.gameOver && !overBeforePump) || gc.closing) return false;
     switch (gc.mode) {
     case EngineBoth:
     case Analysis: return true;
@@ -47,16 +51,14 @@ bool engineStillOnTurn()
     }
 }
 
-int offeredBookCount() { return bookOfferHook ? static_cast<int>(bookOfferHook().moveIndex.size()) : 0; }
-
 // Puts the library's move into entry 1 of the root list; false when none is offered.
+// The candidates are those the last board refresh found for this position, and the
+// root list is still in generation order because they exist.
 bool takeBookMove()
 {
-    if (!bookOfferHook || !bookEnabled || gc.mode == Analysis) return false;
-    const BookOffer offer = bookOfferHook();
-    if (offer.moveIndex.empty()) return false;
+    if (bookCandidates.count == 0 || !bookEnabled || gc.mode == Analysis) return false;
     MoveList& root = moveLists[1];
-    const int index = offer.moveIndex[chooseBookCandidate(offer)];
+    const int index = ChooseBookMove();
     if (index < 1 || index > root.count) return false;
     root.moves[1] = root.moves[index];
     root.captured[1] = root.captured[index];
@@ -117,18 +119,6 @@ SearchOutcome checkFlagsAfterSearch()
 
 } // namespace
 
-int chooseBookCandidate(const BookOffer& offer)
-{
-    const int count = static_cast<int>(offer.moveIndex.size());
-    if (count == 1) return 0;
-    int maxWeight = offer.weight[0];
-    for (int w : offer.weight) maxWeight = std::max(maxWeight, w);
-    for (;;) {
-        const int drawn = static_cast<int>(randomBelow(static_cast<std::uint32_t>(count)));
-        if (offer.weight[drawn] == maxWeight) return drawn;
-    }
-}
-
 bool sideHasMove(int side) { return generateCaptures(side, 0) > 0 || generateQuietMoves(side, 0) > 0; }
 
 void announceLossOfSideToMove() { controlUi().showMessage(sideToMove == 0 ? blackWinsMessage : whiteWinsMessage); }
@@ -153,13 +143,14 @@ void EngineTurn()
             controlUi().showMessage(repetitionMessage);
             return;
         }
+        const bool overBeforePump = gc.gameOver;
         controlUi().pumpMessages();
         controlUi().pause(300);
-        if (gc.restartRequested) {
-            gc.entrySnapshot = boardPieceSets();
-            continue;
-        }
-        if (!engineStillOnTurn()) return;
+        if (gc.restartRequested) continue;
+        if (!engineStillOnTurn(overBeforePump)) return;
+        // The game position this search starts from, which an abort restores: after an
+        // engine move of this call it is no longer the position the call was entered with.
+        gc.entrySnapshot = boardPieceSets();
         moveSeparator = ':';
         if (gc.mode == EngineBoth || gc.mode == Analysis) engineSide = sideToMove;
         gc.thinking = true;
@@ -257,9 +248,16 @@ void leaveSetupIfActive()
     if (gc.mode == Setup) LeaveSetup();
 }
 
+// Thinking on the opponent's time leaves the playing mode's item checked.
+bool modeItemChecked(GameMode mode)
+{
+    return gc.mode == mode || (ponderState.active && ponderState.savedMode == mode);
+}
+
 void setEngineColourMode(GameMode mode, int side)
 {
-    if (gc.mode == mode) return;
+    if (modeItemChecked(mode)) return;
+    ponderState.active = false;
     engineSide = side;
     if (gc.thinking && sideToMove != engineSide) stopAndAbort();
     leaveSetupIfActive();
@@ -272,8 +270,9 @@ void setEngineColourMode(GameMode mode, int side)
 
 void SetMode(GameMode mode)
 {
-    // A mode chosen by the user ends thinking on the opponent's time.
-    if (mode != Setup) ponderState.active = false;
+    // A mode chosen by the user ends thinking on the opponent's time; choosing the
+    // mode the engine was playing changes nothing.
+    if (mode != Setup && mode != EngineWhite && mode != EngineBlack) ponderState.active = false;
     switch (mode) {
     case EngineWhite: setEngineColourMode(EngineWhite, 0); break;
     case EngineBlack: setEngineColourMode(EngineBlack, 1); break;
@@ -335,6 +334,25 @@ void TogglePonder()
     controlUi().checkMenuItem(MenuItem::Ponder, gc.ponderEnabled);
 }
 
+void ToggleSound()
+{
+    boardView.soundOn = !boardView.soundOn;
+    controlUi().checkMenuItem(MenuItem::Sound, boardView.soundOn);
+}
+
+void ToggleInformation()
+{
+    gc.infoItemChecked = !gc.infoItemChecked;
+    gc.infoShown = gc.infoItemChecked;
+    controlUi().checkMenuItem(MenuItem::Information, gc.infoItemChecked);
+}
+
+void InformationWindowClosed()
+{
+    gc.infoItemChecked = false;
+    controlUi().checkMenuItem(MenuItem::Information, false);
+}
+
 void OnMainWindowClose()
 {
     stopRequested = true;
@@ -347,9 +365,9 @@ void StartUp()
     finishStartup();
     installGameHooks();
     engineTurnHook = EngineTurn;
-    bookCandidateCountHook = offeredBookCount;
     timeBudget = 200;
-    if (loadLibraryHook) loadLibraryHook();
+    libraryFileName = dataFilePath(libraryFileName);
+    LoadLibrary();
 }
 
 void MainWindowCreated()

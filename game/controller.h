@@ -5,7 +5,6 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "game/control.h"
 
@@ -23,18 +22,6 @@ struct PonderState {
 };
 inline PonderState ponderState;
 
-// The opening library's candidates for the position on the board: the 1-based index
-// of the move in generation order and its weight. Filled in by the library.
-struct BookOffer {
-    std::vector<int> moveIndex;
-    std::vector<int> weight;
-};
-inline BookOffer (*bookOfferHook)() = nullptr;
-
-// The candidate to play: a single one whatever its weight, else a random one among
-// those of the greatest weight.
-int chooseBookCandidate(const BookOffer& offer);
-
 // Whether the side has a legal move at ply 0 (overwrites ply 0's move list).
 bool sideHasMove(int side);
 // The game is lost by the side to move: the message naming the winner.
@@ -46,11 +33,19 @@ void NewGameCommand();
 void SetMode(GameMode mode);
 void OfferDraw();
 void TogglePonder();
+// "Звук": the move sound is played after a move while the item is checked.
+void ToggleSound();
+// "Информация": flips the item and shows or hides the window through its check mark;
+// infoShown follows the new state. The fields keep their texts and go on being
+// written while the window is hidden.
+void ToggleInformation();
+// The information window was closed by its frame: the item loses its mark.
+void InformationWindowClosed();
 void OnMainWindowClose();
 
 // Before any window exists: the engine and its once-only start-up, the controller's
-// hooks, the budget of 200, the opening library (through loadLibraryHook).
+// hooks, the budget of 200, the opening library (libraryFileName, taken from the
+// installed data folder when the working folder lacks it).
 void StartUp();
-inline void (*loadLibraryHook)() = nullptr;
 // What creating the main window does: seed, new game, the small board.
 void MainWindowCreated();

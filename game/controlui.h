@@ -15,6 +15,7 @@ enum class MenuItem {
     Setup,         // "Расстановка позиции"
     Ponder,        // "Использование времени соперника"
     Sound,         // "Звук"
+    Information,   // "Информация": the information window is shown while it is checked
 };
 
 class ControlUi : public GameUi {

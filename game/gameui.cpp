@@ -4,11 +4,14 @@
 #include "engine/search.h"
 #include "game/book.h"
 #include "game/notation.h"
+#include "game/setup.h"
 
 namespace {
 GameUi silentUi;
 GameUi* activeUi = &silentUi;
 } // namespace
+
+void GameUi::leaveSetup() { LeaveSetup(); }
 
 void installGameUi(GameUi* ui) { activeUi = ui ? ui : &silentUi; }
 

@@ -29,6 +29,7 @@ void playEnteredMove(const CaptureVariant& chosen, int mover, const std::string&
         return;
     }
     controlUi().pumpMessages();
+    if (gc.gameOver) return; // a draw accepted meanwhile: the engine does not answer
     if (gc.mode == HumanHuman) engineSide = 1 - engineSide;
     else EngineTurn();
 }
@@ -105,7 +106,9 @@ void BoardRelease(int button, int x, int y)
     const auto release = screenSquareAt(x, y);
     if (!release || !isDarkSquare(*release)) return;
     if (ponderState.active) {
-        gc.mode = ponderState.savedMode;
+        // Only the analysis pondering switched to is ended; a mode set since (a file
+        // loaded in two-player mode, say) stays.
+        if (gc.mode == Analysis) gc.mode = ponderState.savedMode;
         ponderState.active = false;
     }
     if (gc.mode == Setup) {

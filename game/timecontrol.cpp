@@ -51,6 +51,8 @@ bool TimeDialogOk(const TimeDialogState& chosen)
     return true;
 }
 
+void TimeDialogCancel(const TimeDialogState& controls) { timeDialog = controls; }
+
 void RecomputeBudget(int plyNumber, int side)
 {
     if (timeDialog.mode != TimeMode::Per40Moves) return;

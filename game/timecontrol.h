@@ -12,7 +12,8 @@ enum class TimeMode {
     Unlimited,   // "Не ограничено"
 };
 
-// The dialog's controls keep their state for the program's lifetime.
+// The dialog's controls keep their state for the program's lifetime; the windows hand
+// them over whenever the dialog is left.
 struct TimeDialogState {
     TimeMode mode = TimeMode::PerMove;
     std::string perMoveText = "2";
@@ -34,6 +35,9 @@ void TimeBoxEnter(const std::string& text);
 // not a whole number is refused with the message and nothing changes; returns whether
 // the dialog may close.
 bool TimeDialogOk(const TimeDialogState& chosen);
+// "Отмена" or the close box: the budget stays, but the controls keep what was chosen
+// in them, and the recomputation before an engine move reads them as they stand.
+void TimeDialogCancel(const TimeDialogState& controls);
 
 // Before an engine move in the playing modes: with minutes for 40 moves, the remaining
 // time of the current period of 40 moves divided by the moves left in it. A box text

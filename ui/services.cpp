@@ -34,6 +34,7 @@ QAction* menuItemAction(MenuItem item)
     case MenuItem::Setup: return Form1->N30;
     case MenuItem::Ponder: return Form1->N19;
     case MenuItem::Sound: return Form1->N16;
+    case MenuItem::Information: return Form1->N17;
     }
     return nullptr;
 }
@@ -104,8 +105,6 @@ void WindowControlUi::bookTextChanged()
 }
 
 void WindowControlUi::pause(int milliseconds) { WindowServices::BlockingSleep(milliseconds); }
-
-void WindowControlUi::leaveSetup() { LeaveSetup(); }
 
 void WindowControlUi::checkModeItem(GameMode mode)
 {

@@ -15,7 +15,6 @@ public:
     void notationChanged() override;
     void bookTextChanged() override;
     void pause(int milliseconds) override;
-    void leaveSetup() override;
     void checkModeItem(GameMode mode) override;
 
     int chooseCapture(const std::vector<std::string>& lines) override;

@@ -359,17 +359,12 @@ void TForm1::N15Click()
     if (!gameControl.thinking) refreshBoardPicture();
 }
 
-void TForm1::N16Click()
-{
-    N16->setChecked(!N16->isChecked());
-    boardView.soundOn = N16->isChecked();
-}
+void TForm1::N16Click() { ToggleSound(); }
 
 void TForm1::N17Click()
 {
-    N17->setChecked(!N17->isChecked());
+    ToggleInformation();
     Form9->setVisible(N17->isChecked());
-    gameControl.infoShown = N17->isChecked();
 }
 
 void TForm1::N18Click()

@@ -113,7 +113,11 @@ void TForm2::Button1Click()
     if (TimeDialogOk(controlState())) hide();
 }
 
-void TForm2::Button2Click() { hide(); }
+void TForm2::Button2Click()
+{
+    TimeDialogCancel(controlState());
+    hide();
+}
 
 void TForm2::reject() { Button2Click(); }
 

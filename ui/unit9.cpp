@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QLabel>
 
+#include "game/controller.h"
 #include "ui/unit1.h"
 
 TForm9* Form9 = nullptr;
@@ -53,5 +54,5 @@ void TForm9::ClearInformation()
 
 void TForm9::FormClose()
 {
-    if (Form1) Form1->N17->setChecked(false);
+    InformationWindowClosed();
 }

@@ -3,15 +3,21 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <functional>
+#include <set>
 
 #include "engine/search.h"
 #include "game/boardview.h"
+#include "game/book.h"
+#include "game/gamefiles.h"
 #include "game/moveentry.h"
 #include "game/notation.h"
 #include "game/record.h"
 #include "game/settings.h"
 #include "game/setup.h"
 #include "game/timecontrol.h"
+#include "game_support.h"
 #include "scripted_ui.h"
 
 namespace {
@@ -52,7 +58,8 @@ protected:
         setupState = SetupState{};
         boardView = BoardView{};
         timeDialog = TimeDialogState{};
-        bookOfferHook = nullptr;
+        openingLibrary.count = 0;
+        bookEnabled = true;
         engineSide = 1;
         timeBudget = 1;          // stops at the first time check
         maxIterationDepth = 7;   // one iteration: the games stay short to compute
@@ -70,12 +77,20 @@ protected:
         maxIterationDepth = lastIterationDepth;
         timeBudget = 200;
         gameControl = GameControl{};
-        bookOfferHook = nullptr;
+        openingLibrary.count = 0;
+        bookCandidates = BookCandidates{};
     }
     static void drag(const char* from, const char* to, int button = leftButton)
     {
         BoardPress(button, pixelX(from), pixelY(from));
         BoardRelease(button, pixelX(to), pixelY(to));
+    }
+    // Enters the first legal move of the side to move, whatever the position.
+    static void dragFirstLegalMove()
+    {
+        ASSERT_GT(generateLegalMoves(sideToMove, 2), 0);
+        const std::string move = moveText(moveLists[2].moves[1]);
+        drag(move.substr(0, 2).c_str(), move.substr(3, 2).c_str());
     }
     static void startFrom(const char* text)
     {
@@ -83,6 +98,17 @@ protected:
         ResetRecord();
         refreshBoardPicture();
     }
+    // Runs action inside the first pump at which ready() holds, as a window command
+    // arriving at that moment would.
+    void whenPumped(std::function<bool()> ready, std::function<void()> action)
+    {
+        trigger = [this, ready, action] {
+            if (ready()) action();
+            else ui.onPump = trigger;
+        };
+        ui.onPump = trigger;
+    }
+    std::function<void()> trigger;
     static std::string recorded(int entry) { return entryMoveText(gameRecord.entries[entry]); }
     int searchPauses() const { return static_cast<int>(std::count(ui.pauses.begin(), ui.pauses.end(), 300)); }
 };
@@ -239,26 +265,109 @@ TEST_F(ControllerTest, NewGameDuringASearchRestartsOnTheNewPosition)
     EXPECT_EQ(ui.inconsistencies, 0);
 }
 
-TEST_F(ControllerTest, BookMoveOfGreatestWeightAndForcedMovesPlayWithoutSearch)
+// The library entry for the move named as c3-d4 from the position on the board.
+LibraryRecord libraryEntry(const std::string& move, std::int32_t weight)
 {
-    // Candidates of weights 10 and 100: only the weight-100 one is ever played.
-    bookOfferHook = [] { return BookOffer{{1, 3, 5}, {10, 100, 10}}; };
+    const int count = generateLegalMoves(sideToMove, 0);
+    for (int k = 1; k <= count; ++k) {
+        if (moveText(moveLists[0].moves[k]) != move) continue;
+        LibraryRecord record;
+        record.before = {whiteMen, blackMen, whiteKings, blackKings};
+        makeMove(moveLists[0].moves[k], moveLists[0].captured[k], sideToMove, 1);
+        record.after = {whiteMen, blackMen, whiteKings, blackKings};
+        unmakeMove(1);
+        record.weight = weight;
+        return record;
+    }
+    ADD_FAILURE() << "no move " << move;
+    return {};
+}
+
+// A library of the given entries for the position on the board, looked up at once.
+void useLibrary(std::initializer_list<std::pair<const char*, int>> entries)
+{
+    openingLibrary.count = 0;
+    for (const auto& [move, weight] : entries) openingLibrary.records[openingLibrary.count++] = libraryEntry(move, weight);
+    refreshBoardPicture();
+}
+
+// The moves of the greatest weight among the library candidates for the board.
+std::set<std::string> topBookMoves()
+{
+    std::set<std::string> moves;
+    generateLegalMoves(sideToMove, 2);
+    for (int c = 0; c < bookCandidates.count; ++c)
+        if (bookCandidates.weight[c] == bookCandidates.maxWeight)
+            moves.insert(moveText(moveLists[2].moves[bookCandidates.moveIndex[c]]));
+    return moves;
+}
+
+TEST_F(ControllerTest, EngineTurnPlaysTheLibraryMoveOfGreatestWeightWithoutSearching)
+{
+    std::set<std::string> played;
+    for (int game = 0; game < 40; ++game) {
+        SetMode(HumanHuman);
+        StartNewGame();
+        useLibrary({{"c3-d4", 10}, {"g3-h4", 100}, {"e3-f4", -100}, {"a3-b4", 100}});
+        ui.fields.clear();
+        SetMode(EngineWhite);
+        ASSERT_EQ(gameRecord.plyNumber, 2);
+        played.insert(recorded(2));
+        EXPECT_TRUE(ui.fields[InfoField::Label1].empty()); // no iteration ran
+    }
+    EXPECT_EQ(played, (std::set<std::string>{"a3-b4", "g3-h4"}));
+
+    // A single candidate is played whatever its weight.
+    SetMode(HumanHuman);
+    StartNewGame();
+    useLibrary({{"e3-f4", -100}});
     SetMode(EngineWhite);
-    generateQuietMoves(0, 0);
-    // The root list is in generation order while candidates exist.
-    setPositionFromText(initialPositionText);
-    generateQuietMoves(0, 0);
-    const std::string expected = moveText(moveLists[0].moves[3]);
-    EXPECT_EQ(recorded(2), expected);
+    EXPECT_EQ(recorded(2), "e3-f4");
+
+    // The candidates are still found but the engine searches: library switched off,
+    // and in analysis.
+    SetMode(HumanHuman);
+    StartNewGame();
+    useLibrary({{"e3-f4", -100}});
+    bookEnabled = false;
+    ui.fields.clear();
+    SetMode(EngineWhite);
+    bookEnabled = true;
+    EXPECT_EQ(ui.fields[InfoField::Label1], "7");
+    SetMode(HumanHuman);
+    StartNewGame();
+    useLibrary({{"e3-f4", -100}});
+    ui.fields.clear();
+    SetMode(Analysis);
+    EXPECT_EQ(ui.fields[InfoField::Label1], "7");
+    EXPECT_EQ(gameRecord.plyNumber, 1);
+}
+
+TEST_F(ControllerTest, StartUpLoadsTheShippedLibraryAndBlackAnswersFromIt)
+{
+    openingLibrary.count = 0;
+    StartUp();
+    EXPECT_GT(openingLibrary.count, 50);
+    EXPECT_EQ(timeBudget, 200);
+    timeBudget = 1;
+    refreshBoardPicture();
+    ASSERT_GT(bookCandidates.count, 0);
+
+    // The replies the library offers after 1.c3-d4, read when the human's move is on
+    // the board and the engine is about to answer.
+    std::set<std::string> offered;
+    ui.onPump = [&offered] { offered = topBookMoves(); };
+    ui.fields.clear();
+    drag("c3", "d4");
+    ASSERT_EQ(gameRecord.plyNumber, 3);
+    ASSERT_FALSE(offered.empty());
+    EXPECT_EQ(offered.count(recorded(3)), 1u) << recorded(3);
     EXPECT_TRUE(ui.fields[InfoField::Label1].empty()); // no iteration ran
+    libraryFileName = "MyBase.deb";
+}
 
-    BookOffer single{{2}, {-100}};
-    EXPECT_EQ(chooseBookCandidate(single), 0);
-    BookOffer mixed{{1, 2, 3, 4}, {10, 100, 10, 100}};
-    for (int i = 0; i < 50; ++i) EXPECT_EQ(mixed.weight[chooseBookCandidate(mixed)], 100);
-
-    // A forced capture is played at once, without an iteration.
-    bookOfferHook = nullptr;
+TEST_F(ControllerTest, ForcedMovePlaysWithoutSearchAndAFinishedGameTakesNoMoves)
+{
     SetMode(HumanHuman);
     startFrom("0000000000000w000b00000000000000 b"); // Black c5 must take d4
     ui.fields.clear();
@@ -423,3 +532,442 @@ TEST_F(ControllerTest, StoppingEngineAgainstEngineKeepsTheLastPlayedPosition)
     EXPECT_FALSE(gameControl.thinking);
     EXPECT_EQ(ui.inconsistencies, 0);
 }
+namespace {
+
+TEST_F(ControllerTest, SoundItemSilencesTheMoveSoundOnly)
+{
+    drag("c3", "d4");
+    EXPECT_EQ(ui.moveSounds, 2); // the human's move and the reply
+    ToggleSound();
+    EXPECT_FALSE(ui.checked[MenuItem::Sound]);
+    const int clicks = ui.clicks;
+    dragFirstLegalMove();
+    ASSERT_EQ(gameRecord.plyNumber, 5);
+    EXPECT_EQ(ui.moveSounds, 2);
+    EXPECT_EQ(ui.clicks, clicks + 1); // the click of the press sounds regardless
+    ToggleSound();
+    EXPECT_TRUE(ui.checked[MenuItem::Sound]);
+    dragFirstLegalMove();
+    ASSERT_EQ(gameRecord.plyNumber, 7);
+    EXPECT_EQ(ui.moveSounds, 4);
+}
+
+TEST_F(ControllerTest, InformationItemDecidesWhetherANewGameClearsTheFields)
+{
+    drag("c3", "d4");
+    ASSERT_EQ(ui.fields[InfoField::Label1], "7");
+    const std::string budget = ui.fields[InfoField::Label9];
+    ASSERT_FALSE(budget.empty());
+
+    // The item starts checked but the flag is only set by the menu.
+    NewGameCommand();
+    EXPECT_EQ(ui.fields[InfoField::Label1], "7");
+
+    ToggleInformation(); // hidden
+    EXPECT_FALSE(ui.checked[MenuItem::Information]);
+    EXPECT_FALSE(gameControl.infoShown);
+    ToggleInformation(); // shown again
+    EXPECT_TRUE(ui.checked[MenuItem::Information]);
+    EXPECT_TRUE(gameControl.infoShown);
+    EXPECT_EQ(ui.fields[InfoField::Label1], "7"); // toggling leaves the texts alone
+
+    ui.fields[InfoField::Label14] = "0.20 млн.";
+    NewGameCommand();
+    for (InfoField f : {InfoField::Label1, InfoField::Label6, InfoField::Label7, InfoField::Label8,
+                        InfoField::Label12})
+        EXPECT_EQ(ui.fields[f], "") << infoFieldCaption(f);
+    EXPECT_EQ(ui.fields[InfoField::Label9], budget);
+    EXPECT_EQ(ui.fields[InfoField::Label14], "0.20 млн.");
+
+    // Closing the window drops the mark but not the flag; the next toggle shows it.
+    InformationWindowClosed();
+    EXPECT_FALSE(ui.checked[MenuItem::Information]);
+    EXPECT_TRUE(gameControl.infoShown);
+    ToggleInformation();
+    EXPECT_TRUE(ui.checked[MenuItem::Information]);
+    EXPECT_TRUE(gameControl.infoShown);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ControllerTest, AnAbortedLaterMoveOfOneTurnRestoresThePositionItStartedFrom)
+{
+    // Engine against engine: Black's search, after White's move of the same turn, is
+    // abandoned by a mode command.
+    whenPumped([] { return gameControl.thinking && gameRecord.plyNumber == 2; }, [] { SetMode(HumanHuman); });
+    SetMode(EngineBoth);
+    EXPECT_EQ(gameControl.mode, HumanHuman);
+    ASSERT_EQ(gameRecord.plyNumber, 2);
+    EXPECT_TRUE(entryMatchesBoard(gameRecord.entries[2])) << positionToText(sideToMove);
+    EXPECT_NE(positionToText(0), initialPositionText);
+    EXPECT_FALSE(gameControl.thinking);
+}
+
+TEST_F(ControllerTest, CommandsHandledBeforeTheSearchAreNotUndoneByIt)
+{
+    // A draw accepted while the engine is about to answer, in the pump after the
+    // human's move or in the one before the search: it plays no move.
+    const std::int32_t limit = EGTBPieses;
+    EGTBPieses = 6;
+    for (int skipped : {0, 1}) {
+        SCOPED_TRACE(skipped);
+        startFrom("w0w0w000000000000000000000bbb000 w");
+        gameControl.gameOver = false;
+        setInfoFieldText(InfoField::Label7, "+0");
+        int pumpsSeen = 0;
+        whenPumped([&pumpsSeen, skipped] { return pumpsSeen++ == skipped; }, [] { OfferDraw(); });
+        ui.messages.clear();
+        const int pausesBefore = searchPauses();
+        dragFirstLegalMove();
+        EXPECT_EQ(searchPauses(), pausesBefore + skipped);
+        EXPECT_EQ(gameRecord.plyNumber, 2);
+        EXPECT_TRUE(gameControl.gameOver);
+        EXPECT_FALSE(gameControl.thinking);
+        EXPECT_EQ(ui.messages, std::vector<std::string>{drawAcceptedMessage});
+    }
+    EGTBPieses = limit;
+
+    // A game already over does not keep the engine from its turn: with no move left
+    // it announces the result again.
+    SetMode(HumanHuman);
+    startFrom("00000000000000000000bbbbbbbbbbbb w");
+    gameControl.gameOver = true;
+    ui.messages.clear();
+    SetMode(EngineWhite);
+    EXPECT_EQ(ui.messages, std::vector<std::string>{blackWinsMessage});
+    EXPECT_TRUE(gameControl.gameOver);
+}
+
+TEST_F(ControllerTest, PonderingKeepsThePlayingModeAndEndsOnlyItsOwnAnalysis)
+{
+    TogglePonder();
+    ASSERT_TRUE(ui.checked[MenuItem::Ponder]);
+    // The item of the mode being played is still checked while the engine ponders:
+    // choosing it again changes nothing.
+    whenPumped([] { return gameControl.thinking && gameControl.mode == Analysis; },
+               [] { SetMode(EngineBlack); });
+    ui.modeItems.clear();
+    drag("c3", "d4");
+    EXPECT_EQ(gameRecord.plyNumber, 3);
+    EXPECT_EQ(gameControl.mode, Analysis);
+    EXPECT_TRUE(ponderState.active);
+    EXPECT_EQ(ponderState.savedMode, EngineBlack);
+    EXPECT_TRUE(ui.modeItems.empty());
+
+    // A file loaded meanwhile sets two-player mode, which the next move keeps.
+    const auto dir = game_testing::uniqueTempDir("ponder-load");
+    const std::string file = (dir / "start.poz").string();
+    const std::string bytes = encodePosition({0x00000FFFu, 0xFFF00000u, 0, 0, 0});
+    std::ofstream(file, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    ASSERT_TRUE(LoadGameFiles(file));
+    std::filesystem::remove_all(dir);
+    EXPECT_EQ(gameControl.mode, HumanHuman);
+    drag("c3", "d4");
+    EXPECT_EQ(gameRecord.plyNumber, 2);
+    EXPECT_EQ(gameControl.mode, HumanHuman);
+    EXPECT_FALSE(ponderState.active);
+    EXPECT_EQ(searchPauses(), 2); // the reply and the pondering after it, nothing since
+}
+
+TEST_F(ControllerTest, SetupEnteredDuringASearchStartsFromTheGamePosition)
+{
+    // Entered from a time check deep in the search, while the board holds a position
+    // of the search tree.
+    timeBudget = unlimitedTime;
+    maxIterationDepth = 17;
+    whenPumped([] { return gameControl.thinking && !entryMatchesBoard(gameRecord.entries[2]); },
+               [] { SetMode(GameMode::Setup); });
+    drag("c3", "d4");
+    EXPECT_EQ(gameControl.mode, GameMode::Setup);
+    EXPECT_FALSE(gameControl.thinking);
+    EXPECT_EQ(gameRecord.plyNumber, 2); // the reply was abandoned
+    EXPECT_TRUE(entryMatchesBoard(gameRecord.entries[2]));
+    EXPECT_TRUE(entryMatchesBoard({setupState.snapshot.whiteKings, setupState.snapshot.whiteMen,
+                                   setupState.snapshot.blackKings, setupState.snapshot.blackMen}));
+    // "Отмена" goes back to the game with Black, the engine, to move.
+    timeBudget = 1;
+    SetupCancel();
+    EXPECT_EQ(gameControl.mode, EngineBlack);
+    EXPECT_EQ(gameRecord.plyNumber, 3);
+    EXPECT_EQ(recorded(2), "c3-d4");
+}
+
+} // namespace
+
+namespace {
+
+// Pixel centre of a screen square, column 0..7 left to right, row 0..7 top to bottom.
+int screenPixel(int cell) { return cell * smallCell + smallCell / 2; }
+
+struct StartUpUi : controller_testing::ScriptedControlUi {
+    std::function<void()> atMessage;
+    void showMessage(const std::string& text) override
+    {
+        ScriptedControlUi::showMessage(text);
+        if (atMessage) atMessage();
+    }
+};
+
+TEST_F(ControllerTest, StartUpPreparesEngineHooksAndBudgetBeforeTheLibrary)
+{
+    StartUpUi startUi;
+    installControlUi(&startUi);
+    const auto dir = game_testing::uniqueTempDir("startup");
+    libraryFileName = (dir / "missing.deb").string();
+    setPositionFromText("0000000000000w000b00000000000000 b");
+    timeBudget = 7;
+    lookupBookHook = nullptr;
+    engineTurnHook = nullptr;
+    bookCandidateCountHook = nullptr;
+    bool checked = false;
+    startUi.atMessage = [&checked] {
+        checked = true;
+        EXPECT_EQ(positionToText(0), initialPositionText); // the engine is initialised
+        EXPECT_NE(lookupBookHook, nullptr);
+        EXPECT_NE(bookCandidateCountHook, nullptr);
+        EXPECT_EQ(engineTurnHook, &EngineTurn);
+        EXPECT_EQ(timeBudget, 200);
+    };
+    StartUp();
+    EXPECT_TRUE(checked);
+    EXPECT_EQ(startUi.messages, std::vector<std::string>{libraryLoadError});
+    EXPECT_EQ(openingLibrary.count, 0);
+    installControlUi(&ui);
+    libraryFileName = "MyBase.deb";
+    std::filesystem::remove_all(dir);
+}
+
+TEST_F(ControllerTest, PonderingAnalysesTheHumansPositionUntilThePressAndTheReplyComesBack)
+{
+    timeBudget = unlimitedTime;
+    maxIterationDepth = 9;
+    TogglePonder();
+    int ponderSide = -1;
+    // While the engine ponders, the human presses: the analysis stops; the release
+    // that follows at once is dropped, as the search is still unwinding.
+    whenPumped([] { return gameControl.thinking && gameControl.mode == Analysis; },
+               [&ponderSide] {
+                   ponderSide = engineSide;
+                   BoardPress(leftButton, pixelX("e3"), pixelY("e3"));
+                   BoardRelease(leftButton, pixelX("f4"), pixelY("f4"));
+               });
+    drag("c3", "d4");
+    EXPECT_EQ(ponderSide, 0); // analysed for the human, White
+    EXPECT_EQ(gameRecord.plyNumber, 3);
+    EXPECT_EQ(searchPauses(), 2);
+    EXPECT_EQ(gameControl.mode, Analysis);
+    EXPECT_EQ(engineSide, 1); // the press gave the engine its side back
+    EXPECT_FALSE(gameControl.thinking);
+    EXPECT_TRUE(entryMatchesBoard(gameRecord.entries[3]));
+
+    // The human's move: the playing mode is back for the reply, then pondering again.
+    GameMode replyMode = Analysis;
+    whenPumped([] { return gameControl.thinking && gameRecord.plyNumber == 4; },
+               [&replyMode] { replyMode = gameControl.mode; });
+    dragFirstLegalMove();
+    EXPECT_EQ(replyMode, EngineBlack);
+    EXPECT_EQ(gameRecord.plyNumber, 5);
+    EXPECT_EQ(searchPauses(), 4);
+    EXPECT_EQ(gameControl.mode, Analysis);
+    EXPECT_EQ(ponderState.savedMode, EngineBlack);
+    EXPECT_EQ(ui.inconsistencies, 0);
+}
+
+TEST_F(ControllerTest, AnalysisStoppedByAPressPlaysTheReleasedMoveAndAnalysesAgain)
+{
+    timeBudget = unlimitedTime;
+    maxIterationDepth = 9;
+    whenPumped([] { return gameControl.thinking; },
+               [] {
+                   BoardPress(leftButton, pixelX("c3"), pixelY("c3"));
+                   BoardRelease(leftButton, pixelX("d4"), pixelY("d4")); // dropped
+               });
+    SetMode(Analysis);
+    EXPECT_EQ(ui.fields[InfoField::Label1], "7"); // stopped in its first iteration
+    EXPECT_EQ(gameRecord.plyNumber, 1);
+    EXPECT_EQ(positionToText(0), initialPositionText);
+    EXPECT_FALSE(gameControl.thinking);
+    EXPECT_EQ(searchPauses(), 1);
+
+    ui.fields.clear();
+    BoardRelease(leftButton, pixelX("d4"), pixelY("d4"));
+    EXPECT_EQ(gameRecord.plyNumber, 2);
+    EXPECT_EQ(recorded(2), "c3-d4");
+    EXPECT_EQ(searchPauses(), 2); // the analysis of the new position
+    EXPECT_EQ(engineSide, 1);
+    EXPECT_EQ(ui.fields[InfoField::Label1], "9");
+    EXPECT_EQ(gameControl.mode, Analysis);
+    EXPECT_TRUE(entryMatchesBoard(gameRecord.entries[2])); // nothing played by the engine
+}
+
+TEST_F(ControllerTest, RotatedBoardMirrorsBothAxes)
+{
+    ToggleRotation();
+    SetMode(HumanHuman);
+    startFrom("0000b000000000000000000000000w00 b"); // Black b2, White to capture nothing
+    // b2 shows at column 6, row 1; a1 at the top right.
+    BoardPress(leftButton, screenPixel(6), screenPixel(1));
+    BoardRelease(leftButton, screenPixel(7), screenPixel(0));
+    ASSERT_EQ(gameRecord.plyNumber, 2);
+    EXPECT_EQ(recorded(2), "b2-a1");
+    EXPECT_EQ(pieceAt("a1"), "B");
+
+    // The bottom-left square is h8: a left click there in setup places a white king.
+    SetMode(GameMode::Setup);
+    SetupClear();
+    BoardPress(leftButton, screenPixel(0), screenPixel(7));
+    BoardRelease(leftButton, screenPixel(0), screenPixel(7));
+    EXPECT_EQ(pieceAt("h8"), "W");
+    EXPECT_EQ(popCount(occupied), 1);
+}
+
+TEST_F(ControllerTest, BoardKeysNavigateTheRecordUnlessTheEngineThinks)
+{
+    SetMode(HumanHuman);
+    for (int i = 0; i < 4; ++i) dragFirstLegalMove();
+    ASSERT_EQ(gameRecord.plyNumber, 5);
+    ui.pauses.clear();
+    BoardKey(BoardKeyCode::Delete);
+    EXPECT_EQ(gameRecord.plyNumber, 4);
+    BoardKey(BoardKeyCode::Insert);
+    EXPECT_EQ(gameRecord.plyNumber, 5);
+    BoardKey(BoardKeyCode::PageUp);
+    EXPECT_EQ(gameRecord.plyNumber, 3);
+    EXPECT_EQ(ui.pauses, std::vector<int>{200});
+    BoardKey(BoardKeyCode::PageDown);
+    EXPECT_EQ(gameRecord.plyNumber, 5);
+    BoardKey(BoardKeyCode::Home);
+    EXPECT_EQ(gameRecord.plyNumber, 1);
+    EXPECT_EQ(sideToMove, 0);
+    BoardKey(BoardKeyCode::End);
+    EXPECT_EQ(gameRecord.plyNumber, 5);
+    EXPECT_TRUE(entryMatchesBoard(gameRecord.entries[5]));
+    BoardKey(BoardKeyCode::Other);
+    EXPECT_EQ(gameRecord.plyNumber, 5);
+    ASSERT_TRUE(boardView.smallBoard);
+    BoardKey(BoardKeyCode::Enter);
+    EXPECT_FALSE(boardView.smallBoard);
+    BoardKey(BoardKeyCode::Enter);
+    EXPECT_TRUE(boardView.smallBoard);
+
+    // While the engine thinks for a playing mode every key is refused.
+    int plyDuringSearch = 0;
+    bool sizeDuringSearch = false;
+    whenPumped([] { return gameControl.thinking; },
+               [&] {
+                   BoardKey(BoardKeyCode::End);
+                   BoardKey(BoardKeyCode::Enter);
+                   plyDuringSearch = gameRecord.plyNumber;
+                   sizeDuringSearch = boardView.smallBoard;
+               });
+    BoardKey(BoardKeyCode::Home);
+    SetMode(EngineWhite);
+    EXPECT_EQ(plyDuringSearch, 1);
+    EXPECT_TRUE(sizeDuringSearch);
+    EXPECT_EQ(gameRecord.plyNumber, 2); // the engine's move replaced the replayable tail
+
+    // In analysis they act while it thinks: the step aborts the search.
+    SetMode(HumanHuman);
+    whenPumped([] { return gameControl.thinking; }, [] { BoardKey(BoardKeyCode::Delete); });
+    SetMode(Analysis);
+    EXPECT_EQ(gameRecord.plyNumber, 1);
+    EXPECT_TRUE(entryMatchesBoard(gameRecord.entries[1]));
+
+    // Setup disables the size item, and Enter with it.
+    SetMode(GameMode::Setup);
+    BoardKey(BoardKeyCode::Enter);
+    EXPECT_TRUE(boardView.smallBoard);
+}
+
+TEST_F(ControllerTest, TheClockWaitsForTheFirstHalfMove)
+{
+    SetMode(HumanHuman);
+    for (int i = 0; i < 3; ++i) ClockTick();
+    EXPECT_EQ(whiteClockSeconds + blackClockSeconds, 0);
+    drag("c3", "d4");
+    ClockTick();
+    ClockTick();
+    EXPECT_EQ(blackClockSeconds, 2);
+    EXPECT_EQ(whiteClockSeconds, 0);
+    BoardKey(BoardKeyCode::Home); // back at the first position: no time counts
+    ClockTick();
+    EXPECT_EQ(whiteClockSeconds + blackClockSeconds, 2);
+    NewGameCommand();
+    EXPECT_EQ(whiteClockSeconds + blackClockSeconds, 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ControllerTest, AModeCommandDuringSetupLeavesItThroughTheValidation)
+{
+    for (GameMode mode : {EngineWhite, HumanHuman, EngineBoth, Analysis, EngineBlack}) {
+        SCOPED_TRACE(static_cast<int>(mode));
+        SetMode(HumanHuman);
+        StartNewGame();
+        SetMode(GameMode::Setup);
+        SetupClear();
+        drag("d4", "d4"); // a white man alone: no black piece
+        ui.messages.clear();
+        // Engine against engine is handed back to the humans once it thinks.
+        if (mode == EngineBoth) whenPumped([] { return gameControl.thinking; }, [] { SetMode(HumanHuman); });
+        SetMode(mode);
+        EXPECT_EQ(ui.messages, std::vector<std::string>{wrongPositionMessage});
+        EXPECT_FALSE(setupState.active);
+        EXPECT_FALSE(ui.checked[MenuItem::Setup]);
+        EXPECT_TRUE(ui.enabled[MenuItem::SmallBoard]);
+        EXPECT_FALSE(ui.setupPanel.back());
+        EXPECT_EQ(boardView.windowWidth, 318);
+        // The record restarts from the initial position put in place of the wrong one.
+        const RecordEntry& first = gameRecord.entries[1];
+        EXPECT_EQ(first.whiteMen, 0x00000FFFu);
+        EXPECT_EQ(first.blackMen, 0xFFF00000u);
+        EXPECT_EQ(first.whiteKings | first.blackKings, 0u);
+        EXPECT_EQ(gameControl.mode, mode == EngineBoth ? HumanHuman : mode);
+    }
+    // The engine plays Black and "Чёрные" was chosen: leaving by the mode command
+    // gives Black the move, and the engine takes it.
+    SetMode(GameMode::Setup);
+    SetupInitial();
+    setupState.whiteToMove = false;
+    ui.messages.clear();
+    const int pausesBefore = searchPauses();
+    SetMode(EngineBlack);
+    EXPECT_TRUE(ui.messages.empty()); // the initial position is valid
+    EXPECT_EQ(searchPauses(), pausesBefore + 1);
+    EXPECT_EQ(gameRecord.plyNumber, 2);
+    EXPECT_EQ(sideToMove, 0);
+}
+
+TEST_F(ControllerTest, LoadingAFileDuringSetupLeavesItAsTheTwoPlayerCommandDoes)
+{
+    const auto dir = game_testing::uniqueTempDir("setup-load");
+    const std::string file = (dir / "two.poz").string();
+    const std::string bytes = encodePosition({0x00000001u, 0x80000000u, 0, 0, 1}); // a1 against h8
+    std::ofstream(file, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+
+    SetMode(GameMode::Setup);
+    SetupClear();
+    ui.messages.clear();
+    ASSERT_TRUE(LoadGameFiles(file));
+    std::filesystem::remove_all(dir);
+    EXPECT_EQ(ui.messages, std::vector<std::string>{wrongPositionMessage}); // the empty board
+    EXPECT_FALSE(setupState.active);
+    EXPECT_FALSE(ui.checked[MenuItem::Setup]);
+    EXPECT_TRUE(ui.enabled[MenuItem::SmallBoard]);
+    EXPECT_FALSE(ui.setupPanel.back());
+    EXPECT_EQ(boardView.windowWidth, 318);
+    EXPECT_EQ(gameControl.mode, HumanHuman);
+    EXPECT_EQ(ui.modeItems.back(), HumanHuman);
+    EXPECT_EQ(positionToText(sideToMove), "w000000000000000000000000000000b b");
+    EXPECT_EQ(gameRecord.plyNumber, 1);
+    EXPECT_TRUE(entryMatchesBoard(gameRecord.entries[1]));
+    // Moves are entered again, not setup clicks.
+    drag("h8", "g7");
+    EXPECT_EQ(recorded(2), "h8-g7");
+}
+
+} // namespace

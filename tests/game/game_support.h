@@ -35,7 +35,6 @@ struct ScriptedUi : GameUi {
     bool answer = false;
     int pauses = 0;
     int redraws = 0;
-    int setupLeft = 0;
     void showMessage(const std::string& text) override { messages.push_back(text); }
     bool askYesNo(const std::string& text) override
     {
@@ -44,11 +43,6 @@ struct ScriptedUi : GameUi {
     }
     void redrawBoard() override { ++redraws; }
     void pause(int) override { ++pauses; }
-    void leaveSetup() override
-    {
-        ++setupLeft;
-        gameControl.mode = HumanHuman;
-    }
 };
 
 // A fresh game from a position text, with a scripted interface installed.

@@ -1,4 +1,5 @@
 #include "game/pdn.h"
+#include "game/settings.h"
 
 #include <gtest/gtest.h>
 
@@ -599,7 +600,7 @@ TEST_F(PdnTest, EngineGameSavedAsPdnReadsBackIdentically)
 {
     installGameHooks();
     engineTurnHook = EngineTurn;
-    bookOfferHook = nullptr;
+    bookEnabled = false; // a searched game, whatever library an earlier test loaded
     timeBudget = 1;
     maxIterationDepth = 7;
     seedRandom(11);
@@ -608,6 +609,7 @@ TEST_F(PdnTest, EngineGameSavedAsPdnReadsBackIdentically)
     timeBudget = 200;
     maxIterationDepth = lastIterationDepth;
     engineTurnHook = nullptr;
+    bookEnabled = true;
     ASSERT_GT(gameRecord.redoLimit, 20);
     ASSERT_FALSE(gameControl.thinking);
 

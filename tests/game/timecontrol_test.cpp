@@ -107,6 +107,19 @@ TEST_F(TimeControlTest, RecomputationLeavesOtherModesAndBadTextAlone)
     EXPECT_EQ(timeBudget, 1500);
 }
 
+TEST_F(TimeControlTest, CancelKeepsTheBudgetButTheRecomputationReadsTheControls)
+{
+    ASSERT_TRUE(TimeDialogOk({TimeMode::PerMove, "5", "10"}));
+    TimeDialogCancel({TimeMode::Per40Moves, "5", "20"});
+    EXPECT_EQ(timeBudget, 500);
+    RecomputeBudget(1, 0);
+    EXPECT_EQ(timeBudget, 3000); // 20 minutes for 40 moves
+    TimeDialogCancel({TimeMode::Unlimited, "5", "20"});
+    RecomputeBudget(2, 1);
+    EXPECT_EQ(timeBudget, 3000);
+    EXPECT_TRUE(ui.messages.empty());
+}
+
 TEST_F(TimeControlTest, OverspentClockGivesANegativeBudgetShownAsZero)
 {
     per40("1");

@@ -136,7 +136,7 @@ private slots:
             const bool* setting;
         };
         for (const Plain& p : {Plain{Form1->N16, &boardView.soundOn}, Plain{Form1->N19, &gameControl.ponderEnabled},
-                               Plain{Form1->N17, &gameControl.infoShown}}) {
+                               Plain{Form1->N17, &gameControl.infoItemChecked}}) {
             const bool before = p.item->isChecked();
             QCOMPARE(*p.setting, before);
             p.item->trigger();
@@ -147,6 +147,8 @@ private slots:
             QCOMPARE(*p.setting, before);
         }
         QVERIFY(boardView.soundOn);
+        // Once the item has been used, a new game reads its state.
+        QVERIFY(gameControl.infoShown);
     }
 
     void rotationItemFollowsTheBoard()
