@@ -6,6 +6,7 @@
 
 #include "cli/command.h"
 #include "cli/tools/bookbuild.h"
+#include "game/gamefiles.h"
 
 namespace {
 
@@ -32,20 +33,8 @@ int runBuild(const std::string& source, const std::string& target)
         std::fprintf(stderr, "korvel-cli: %s\n", result.error.c_str());
         return 1;
     }
-    // Written whole under a temporary name, then renamed: never half a library.
-    const std::string temporary = target + ".part";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        const std::string bytes = encodeBuiltLibrary(result.records);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        if (!out) {
-            std::fprintf(stderr, "korvel-cli: cannot write %s\n", target.c_str());
-            return 1;
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(temporary, target, ec);
-    if (ec) {
+    // Never half a library: written whole or not at all.
+    if (!writeFileWhole(target, encodeBuiltLibrary(result.records))) {
         std::fprintf(stderr, "korvel-cli: cannot write %s\n", target.c_str());
         return 1;
     }

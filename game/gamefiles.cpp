@@ -245,6 +245,8 @@ bool loadPdn(const std::string& bytes)
 
 } // namespace
 
+bool writeFileWhole(const std::string& fileName, const std::string& bytes) { return writeWhole(fileName, bytes); }
+
 std::string completeFileName(const std::string& name, SaveType type)
 {
     const std::string extension = extensionOf(type);

@@ -43,6 +43,10 @@ std::optional<PositionImage> decodePosition(const std::string& bytes);
 // The notation list of the game record, each line ended by CR LF.
 std::string notationText();
 
+// Writes the bytes under the name whole or not at all, through a temporary file
+// beside it that no other file can be mistaken for.
+bool writeFileWhole(const std::string& fileName, const std::string& bytes);
+
 // Completes the name, asks before overwriting, and writes the file whole or not at
 // all. The picture type writes the image bytes handed over by the board view.
 // Returns true when a file was written.

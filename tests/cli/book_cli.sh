@@ -5,7 +5,10 @@ cli="$1"
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 printf 'c3-d4! f6-g5+\ng3-h4?\n' > "$dir/lines.txt"
+printf 'mine' > "$dir/out.deb.part" # a file of the user's beside the target stays
 [ "$("$cli" book build "$dir/lines.txt" "$dir/out.deb")" = "3 records" ]
+[ "$(cat "$dir/out.deb.part")" = mine ]
+[ "$(ls -A "$dir" | wc -l)" = 3 ]
 [ "$(stat -c %s "$dir/out.deb")" = 108 ]
 dump=$("$cli" book dump "$dir/out.deb")
 printf '%s\n' "$dump" | sed -n 1p | grep -q '^1 wwwwwwwwwwww00000000bbbbbbbbbbbb white c3-d4 100!$'
