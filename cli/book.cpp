@@ -10,16 +10,6 @@
 
 namespace {
 
-bool readFile(const std::string& path, std::string& text)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream s;
-    s << in.rdbuf();
-    text = s.str();
-    return bool(in) || in.eof();
-}
-
 int runBuild(const std::string& source, const std::string& target)
 {
     std::string text;

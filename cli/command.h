@@ -22,5 +22,8 @@ int usageError(const char* name);
 // configuration error and returns false.
 bool startEngine();
 
+// The whole file; false when it cannot be read.
+bool readFile(const std::string& path, std::string& bytes);
+
 // A 34-character position text; false when the argument is not one.
 bool isPositionText(const std::string& text);

@@ -2,6 +2,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <fstream>
+#include <sstream>
 
 #include "cli/command.h"
 #include "engine/engine.h"
@@ -51,6 +53,16 @@ bool startEngine()
         std::fprintf(stderr, "korvel-cli: %s\n", e.what());
         return false;
     }
+}
+
+bool readFile(const std::string& path, std::string& bytes)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream s;
+    s << in.rdbuf();
+    bytes = s.str();
+    return !in.bad();
 }
 
 bool isPositionText(const std::string& text) { return text.size() == 34 && text[32] == ' '; }

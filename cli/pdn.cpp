@@ -9,16 +9,6 @@
 
 namespace {
 
-bool readFile(const std::string& path, std::string& bytes)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream s;
-    s << in.rdbuf();
-    bytes = s.str();
-    return !in.bad();
-}
-
 // One line per game: its number, the players and result as tagged and the number of
 // half-moves, or the reason it was refused.
 int runCheck(const std::string& path)

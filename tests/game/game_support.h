@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -45,6 +47,40 @@ struct ScriptedUi : GameUi {
     void pause(int) override { ++pauses; }
 };
 
+// Plays a legal half-move named as c3-d4 or c3:e5 (first and last square) at ply 0
+// and records it, as move entry does.
+inline void playHalfMove(const std::string& text)
+{
+    const int count = generateLegalMoves(sideToMove, 0);
+    for (int k = 1; k <= count; ++k) {
+        const MoveCode m = moveLists[0].moves[k];
+        if (moveText(m) != text) continue;
+        makeMove(m, moveLists[0].captured[k], sideToMove, 0);
+        sideToMove = 1 - sideToMove;
+        ASSERT_TRUE(AppendMove(text));
+        refreshBoardPicture();
+        return;
+    }
+    FAIL() << "no legal move " << text << " in " << positionToText(sideToMove);
+}
+
+inline void playHalfMoves(std::initializer_list<const char*> moves)
+{
+    for (const char* m : moves) playHalfMove(m);
+}
+
+inline std::string readFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void writeFile(const std::filesystem::path& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
 // A fresh game from a position text, with a scripted interface installed.
 class GameTest : public ::testing::Test {
 protected:
@@ -68,27 +104,8 @@ protected:
         ResetRecord();
     }
 
-    // Plays a legal half-move named as c3-d4 or c3:e5 (first and last square) at
-    // ply 0 and records it, as move entry does.
-    static void play(const std::string& text)
-    {
-        const int count = generateLegalMoves(sideToMove, 0);
-        for (int k = 1; k <= count; ++k) {
-            const MoveCode m = moveLists[0].moves[k];
-            if (moveText(m) != text) continue;
-            makeMove(m, moveLists[0].captured[k], sideToMove, 0);
-            sideToMove = 1 - sideToMove;
-            ASSERT_TRUE(AppendMove(text));
-            refreshBoardPicture();
-            return;
-        }
-        FAIL() << "no legal move " << text << " in " << positionToText(sideToMove);
-    }
-
-    static void playAll(std::initializer_list<const char*> moves)
-    {
-        for (const char* m : moves) play(m);
-    }
+    static void play(const std::string& text) { playHalfMove(text); }
+    static void playAll(std::initializer_list<const char*> moves) { playHalfMoves(moves); }
 };
 
 inline std::filesystem::path uniqueTempDir(const std::string& tag)

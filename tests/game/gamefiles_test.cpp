@@ -17,17 +17,8 @@ namespace {
 using game_testing::GameTest;
 namespace fs = std::filesystem;
 
-std::string readFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeFile(const fs::path& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+using game_testing::readFile;
+using game_testing::writeFile;
 
 void poke(std::string& bytes, std::size_t at, std::uint32_t value)
 {

@@ -18,17 +18,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string readFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeFile(const fs::path& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+using game_testing::readFile;
+using game_testing::writeFile;
 
 SquareSet at(std::initializer_list<const char*> names)
 {
@@ -99,25 +90,8 @@ protected:
         setBoardPosition(*p);
         ResetRecord();
     }
-    // Plays the legal half-move named by its first and last squares and records it.
-    static void play(const std::string& text)
-    {
-        const int count = generateLegalMoves(sideToMove, 0);
-        for (int k = 1; k <= count; ++k) {
-            const MoveCode m = moveLists[0].moves[k];
-            if (moveText(m) != text) continue;
-            makeMove(m, moveLists[0].captured[k], sideToMove, 0);
-            sideToMove = 1 - sideToMove;
-            ASSERT_TRUE(AppendMove(text));
-            refreshBoardPicture();
-            return;
-        }
-        FAIL() << "no legal move " << text << " in " << positionToText(sideToMove);
-    }
-    static void playAll(std::initializer_list<const char*> moves)
-    {
-        for (const char* m : moves) play(m);
-    }
+    static void play(const std::string& text) { game_testing::playHalfMove(text); }
+    static void playAll(std::initializer_list<const char*> moves) { game_testing::playHalfMoves(moves); }
 
     struct Snapshot {
         std::string record, position;
