@@ -145,12 +145,13 @@ std::string today()
 }
 
 // The replayable game as PDN. A finished game whose last position still has moves
-// ended in an agreed draw.
+// ended in an agreed draw; one whose last position came for the third time is drawn too.
 std::optional<std::string> pdnOfGameInProgress(std::string& error)
 {
     PdnHeader header;
     header.date = today();
-    if (gameControl.gameOver && gameRecord.plyNumber == gameRecord.redoLimit) header.result = "1/2-1/2";
+    const bool atEnd = gameRecord.plyNumber == gameRecord.redoLimit;
+    if (atEnd && (gameControl.gameOver || IsThreefoldRepetition())) header.result = "1/2-1/2";
     const int firstSide = firstSideOfRecord(gameRecord, sideToMove);
     const auto game = gameOfRecord(gameRecord, firstSide, header, &error);
     if (!game) return std::nullopt;

@@ -202,6 +202,17 @@ TEST_F(PdnTest, ResultFollowsTheEndOfTheGame)
     EXPECT_NE(open.find("[Result \"*\"]"), std::string::npos);
     EXPECT_TRUE(std::regex_search(open, std::regex("\\[Date \"[0-9]{4}\\.[0-9]{2}\\.[0-9]{2}\"\\]")));
     EXPECT_EQ(open.find("FEN"), std::string::npos);
+
+    // The third time the same position comes up the game is drawn.
+    startFromFen("W:WKc1:BKh8");
+    playAll({"c1-d2", "h8-g7", "d2-c1", "g7-h8", "c1-d2", "h8-g7", "d2-c1"});
+    ASSERT_FALSE(IsThreefoldRepetition());
+    ASSERT_TRUE(SaveGameFiles(path("going"), SaveType::Pdn));
+    EXPECT_NE(readFile(path("going.pdn")).find("[Result \"*\"]"), std::string::npos);
+    play("g7-h8");
+    ASSERT_TRUE(IsThreefoldRepetition());
+    ASSERT_TRUE(SaveGameFiles(path("repeated"), SaveType::Pdn));
+    EXPECT_NE(readFile(path("repeated.pdn")).find("[Result \"1/2-1/2\"]"), std::string::npos);
 }
 
 TEST_F(PdnTest, SavedGameReadsBackHalfMoveByHalfMove)
