@@ -2,7 +2,7 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
-PACKAGES   := cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev qt6-multimedia-dev
+PACKAGES   := cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev qt6-multimedia-dev qt6-translations-l10n
 
 .PHONY: all deps configure build run install test test-asan clean
 

@@ -1,5 +1,7 @@
 // Korvel: the engine and the opening library start, then the windows, then the message loop.
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QMessageBox>
 
 #include "engine/engine.h"
@@ -11,6 +13,10 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    // The program speaks Russian: the toolkit's own dialogs (files, colours) too.
+    QTranslator toolkitTexts;
+    if (toolkitTexts.load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&toolkitTexts);
     configFileName = dataFilePath("korvel.ini");
     // Messages of the start-up (a library that cannot be read) already show in boxes.
     installWindowControlUi();
