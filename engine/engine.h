@@ -148,9 +148,10 @@ void buildJumpTables(); // from the neighbour tables
 // ---------------------------------------------------------------- making moves
 extern std::int32_t nodeCountdown;
 
-void makeMove(MoveCode m, SquareSet captured, int side, int ply);
-void unmakeMove(int ply);
-void keyAfterQuietMove(MoveCode m, int side, int ply);
+// Defined at the end of this header: they run at every node and are inlined there.
+inline void makeMove(MoveCode m, SquareSet captured, int side, int ply);
+inline void unmakeMove(int ply);
+inline void keyAfterQuietMove(MoveCode m, int side, int ply);
 
 // ---------------------------------------------------------------- ordering
 extern std::int32_t historyTable[2][1024];
@@ -218,3 +219,90 @@ extern std::int32_t EGTBPieses;
 
 void initEngine();   // throws ConfigError for a malformed number in the configuration
 void finishStartup(); // once, after the first initEngine
+
+// ---------------------------------------------------------------- making moves, inlined
+// The sets are worked on in locals and written back once, so that the compiler need
+// not assume every store may change another set.
+template <int side>
+inline void makeMoveFor(MoveCode m, SquareSet captured, int ply)
+{
+    --nodeCountdown;
+    PlyState& here = plyState[ply];
+    SquareSet wk = whiteKings, wm = whiteMen, bk = blackKings, bm = blackMen;
+    here.savedWhiteKings = wk;
+    here.savedWhiteMen = wm;
+    here.savedBlackKings = bk;
+    here.savedBlackMen = bm;
+
+    SquareSet& ownKings = side == White ? wk : bk;
+    SquareSet& ownMen = side == White ? wm : bm;
+    SquareSet& enemyKings = side == White ? bk : wk;
+    SquareSet& enemyMen = side == White ? bm : wm;
+    const std::uint32_t* const enemyKingKeys = pieceKeys[2 * (side ^ 1)];
+    const std::uint32_t* const enemyManKeys = pieceKeys[2 * (side ^ 1) + 1];
+
+    const int from = moveFrom(m);
+    const int to = moveTo(m);
+    const SquareSet fromBit = 1u << from;
+    const SquareSet toBit = 1u << to;
+    const bool isKing = ownKings & fromBit;
+    const bool endsKing = isKing || (m & promotionFlag);
+    // Lift first, then put down: a king whose capture ends where it began stays.
+    ownKings &= ~fromBit;
+    ownMen &= ~fromBit;
+    const SquareSet kingMask = endsKing ? ~0u : 0u;
+    ownKings |= toBit & kingMask;
+    ownMen |= toBit & ~kingMask;
+    // Key rows: 2 * side for the side's kings, the next one for its men.
+    std::uint32_t k = here.positionKey ^ pieceKeys[2 * side + !isKing][from] ^ pieceKeys[2 * side + !endsKing][to];
+
+    int material = -here.materialBalance;
+    if (m & promotionFlag) material -= 200; // the mover gained a king for a man
+    if (m & captureFlag) {
+        const SquareSet kingsTaken = captured & enemyKings;
+        const SquareSet menTaken = captured & enemyMen;
+        material -= 300 * popCount(kingsTaken) + 100 * popCount(menTaken);
+        for (SquareSet x = kingsTaken; x; x &= x - 1) k ^= enemyKingKeys[__builtin_ctz(x)];
+        for (SquareSet x = menTaken; x; x &= x - 1) k ^= enemyManKeys[__builtin_ctz(x)];
+        enemyKings &= ~captured;
+        enemyMen &= ~captured;
+    }
+
+    whiteKings = wk;
+    whiteMen = wm;
+    blackKings = bk;
+    blackMen = bm;
+    whitePieces = wk | wm;
+    blackPieces = bk | bm;
+    occupied = whitePieces | blackPieces;
+    PlyState& next = plyState[ply + 1];
+    next.materialBalance = material;
+    next.positionKey = k ^ blackToMoveKey;
+}
+
+inline void makeMove(MoveCode m, SquareSet captured, int side, int ply)
+{
+    if (side == White) makeMoveFor<White>(m, captured, ply);
+    else makeMoveFor<Black>(m, captured, ply);
+}
+
+inline void unmakeMove(int ply)
+{
+    const PlyState& here = plyState[ply];
+    whiteKings = here.savedWhiteKings;
+    whiteMen = here.savedWhiteMen;
+    blackKings = here.savedBlackKings;
+    blackMen = here.savedBlackMen;
+    recomputeDerivedSets();
+}
+
+inline void keyAfterQuietMove(MoveCode m, int side, int ply)
+{
+    const SquareSet ownKings = side == White ? whiteKings : blackKings;
+    const int from = moveFrom(m);
+    const int to = moveTo(m);
+    const bool isKing = ownKings & (1u << from);
+    const bool endsKing = isKing || (m & promotionFlag);
+    plyState[ply + 1].positionKey = plyState[ply].positionKey ^ pieceKeys[2 * side + !isKing][from] ^
+                                    pieceKeys[2 * side + !endsKing][to] ^ blackToMoveKey;
+}
