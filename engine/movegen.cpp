@@ -9,13 +9,24 @@ namespace {
 // The square two steps away in each direction, 0 when it is off the board.
 SquareSet jumpLanding[4][32];
 
-// Men that can make a first jump: the enemy piece next to them has an empty square
-// behind it. A man without one cannot capture at all. The squares whose up-left
+// The men that can make a first jump in each direction: the enemy piece next to them
+// in that direction has an empty square behind it. The squares whose up-left
 // neighbour lies in a set are that set stepped down-right, and so on.
-inline SquareSet menWithJump(SquareSet men, SquareSet enemy, SquareSet empty)
+struct FirstJumps {
+    SquareSet dir[4];
+    SquareSet any() const { return dir[0] | dir[1] | dir[2] | dir[3]; }
+    // The directions of the man on s, one bit each.
+    unsigned of(int s) const
+    {
+        return ((dir[0] >> s) & 1u) | (((dir[1] >> s) & 1u) << 1) | (((dir[2] >> s) & 1u) << 2) |
+               (((dir[3] >> s) & 1u) << 3);
+    }
+};
+
+inline FirstJumps firstJumps(SquareSet men, SquareSet enemy, SquareSet empty)
 {
-    return men & (stepDownRight(enemy & stepDownRight(empty)) | stepDownLeft(enemy & stepDownLeft(empty)) |
-                  stepUpLeft(enemy & stepUpLeft(empty)) | stepUpRight(enemy & stepUpRight(empty)));
+    return {{men & stepDownRight(enemy & stepDownRight(empty)), men & stepDownLeft(enemy & stepDownLeft(empty)),
+             men & stepUpLeft(enemy & stepUpLeft(empty)), men & stepUpRight(enemy & stepUpRight(empty))}};
 }
 
 // One capture generation. The moving piece is lifted off the board (out of `own` and
@@ -25,7 +36,6 @@ struct CaptureContext {
     MoveList* list;
     int n;
     MoveCode hashMove;
-    SquareSet own;
     SquareSet enemy;
     SquareSet occ;
     SquareSet promotionRank;
@@ -104,31 +114,42 @@ void manCaptureSearch(CaptureContext& cx, MoveCode origin, int c, SquareSet take
     }
 }
 
+// The searches of every piece that can capture; `jumps` holds the men's first jumps.
 template <int side>
-int capturesFor(int ply)
+[[gnu::noinline]] int searchCaptures(int ply, const FirstJumps& jumps)
 {
     MoveList& list = moveLists[ply];
-    const SquareSet own = side == White ? whitePieces : blackPieces;
     const SquareSet enemy = side == White ? blackPieces : whitePieces;
     const SquareSet kings = side == White ? whiteKings : blackKings;
-    const SquareSet men = side == White ? whiteMen : blackMen;
-    CaptureContext cx{&list, 0, plyState[ply].hashMove, own, enemy, occupied,
+    CaptureContext cx{&list, 0, plyState[ply].hashMove, enemy, occupied,
                       side == White ? whitePromotionRank : blackPromotionRank};
     for (SquareSet x = kings; x; x &= x - 1) {
         const int s = lowestBit(x);
         if (!(diagonalMask[s] & enemy)) continue;
-        cx.own = own & squareClear[s];
         cx.occ = occupied & squareClear[s];
         kingCaptureSearch(cx, static_cast<MoveCode>(s), s, 0);
     }
-    for (SquareSet x = menWithJump(men, enemy, ~occupied); x; x &= x - 1) {
+    for (SquareSet x = jumps.any(); x; x &= x - 1) {
         const int s = lowestBit(x);
-        cx.own = own & squareClear[s];
         cx.occ = occupied & squareClear[s];
-        manCaptureSearch(cx, static_cast<MoveCode>(s), s, 0, jumpDirections(cx, s, 0));
+        manCaptureSearch(cx, static_cast<MoveCode>(s), s, 0, jumps.of(s));
     }
     list.count = cx.n;
     return cx.n;
+}
+
+// Most positions have no capture: that is settled from the whole sets at once.
+template <int side>
+inline int capturesFor(int ply)
+{
+    const SquareSet men = side == White ? whiteMen : blackMen;
+    const SquareSet enemy = side == White ? blackPieces : whitePieces;
+    const FirstJumps jumps = firstJumps(men, enemy, ~occupied);
+    if (!(jumps.any() | (side == White ? whiteKings : blackKings))) {
+        moveLists[ply].count = 0;
+        return 0;
+    }
+    return searchCaptures<side>(ply, jumps);
 }
 
 // Where each quiet move of the list being filled stands, by its history index. Quiet
@@ -137,19 +158,20 @@ int capturesFor(int ply)
 std::uint16_t quietSlot[1024];
 
 // Stores quiet moves with their history scores, counting in a local; `finish` then
-// raises the hash move and the killers of this ply and of two plies earlier.
+// raises the hash move and the killers of this ply and of two plies earlier. A side
+// has at most 12 pieces and a king at most 13 moves, so a quiet list stays far below
+// the capacity and stores are not checked.
 class QuietWriter {
 public:
     QuietWriter(int side, int ply) : list_(moveLists[ply]), ply_(ply), history_(historyTable[side]) {}
 
     void store(MoveCode m)
     {
-        if (n_ >= moveListCapacity) return;
-        ++n_;
-        list_.captured[n_] = 0;
-        list_.moves[n_] = m;
-        list_.scores[n_] = history_[m & 1023];
-        quietSlot[m & 1023] = static_cast<std::uint16_t>(n_);
+        const int i = ++n_;
+        list_.captured[i] = 0;
+        list_.moves[i] = m;
+        list_.scores[i] = history_[m & 1023];
+        quietSlot[m & 1023] = static_cast<std::uint16_t>(i);
     }
 
     int finish()
@@ -195,7 +217,7 @@ inline std::uint64_t spreadBits(SquareSet x)
 }
 
 template <int side>
-void storeManMoves(QuietWriter& out, SquareSet men)
+inline void storeManMoves(QuietWriter& out, SquareSet men)
 {
     const SquareSet empty = ~occupied;
     // Men whose first and second forward squares are free (directions 0, 1 for White,
