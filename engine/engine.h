@@ -205,6 +205,8 @@ extern int manSquareTable[32];
 extern int kingSquareTable[32];
 
 int evaluate(int side);
+// The evaluation's lookup tables derived from the square tables; after any change of them.
+void buildEvaluationTables();
 int materialScore(int side);
 
 // ---------------------------------------------------------------- start-up
