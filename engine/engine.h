@@ -163,7 +163,7 @@ inline std::int32_t historyBonus(int d) { return historyBonusStore[d + 64]; }
 void buildHistoryBonus();
 void clearOrdering();
 void recordCutoff(int side, MoveCode move, int ply, int depth);
-int pickNextMove(int ply); // entry 1..count, or 0 when none is left
+inline int pickNextMove(int ply); // entry 1..count, or 0 when none is left; defined below
 
 // ---------------------------------------------------------------- hashing
 struct HashEntry {
@@ -307,4 +307,38 @@ inline void keyAfterQuietMove(MoveCode m, int side, int ply)
     const bool endsKing = isKing || (m & promotionFlag);
     plyState[ply + 1].positionKey = plyState[ply].positionKey ^ pieceKeys[2 * side + !isKing][from] ^
                                     pieceKeys[2 * side + !endsKing][to] ^ blackToMoveKey;
+}
+
+// ---------------------------------------------------------------- the move picker, inlined
+inline int pickNextMove(int ply)
+{
+    PlyState& state = plyState[ply];
+    const int left = state.movesLeft;
+    if (left <= 0) return 0;
+    MoveList& list = moveLists[ply];
+    const int count = list.count;
+    const int i = count - left + 1;
+    state.movesLeft = left - 1;
+    if (state.sortPending) {
+        // Partial selection sort: once only unscored moves remain, list order rules.
+        int best = i;
+        std::int32_t bestScore = list.scores[i];
+        for (int j = i + 1; j <= count; ++j)
+            if (list.scores[j] > bestScore) {
+                best = j;
+                bestScore = list.scores[j];
+            }
+        if (best != i) {
+            const MoveCode move = list.moves[i];
+            const SquareSet captured = list.captured[i];
+            list.moves[i] = list.moves[best];
+            list.captured[i] = list.captured[best];
+            list.scores[best] = list.scores[i];
+            list.moves[best] = move;
+            list.captured[best] = captured;
+            list.scores[i] = bestScore;
+        }
+        if (bestScore <= 0) state.sortPending = 0;
+    }
+    return i;
 }
