@@ -138,11 +138,20 @@ struct PlyState {
 extern MoveList moveLists[moveListPlies];
 extern PlyState plyState[maxPly + 1];
 
-int generateCaptures(int side, int ply);
-int generateQuietMoves(int side, int ply);
+// The generators for a side fixed at compile time, and the dispatchers over the side.
+// Captures and the legal-move list are defined at the end of this header.
+template <int side>
+inline int generateCapturesFor(int ply);
+template <int side>
+int generateQuietMovesFor(int ply);
+inline int generateCaptures(int side, int ply);
+inline int generateQuietMoves(int side, int ply)
+{
+    return side == White ? generateQuietMovesFor<White>(ply) : generateQuietMovesFor<Black>(ply);
+}
 int generateAdvancedManMoves(int side, int ply);
 // Captures if any, else quiet moves: every caller's way to list the legal moves.
-int generateLegalMoves(int side, int ply);
+inline int generateLegalMoves(int side, int ply);
 void buildJumpTables(); // from the neighbour tables
 
 // ---------------------------------------------------------------- making moves
@@ -341,4 +350,54 @@ inline int pickNextMove(int ply)
         if (bestScore <= 0) state.sortPending = 0;
     }
     return i;
+}
+
+// ---------------------------------------------------------------- captures, inlined
+// The men that can make a first jump in each direction: the enemy piece next to them
+// in that direction has an empty square behind it. The squares whose up-left
+// neighbour lies in a set are that set stepped down-right, and so on.
+struct FirstJumps {
+    SquareSet dir[4];
+    SquareSet any() const { return dir[0] | dir[1] | dir[2] | dir[3]; }
+    // The directions of the man on s, one bit each.
+    unsigned of(int s) const
+    {
+        return ((dir[0] >> s) & 1u) | (((dir[1] >> s) & 1u) << 1) | (((dir[2] >> s) & 1u) << 2) |
+               (((dir[3] >> s) & 1u) << 3);
+    }
+};
+
+inline FirstJumps firstJumps(SquareSet men, SquareSet enemy, SquareSet empty)
+{
+    return {{men & stepDownRight(enemy & stepDownRight(empty)), men & stepDownLeft(enemy & stepDownLeft(empty)),
+             men & stepUpLeft(enemy & stepUpLeft(empty)), men & stepUpRight(enemy & stepUpRight(empty))}};
+}
+
+// The capture searches of every piece that can capture (movegen.cpp).
+template <int side>
+int searchCaptures(int ply, const FirstJumps& jumps);
+
+// Most positions have no capture: that is settled here from the whole sets at once.
+template <int side>
+inline int generateCapturesFor(int ply)
+{
+    const SquareSet men = side == White ? whiteMen : blackMen;
+    const SquareSet enemy = side == White ? blackPieces : whitePieces;
+    const FirstJumps jumps = firstJumps(men, enemy, ~occupied);
+    if (!(jumps.any() | (side == White ? whiteKings : blackKings))) {
+        moveLists[ply].count = 0;
+        return 0;
+    }
+    return searchCaptures<side>(ply, jumps);
+}
+
+inline int generateCaptures(int side, int ply)
+{
+    return side == White ? generateCapturesFor<White>(ply) : generateCapturesFor<Black>(ply);
+}
+
+inline int generateLegalMoves(int side, int ply)
+{
+    const int n = generateCaptures(side, ply);
+    return n ? n : generateQuietMoves(side, ply);
 }

@@ -9,26 +9,6 @@ namespace {
 // The square two steps away in each direction, 0 when it is off the board.
 SquareSet jumpLanding[4][32];
 
-// The men that can make a first jump in each direction: the enemy piece next to them
-// in that direction has an empty square behind it. The squares whose up-left
-// neighbour lies in a set are that set stepped down-right, and so on.
-struct FirstJumps {
-    SquareSet dir[4];
-    SquareSet any() const { return dir[0] | dir[1] | dir[2] | dir[3]; }
-    // The directions of the man on s, one bit each.
-    unsigned of(int s) const
-    {
-        return ((dir[0] >> s) & 1u) | (((dir[1] >> s) & 1u) << 1) | (((dir[2] >> s) & 1u) << 2) |
-               (((dir[3] >> s) & 1u) << 3);
-    }
-};
-
-inline FirstJumps firstJumps(SquareSet men, SquareSet enemy, SquareSet empty)
-{
-    return {{men & stepDownRight(enemy & stepDownRight(empty)), men & stepDownLeft(enemy & stepDownLeft(empty)),
-             men & stepUpLeft(enemy & stepUpLeft(empty)), men & stepUpRight(enemy & stepUpRight(empty))}};
-}
-
 // One capture generation. The moving piece is lifted off the board (out of `own` and
 // `occ`) while its sequences are searched, so that it may pass over or land on its
 // own start square; captured pieces stay in `occ` until the move is over.
@@ -112,44 +92,6 @@ void manCaptureSearch(CaptureContext& cx, MoveCode origin, int c, SquareSet take
             storeCapture(cx, origin, to, nowTaken);
         }
     }
-}
-
-// The searches of every piece that can capture; `jumps` holds the men's first jumps.
-template <int side>
-[[gnu::noinline]] int searchCaptures(int ply, const FirstJumps& jumps)
-{
-    MoveList& list = moveLists[ply];
-    const SquareSet enemy = side == White ? blackPieces : whitePieces;
-    const SquareSet kings = side == White ? whiteKings : blackKings;
-    CaptureContext cx{&list, 0, plyState[ply].hashMove, enemy, occupied,
-                      side == White ? whitePromotionRank : blackPromotionRank};
-    for (SquareSet x = kings; x; x &= x - 1) {
-        const int s = lowestBit(x);
-        if (!(diagonalMask[s] & enemy)) continue;
-        cx.occ = occupied & squareClear[s];
-        kingCaptureSearch(cx, static_cast<MoveCode>(s), s, 0);
-    }
-    for (SquareSet x = jumps.any(); x; x &= x - 1) {
-        const int s = lowestBit(x);
-        cx.occ = occupied & squareClear[s];
-        manCaptureSearch(cx, static_cast<MoveCode>(s), s, 0, jumps.of(s));
-    }
-    list.count = cx.n;
-    return cx.n;
-}
-
-// Most positions have no capture: that is settled from the whole sets at once.
-template <int side>
-inline int capturesFor(int ply)
-{
-    const SquareSet men = side == White ? whiteMen : blackMen;
-    const SquareSet enemy = side == White ? blackPieces : whitePieces;
-    const FirstJumps jumps = firstJumps(men, enemy, ~occupied);
-    if (!(jumps.any() | (side == White ? whiteKings : blackKings))) {
-        moveLists[ply].count = 0;
-        return 0;
-    }
-    return searchCaptures<side>(ply, jumps);
 }
 
 // Where each quiet move of the list being filled stands, by its history index. Quiet
@@ -248,6 +190,41 @@ int quietMovesFor(int ply)
 
 } // namespace
 
+// The searches of every piece that can capture; `jumps` holds the men's first jumps.
+template <int side>
+int searchCaptures(int ply, const FirstJumps& jumps)
+{
+    MoveList& list = moveLists[ply];
+    const SquareSet enemy = side == White ? blackPieces : whitePieces;
+    const SquareSet kings = side == White ? whiteKings : blackKings;
+    CaptureContext cx{&list, 0, plyState[ply].hashMove, enemy, occupied,
+                      side == White ? whitePromotionRank : blackPromotionRank};
+    for (SquareSet x = kings; x; x &= x - 1) {
+        const int s = lowestBit(x);
+        if (!(diagonalMask[s] & enemy)) continue;
+        cx.occ = occupied & squareClear[s];
+        kingCaptureSearch(cx, static_cast<MoveCode>(s), s, 0);
+    }
+    for (SquareSet x = jumps.any(); x; x &= x - 1) {
+        const int s = lowestBit(x);
+        cx.occ = occupied & squareClear[s];
+        manCaptureSearch(cx, static_cast<MoveCode>(s), s, 0, jumps.of(s));
+    }
+    list.count = cx.n;
+    return cx.n;
+}
+
+template int searchCaptures<White>(int ply, const FirstJumps& jumps);
+template int searchCaptures<Black>(int ply, const FirstJumps& jumps);
+
+template <int side>
+int generateQuietMovesFor(int ply)
+{
+    return quietMovesFor<side>(ply);
+}
+template int generateQuietMovesFor<White>(int ply);
+template int generateQuietMovesFor<Black>(int ply);
+
 void buildJumpTables()
 {
     for (int d = 0; d < 4; ++d)
@@ -265,13 +242,6 @@ void buildJumpTables()
             }
 }
 
-int generateCaptures(int side, int ply) { return side == White ? capturesFor<White>(ply) : capturesFor<Black>(ply); }
-
-int generateQuietMoves(int side, int ply)
-{
-    return side == White ? quietMovesFor<White>(ply) : quietMovesFor<Black>(ply);
-}
-
 int generateAdvancedManMoves(int side, int ply)
 {
     // Men on the two ranks before their promotion rank: White on 20-27, Black on 4-11.
@@ -279,10 +249,4 @@ int generateAdvancedManMoves(int side, int ply)
     if (side == White) storeManMoves<White>(out, whiteMen & 0x0FF00000u);
     else storeManMoves<Black>(out, blackMen & 0x00000FF0u);
     return out.finish();
-}
-
-int generateLegalMoves(int side, int ply)
-{
-    const int n = generateCaptures(side, ply);
-    return n ? n : generateQuietMoves(side, ply);
 }
