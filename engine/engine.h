@@ -367,10 +367,28 @@ struct FirstJumps {
     }
 };
 
+// The squares from which a jump in each direction lands on the board: two steps in
+// one direction always move 7 or 9 square numbers (up-left +7, up-right +9,
+// down-right -7, down-left -9), whatever the rank's parity.
+constexpr SquareSet jumpableFrom(int d)
+{
+    SquareSet set = 0;
+    for (int s = 0; s < 32; ++s) {
+        const int rank = s / 4 + 1;
+        const int file = rank % 2 == 1 ? 2 * (s % 4) + 1 : 2 * (s % 4) + 2;
+        const bool up = d < 2;
+        const bool left = d == 0 || d == 3;
+        if ((up ? rank <= 6 : rank >= 3) && (left ? file >= 3 : file <= 6)) set |= 1u << s;
+    }
+    return set;
+}
+
+constexpr SquareSet jumpable[4] = {jumpableFrom(0), jumpableFrom(1), jumpableFrom(2), jumpableFrom(3)};
+
 inline FirstJumps firstJumps(SquareSet men, SquareSet enemy, SquareSet empty)
 {
-    return {{men & stepDownRight(enemy & stepDownRight(empty)), men & stepDownLeft(enemy & stepDownLeft(empty)),
-             men & stepUpLeft(enemy & stepUpLeft(empty)), men & stepUpRight(enemy & stepUpRight(empty))}};
+    return {{men & jumpable[0] & stepDownRight(enemy) & (empty >> 7), men & jumpable[1] & stepDownLeft(enemy) & (empty >> 9),
+             men & jumpable[2] & stepUpLeft(enemy) & (empty << 7), men & jumpable[3] & stepUpRight(enemy) & (empty << 9)}};
 }
 
 // The capture searches of every piece that can capture (movegen.cpp).
