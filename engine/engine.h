@@ -92,7 +92,7 @@ inline void recomputeDerivedSets()
     occupied = whitePieces | blackPieces;
 }
 // The set turned by 180 degrees: bit s becomes bit 31 - s.
-inline SquareSet mirrorSet(SquareSet s)
+constexpr SquareSet mirrorSet(SquareSet s)
 {
     // Bit s goes to bit 31 - s: a 32-bit reversal by swapping ever smaller halves.
     s = (s >> 16) | (s << 16);
