@@ -31,28 +31,43 @@ inline void storeCapture(CaptureContext& cx, MoveCode origin, int to, SquareSet 
     cx.list->scores[i] = (m == cx.hashMove) ? 2000000 : popCount(captured);
 }
 
+// The squares beyond s in direction d, to the edge of the board.
+SquareSet rayMask[4][32];
+
+// The square of x nearest to the start of a ray in direction d: the up directions
+// (0, 1) run toward higher square numbers, the down directions toward lower ones.
+inline int nearest(int d, SquareSet x) { return d < 2 ? __builtin_ctz(x) : 31 - __builtin_clz(x); }
+
+// The squares of a ray in direction d up to, not including, its first square in
+// `blockers`.
+inline SquareSet freeRun(int d, SquareSet ray, SquareSet blockers)
+{
+    const SquareSet stop = ray & blockers;
+    if (!stop) return ray;
+    const int f = nearest(d, stop);
+    return ray & ~(rayMask[d][f] | squareBit[f]);
+}
+
 bool kingCaptureSearch(CaptureContext& cx, MoveCode origin, int c, SquareSet taken)
 {
     bool found = false;
     for (int d = 0; d < 4; ++d) {
         // Fly over empty squares to the first piece on the diagonal.
-        int sq = c;
-        SquareSet b = neighbourBit[d][sq];
-        while (b && !(b & cx.occ)) {
-            sq = neighbourSquare[d][sq];
-            b = neighbourBit[d][sq];
-        }
+        const SquareSet pieces = rayMask[d][c] & cx.occ;
+        if (!pieces) continue;
+        const int e = nearest(d, pieces);
+        const SquareSet b = squareBit[e];
         if (!(b & cx.enemy) || (b & taken)) continue;
-        const int e = neighbourSquare[d][sq];
-        const SquareSet nowTaken = taken | b;
         // Every empty square behind it is a landing square; where the capture can go
         // on, the king must land there.
-        SquareSet landings = 0;
+        const SquareSet landings = freeRun(d, rayMask[d][e], cx.occ);
+        if (!landings) continue;
+        found = true;
+        const SquareSet nowTaken = taken | b;
         bool deeper = false;
-        for (int t = e; neighbourBit[d][t] && !(neighbourBit[d][t] & cx.occ);) {
-            landings |= neighbourBit[d][t];
-            t = neighbourSquare[d][t];
-            found = true;
+        for (SquareSet x = landings; x;) { // nearest first
+            const int t = nearest(d, x);
+            x &= squareClear[t];
             if (kingCaptureSearch(cx, origin, t, nowTaken)) deeper = true;
         }
         if (!deeper)
@@ -235,6 +250,11 @@ template int generateQuietMovesFor<Black>(int ply);
 
 void buildJumpTables()
 {
+    for (int d = 0; d < 4; ++d)
+        for (int s = 0; s < 32; ++s) {
+            rayMask[d][s] = 0;
+            for (int c = s; neighbourBit[d][c]; c = neighbourSquare[d][c]) rayMask[d][s] |= neighbourBit[d][c];
+        }
     for (int d = 0; d < 4; ++d)
         for (int s = 0; s < 32; ++s)
             jumpLanding[d][s] = neighbourBit[d][s] ? neighbourBit[d][neighbourSquare[d][s]] : 0;
