@@ -150,6 +150,8 @@ inline int generateQuietMoves(int side, int ply)
     return side == White ? generateQuietMovesFor<White>(ply) : generateQuietMovesFor<Black>(ply);
 }
 int generateAdvancedManMoves(int side, int ply);
+template <int side>
+inline int generateAdvancedManMovesFor(int ply); // defined at the end of this header
 // Captures if any, else quiet moves: every caller's way to list the legal moves.
 inline int generateLegalMoves(int side, int ply);
 void buildJumpTables(); // from the neighbour tables
@@ -418,4 +420,22 @@ inline int generateLegalMoves(int side, int ply)
 {
     const int n = generateCaptures(side, ply);
     return n ? n : generateQuietMoves(side, ply);
+}
+
+// ---------------------------------------------------------------- advanced men, inlined
+// The quiet moves of the given men, with their ordering scores (movegen.cpp).
+template <int side>
+int storeAdvancedManMoves(int ply, SquareSet men);
+
+// Men on the two ranks before their promotion rank: White on 20-27, Black on 4-11.
+// Often there are none, and the list is empty without further work.
+template <int side>
+inline int generateAdvancedManMovesFor(int ply)
+{
+    const SquareSet men = side == White ? whiteMen & 0x0FF00000u : blackMen & 0x00000FF0u;
+    if (!men) {
+        moveLists[ply].count = 0;
+        return 0;
+    }
+    return storeAdvancedManMoves<side>(ply, men);
 }

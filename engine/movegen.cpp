@@ -270,11 +270,17 @@ void buildJumpTables()
             }
 }
 
+template <int side>
+int storeAdvancedManMoves(int ply, SquareSet men)
+{
+    QuietWriter out(side, ply);
+    storeManMoves<side>(out, men);
+    return out.finish();
+}
+template int storeAdvancedManMoves<White>(int ply, SquareSet men);
+template int storeAdvancedManMoves<Black>(int ply, SquareSet men);
+
 int generateAdvancedManMoves(int side, int ply)
 {
-    // Men on the two ranks before their promotion rank: White on 20-27, Black on 4-11.
-    QuietWriter out(side, ply);
-    if (side == White) storeManMoves<White>(out, whiteMen & 0x0FF00000u);
-    else storeManMoves<Black>(out, blackMen & 0x00000FF0u);
-    return out.finish();
+    return side == White ? generateAdvancedManMovesFor<White>(ply) : generateAdvancedManMovesFor<Black>(ply);
 }

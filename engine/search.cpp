@@ -335,7 +335,7 @@ int quiescenceFor(int alpha, int beta, int ply)
             if (standPat >= beta) return standPat;
             alpha = standPat;
         }
-        n = generateAdvancedManMoves(side, ply);
+        n = generateAdvancedManMovesFor<side>(ply);
         if (n == 0) return alpha;
     }
 
