@@ -8,19 +8,26 @@
 
 namespace {
 
-// Leaf count below the position at ply; the last ply is counted from the list.
-std::uint64_t perft(int side, int ply, int depth)
+// Leaf count below the position at ply; the last ply is counted from the list. The
+// side is a template argument so that the inlined move making knows it.
+template <int side>
+std::uint64_t perftFor(int ply, int depth)
 {
     const int n = generateLegalMoves(side, ply);
     if (depth == 1) return static_cast<std::uint64_t>(n);
     const MoveList& list = moveLists[ply];
     std::uint64_t total = 0;
     for (int i = 1; i <= n; ++i) {
-        makeMove(list.moves[i], list.captured[i], side, ply);
-        total += perft(side ^ 1, ply + 1, depth - 1);
+        makeMoveFor<side>(list.moves[i], list.captured[i], ply);
+        total += perftFor<side ^ 1>(ply + 1, depth - 1);
         unmakeMove(ply);
     }
     return total;
+}
+
+std::uint64_t perft(int side, int ply, int depth)
+{
+    return side == White ? perftFor<White>(ply, depth) : perftFor<Black>(ply, depth);
 }
 
 bool parseDepth(const std::string& text, int& depth)

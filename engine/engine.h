@@ -92,7 +92,7 @@ inline void recomputeDerivedSets()
     occupied = whitePieces | blackPieces;
 }
 // The set turned by 180 degrees: bit s becomes bit 31 - s.
-inline SquareSet mirrorSet(SquareSet s)
+constexpr SquareSet mirrorSet(SquareSet s)
 {
     // Bit s goes to bit 31 - s: a 32-bit reversal by swapping ever smaller halves.
     s = (s >> 16) | (s << 16);
@@ -138,19 +138,31 @@ struct PlyState {
 extern MoveList moveLists[moveListPlies];
 extern PlyState plyState[maxPly + 1];
 
-int generateCaptures(int side, int ply);
-int generateQuietMoves(int side, int ply);
+// The generators for a side fixed at compile time, and the dispatchers over the side.
+// Captures and the legal-move list are defined at the end of this header.
+template <int side>
+inline int generateCapturesFor(int ply);
+template <int side>
+int generateQuietMovesFor(int ply);
+inline int generateCaptures(int side, int ply);
+inline int generateQuietMoves(int side, int ply)
+{
+    return side == White ? generateQuietMovesFor<White>(ply) : generateQuietMovesFor<Black>(ply);
+}
 int generateAdvancedManMoves(int side, int ply);
+template <int side>
+inline int generateAdvancedManMovesFor(int ply); // defined at the end of this header
 // Captures if any, else quiet moves: every caller's way to list the legal moves.
-int generateLegalMoves(int side, int ply);
+inline int generateLegalMoves(int side, int ply);
 void buildJumpTables(); // from the neighbour tables
 
 // ---------------------------------------------------------------- making moves
 extern std::int32_t nodeCountdown;
 
-void makeMove(MoveCode m, SquareSet captured, int side, int ply);
-void unmakeMove(int ply);
-void keyAfterQuietMove(MoveCode m, int side, int ply);
+// Defined at the end of this header: they run at every node and are inlined there.
+inline void makeMove(MoveCode m, SquareSet captured, int side, int ply);
+inline void unmakeMove(int ply);
+inline void keyAfterQuietMove(MoveCode m, int side, int ply);
 
 // ---------------------------------------------------------------- ordering
 extern std::int32_t historyTable[2][1024];
@@ -162,7 +174,7 @@ inline std::int32_t historyBonus(int d) { return historyBonusStore[d + 64]; }
 void buildHistoryBonus();
 void clearOrdering();
 void recordCutoff(int side, MoveCode move, int ply, int depth);
-int pickNextMove(int ply); // entry 1..count, or 0 when none is left
+inline int pickNextMove(int ply); // entry 1..count, or 0 when none is left; defined below
 
 // ---------------------------------------------------------------- hashing
 struct HashEntry {
@@ -204,6 +216,8 @@ extern int manSquareTable[32];
 extern int kingSquareTable[32];
 
 int evaluate(int side);
+// The evaluation's lookup tables derived from the square tables; after any change of them.
+void buildEvaluationTables();
 int materialScore(int side);
 
 // ---------------------------------------------------------------- start-up
@@ -218,3 +232,210 @@ extern std::int32_t EGTBPieses;
 
 void initEngine();   // throws ConfigError for a malformed number in the configuration
 void finishStartup(); // once, after the first initEngine
+
+// ---------------------------------------------------------------- making moves, inlined
+// The sets are worked on in locals and written back once, so that the compiler need
+// not assume every store may change another set.
+template <int side>
+inline void makeMoveFor(MoveCode m, SquareSet captured, int ply)
+{
+    --nodeCountdown;
+    PlyState& here = plyState[ply];
+    SquareSet wk = whiteKings, wm = whiteMen, bk = blackKings, bm = blackMen;
+    here.savedWhiteKings = wk;
+    here.savedWhiteMen = wm;
+    here.savedBlackKings = bk;
+    here.savedBlackMen = bm;
+
+    SquareSet& ownKings = side == White ? wk : bk;
+    SquareSet& ownMen = side == White ? wm : bm;
+    SquareSet& enemyKings = side == White ? bk : wk;
+    SquareSet& enemyMen = side == White ? bm : wm;
+    const std::uint32_t* const enemyKingKeys = pieceKeys[2 * (side ^ 1)];
+    const std::uint32_t* const enemyManKeys = pieceKeys[2 * (side ^ 1) + 1];
+
+    const int from = moveFrom(m);
+    const int to = moveTo(m);
+    const SquareSet fromBit = 1u << from;
+    const SquareSet toBit = 1u << to;
+    const bool isKing = ownKings & fromBit;
+    const bool endsKing = isKing || (m & promotionFlag);
+    // Lift first, then put down: a king whose capture ends where it began stays.
+    ownKings &= ~fromBit;
+    ownMen &= ~fromBit;
+    const SquareSet kingMask = endsKing ? ~0u : 0u;
+    ownKings |= toBit & kingMask;
+    ownMen |= toBit & ~kingMask;
+    // Key rows: 2 * side for the side's kings, the next one for its men.
+    std::uint32_t k = here.positionKey ^ pieceKeys[2 * side + !isKing][from] ^ pieceKeys[2 * side + !endsKing][to];
+
+    int material = -here.materialBalance;
+    if (m & promotionFlag) material -= 200; // the mover gained a king for a man
+    if (m & captureFlag) {
+        const SquareSet kingsTaken = captured & enemyKings;
+        const SquareSet menTaken = captured & enemyMen;
+        material -= 300 * popCount(kingsTaken) + 100 * popCount(menTaken);
+        for (SquareSet x = kingsTaken; x; x &= x - 1) k ^= enemyKingKeys[__builtin_ctz(x)];
+        for (SquareSet x = menTaken; x; x &= x - 1) k ^= enemyManKeys[__builtin_ctz(x)];
+        enemyKings &= ~captured;
+        enemyMen &= ~captured;
+    }
+
+    whiteKings = wk;
+    whiteMen = wm;
+    blackKings = bk;
+    blackMen = bm;
+    whitePieces = wk | wm;
+    blackPieces = bk | bm;
+    occupied = whitePieces | blackPieces;
+    PlyState& next = plyState[ply + 1];
+    next.materialBalance = material;
+    next.positionKey = k ^ blackToMoveKey;
+}
+
+inline void makeMove(MoveCode m, SquareSet captured, int side, int ply)
+{
+    if (side == White) makeMoveFor<White>(m, captured, ply);
+    else makeMoveFor<Black>(m, captured, ply);
+}
+
+inline void unmakeMove(int ply)
+{
+    const PlyState& here = plyState[ply];
+    whiteKings = here.savedWhiteKings;
+    whiteMen = here.savedWhiteMen;
+    blackKings = here.savedBlackKings;
+    blackMen = here.savedBlackMen;
+    recomputeDerivedSets();
+}
+
+inline void keyAfterQuietMove(MoveCode m, int side, int ply)
+{
+    const SquareSet ownKings = side == White ? whiteKings : blackKings;
+    const int from = moveFrom(m);
+    const int to = moveTo(m);
+    const bool isKing = ownKings & (1u << from);
+    const bool endsKing = isKing || (m & promotionFlag);
+    plyState[ply + 1].positionKey = plyState[ply].positionKey ^ pieceKeys[2 * side + !isKing][from] ^
+                                    pieceKeys[2 * side + !endsKing][to] ^ blackToMoveKey;
+}
+
+// ---------------------------------------------------------------- the move picker, inlined
+inline int pickNextMove(int ply)
+{
+    PlyState& state = plyState[ply];
+    const int left = state.movesLeft;
+    if (left <= 0) return 0;
+    MoveList& list = moveLists[ply];
+    const int count = list.count;
+    const int i = count - left + 1;
+    state.movesLeft = left - 1;
+    if (state.sortPending) {
+        // Partial selection sort: once only unscored moves remain, list order rules.
+        int best = i;
+        std::int32_t bestScore = list.scores[i];
+        for (int j = i + 1; j <= count; ++j)
+            if (list.scores[j] > bestScore) {
+                best = j;
+                bestScore = list.scores[j];
+            }
+        if (best != i) {
+            const MoveCode move = list.moves[i];
+            const SquareSet captured = list.captured[i];
+            list.moves[i] = list.moves[best];
+            list.captured[i] = list.captured[best];
+            list.scores[best] = list.scores[i];
+            list.moves[best] = move;
+            list.captured[best] = captured;
+            list.scores[i] = bestScore;
+        }
+        if (bestScore <= 0) state.sortPending = 0;
+    }
+    return i;
+}
+
+// ---------------------------------------------------------------- captures, inlined
+// The men that can make a first jump in each direction: the enemy piece next to them
+// in that direction has an empty square behind it. The squares whose up-left
+// neighbour lies in a set are that set stepped down-right, and so on.
+struct FirstJumps {
+    SquareSet dir[4];
+    SquareSet any() const { return dir[0] | dir[1] | dir[2] | dir[3]; }
+    // The directions of the man on s, one bit each.
+    unsigned of(int s) const
+    {
+        return ((dir[0] >> s) & 1u) | (((dir[1] >> s) & 1u) << 1) | (((dir[2] >> s) & 1u) << 2) |
+               (((dir[3] >> s) & 1u) << 3);
+    }
+};
+
+// The squares from which a jump in each direction lands on the board: two steps in
+// one direction always move 7 or 9 square numbers (up-left +7, up-right +9,
+// down-right -7, down-left -9), whatever the rank's parity.
+constexpr SquareSet jumpableFrom(int d)
+{
+    SquareSet set = 0;
+    for (int s = 0; s < 32; ++s) {
+        const int rank = s / 4 + 1;
+        const int file = rank % 2 == 1 ? 2 * (s % 4) + 1 : 2 * (s % 4) + 2;
+        const bool up = d < 2;
+        const bool left = d == 0 || d == 3;
+        if ((up ? rank <= 6 : rank >= 3) && (left ? file >= 3 : file <= 6)) set |= 1u << s;
+    }
+    return set;
+}
+
+constexpr SquareSet jumpable[4] = {jumpableFrom(0), jumpableFrom(1), jumpableFrom(2), jumpableFrom(3)};
+
+inline FirstJumps firstJumps(SquareSet men, SquareSet enemy, SquareSet empty)
+{
+    return {{men & jumpable[0] & stepDownRight(enemy) & (empty >> 7), men & jumpable[1] & stepDownLeft(enemy) & (empty >> 9),
+             men & jumpable[2] & stepUpLeft(enemy) & (empty << 7), men & jumpable[3] & stepUpRight(enemy) & (empty << 9)}};
+}
+
+// The capture searches of every piece that can capture (movegen.cpp).
+template <int side>
+int searchCaptures(int ply, const FirstJumps& jumps);
+
+// Most positions have no capture: that is settled here from the whole sets at once.
+template <int side>
+inline int generateCapturesFor(int ply)
+{
+    const SquareSet men = side == White ? whiteMen : blackMen;
+    const SquareSet enemy = side == White ? blackPieces : whitePieces;
+    const FirstJumps jumps = firstJumps(men, enemy, ~occupied);
+    if (!(jumps.any() | (side == White ? whiteKings : blackKings))) {
+        moveLists[ply].count = 0;
+        return 0;
+    }
+    return searchCaptures<side>(ply, jumps);
+}
+
+inline int generateCaptures(int side, int ply)
+{
+    return side == White ? generateCapturesFor<White>(ply) : generateCapturesFor<Black>(ply);
+}
+
+inline int generateLegalMoves(int side, int ply)
+{
+    const int n = generateCaptures(side, ply);
+    return n ? n : generateQuietMoves(side, ply);
+}
+
+// ---------------------------------------------------------------- advanced men, inlined
+// The quiet moves of the given men, with their ordering scores (movegen.cpp).
+template <int side>
+int storeAdvancedManMoves(int ply, SquareSet men);
+
+// Men on the two ranks before their promotion rank: White on 20-27, Black on 4-11.
+// Often there are none, and the list is empty without further work.
+template <int side>
+inline int generateAdvancedManMovesFor(int ply)
+{
+    const SquareSet men = side == White ? whiteMen & 0x0FF00000u : blackMen & 0x00000FF0u;
+    if (!men) {
+        moveLists[ply].count = 0;
+        return 0;
+    }
+    return storeAdvancedManMoves<side>(ply, men);
+}

@@ -87,6 +87,7 @@ void initEngine()
     // leaves the engine as it was.
     const EngineSettings settings = readSettings();
     buildBoardTables();
+    buildEvaluationTables();
     setPositionFromText(initialPositionText);
     buildKeys();
     searchAge = 1;
@@ -106,4 +107,5 @@ void finishStartup()
     squareTablesRaised = true;
     for (int& v : manSquareTable) v += 100;
     for (int& v : kingSquareTable) v += 300;
+    buildEvaluationTables();
 }

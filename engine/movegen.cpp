@@ -9,15 +9,6 @@ namespace {
 // The square two steps away in each direction, 0 when it is off the board.
 SquareSet jumpLanding[4][32];
 
-// Men that can make a first jump: the enemy piece next to them has an empty square
-// behind it. A man without one cannot capture at all. The squares whose up-left
-// neighbour lies in a set are that set stepped down-right, and so on.
-inline SquareSet menWithJump(SquareSet men, SquareSet enemy, SquareSet empty)
-{
-    return men & (stepDownRight(enemy & stepDownRight(empty)) | stepDownLeft(enemy & stepDownLeft(empty)) |
-                  stepUpLeft(enemy & stepUpLeft(empty)) | stepUpRight(enemy & stepUpRight(empty)));
-}
-
 // One capture generation. The moving piece is lifted off the board (out of `own` and
 // `occ`) while its sequences are searched, so that it may pass over or land on its
 // own start square; captured pieces stay in `occ` until the move is over.
@@ -25,7 +16,6 @@ struct CaptureContext {
     MoveList* list;
     int n;
     MoveCode hashMove;
-    SquareSet own;
     SquareSet enemy;
     SquareSet occ;
     SquareSet promotionRank;
@@ -41,28 +31,43 @@ inline void storeCapture(CaptureContext& cx, MoveCode origin, int to, SquareSet 
     cx.list->scores[i] = (m == cx.hashMove) ? 2000000 : popCount(captured);
 }
 
+// The squares beyond s in direction d, to the edge of the board.
+SquareSet rayMask[4][32];
+
+// The square of x nearest to the start of a ray in direction d: the up directions
+// (0, 1) run toward higher square numbers, the down directions toward lower ones.
+inline int nearest(int d, SquareSet x) { return d < 2 ? __builtin_ctz(x) : 31 - __builtin_clz(x); }
+
+// The squares of a ray in direction d up to, not including, its first square in
+// `blockers`.
+inline SquareSet freeRun(int d, SquareSet ray, SquareSet blockers)
+{
+    const SquareSet stop = ray & blockers;
+    if (!stop) return ray;
+    const int f = nearest(d, stop);
+    return ray & ~(rayMask[d][f] | squareBit[f]);
+}
+
 bool kingCaptureSearch(CaptureContext& cx, MoveCode origin, int c, SquareSet taken)
 {
     bool found = false;
     for (int d = 0; d < 4; ++d) {
         // Fly over empty squares to the first piece on the diagonal.
-        int sq = c;
-        SquareSet b = neighbourBit[d][sq];
-        while (b && !(b & cx.occ)) {
-            sq = neighbourSquare[d][sq];
-            b = neighbourBit[d][sq];
-        }
+        const SquareSet pieces = rayMask[d][c] & cx.occ;
+        if (!pieces) continue;
+        const int e = nearest(d, pieces);
+        const SquareSet b = squareBit[e];
         if (!(b & cx.enemy) || (b & taken)) continue;
-        const int e = neighbourSquare[d][sq];
-        const SquareSet nowTaken = taken | b;
         // Every empty square behind it is a landing square; where the capture can go
         // on, the king must land there.
-        SquareSet landings = 0;
+        const SquareSet landings = freeRun(d, rayMask[d][e], cx.occ);
+        if (!landings) continue;
+        found = true;
+        const SquareSet nowTaken = taken | b;
         bool deeper = false;
-        for (int t = e; neighbourBit[d][t] && !(neighbourBit[d][t] & cx.occ);) {
-            landings |= neighbourBit[d][t];
-            t = neighbourSquare[d][t];
-            found = true;
+        for (SquareSet x = landings; x;) { // nearest first
+            const int t = nearest(d, x);
+            x &= squareClear[t];
             if (kingCaptureSearch(cx, origin, t, nowTaken)) deeper = true;
         }
         if (!deeper)
@@ -104,56 +109,35 @@ void manCaptureSearch(CaptureContext& cx, MoveCode origin, int c, SquareSet take
     }
 }
 
-template <int side>
-int capturesFor(int ply)
-{
-    MoveList& list = moveLists[ply];
-    const SquareSet own = side == White ? whitePieces : blackPieces;
-    const SquareSet enemy = side == White ? blackPieces : whitePieces;
-    const SquareSet kings = side == White ? whiteKings : blackKings;
-    const SquareSet men = side == White ? whiteMen : blackMen;
-    CaptureContext cx{&list, 0, plyState[ply].hashMove, own, enemy, occupied,
-                      side == White ? whitePromotionRank : blackPromotionRank};
-    for (SquareSet x = kings; x; x &= x - 1) {
-        const int s = lowestBit(x);
-        if (!(diagonalMask[s] & enemy)) continue;
-        cx.own = own & squareClear[s];
-        cx.occ = occupied & squareClear[s];
-        kingCaptureSearch(cx, static_cast<MoveCode>(s), s, 0);
-    }
-    for (SquareSet x = menWithJump(men, enemy, ~occupied); x; x &= x - 1) {
-        const int s = lowestBit(x);
-        cx.own = own & squareClear[s];
-        cx.occ = occupied & squareClear[s];
-        manCaptureSearch(cx, static_cast<MoveCode>(s), s, 0, jumpDirections(cx, s, 0));
-    }
-    list.count = cx.n;
-    return cx.n;
-}
-
 // Where each quiet move of the list being filled stands, by its history index. Quiet
 // moves of one position differ in their low 10 bits, so the table finds the few moves
 // that the hash move and the killers name without comparing every move with them.
 std::uint16_t quietSlot[1024];
 
 // Stores quiet moves with their history scores, counting in a local; `finish` then
-// raises the hash move and the killers of this ply and of two plies earlier.
+// raises the hash move and the killers of this ply and of two plies earlier. A side
+// has at most 12 pieces and a king at most 13 moves, so a quiet list stays far below
+// the capacity and stores are not checked.
 class QuietWriter {
 public:
-    QuietWriter(int side, int ply) : list_(moveLists[ply]), ply_(ply), history_(historyTable[side]) {}
+    QuietWriter(int side, int ply)
+        : list_(moveLists[ply]), ply_(ply), history_(historyTable[side]), move_(list_.moves),
+          captured_(list_.captured), score_(list_.scores)
+    {
+    }
 
+    // Entry by entry through the three arrays: one pointer step each.
     void store(MoveCode m)
     {
-        if (n_ >= moveListCapacity) return;
-        ++n_;
-        list_.captured[n_] = 0;
-        list_.moves[n_] = m;
-        list_.scores[n_] = history_[m & 1023];
-        quietSlot[m & 1023] = static_cast<std::uint16_t>(n_);
+        *++move_ = m;
+        *++captured_ = 0;
+        *++score_ = history_[m & 1023];
+        quietSlot[m & 1023] = static_cast<std::uint16_t>(move_ - list_.moves);
     }
 
     int finish()
     {
+        n_ = static_cast<int>(move_ - list_.moves);
         list_.count = n_;
         // Lowest level first, so that a move named twice keeps the higher level.
         raise(killerMoves(ply_ - 2)[1], 9999997);
@@ -175,6 +159,9 @@ private:
     MoveList& list_;
     const int ply_;
     const std::int32_t* const history_;
+    MoveCode* move_; // the last entry written
+    SquareSet* captured_;
+    std::int32_t* score_;
     int n_ = 0;
 };
 
@@ -195,7 +182,7 @@ inline std::uint64_t spreadBits(SquareSet x)
 }
 
 template <int side>
-void storeManMoves(QuietWriter& out, SquareSet men)
+inline void storeManMoves(QuietWriter& out, SquareSet men)
 {
     const SquareSet empty = ~occupied;
     // Men whose first and second forward squares are free (directions 0, 1 for White,
@@ -226,8 +213,48 @@ int quietMovesFor(int ply)
 
 } // namespace
 
+// The searches of every piece that can capture; `jumps` holds the men's first jumps.
+template <int side>
+int searchCaptures(int ply, const FirstJumps& jumps)
+{
+    MoveList& list = moveLists[ply];
+    const SquareSet enemy = side == White ? blackPieces : whitePieces;
+    const SquareSet kings = side == White ? whiteKings : blackKings;
+    CaptureContext cx{&list, 0, plyState[ply].hashMove, enemy, occupied,
+                      side == White ? whitePromotionRank : blackPromotionRank};
+    for (SquareSet x = kings; x; x &= x - 1) {
+        const int s = lowestBit(x);
+        if (!(diagonalMask[s] & enemy)) continue;
+        cx.occ = occupied & squareClear[s];
+        kingCaptureSearch(cx, static_cast<MoveCode>(s), s, 0);
+    }
+    for (SquareSet x = jumps.any(); x; x &= x - 1) {
+        const int s = lowestBit(x);
+        cx.occ = occupied & squareClear[s];
+        manCaptureSearch(cx, static_cast<MoveCode>(s), s, 0, jumps.of(s));
+    }
+    list.count = cx.n;
+    return cx.n;
+}
+
+template int searchCaptures<White>(int ply, const FirstJumps& jumps);
+template int searchCaptures<Black>(int ply, const FirstJumps& jumps);
+
+template <int side>
+int generateQuietMovesFor(int ply)
+{
+    return quietMovesFor<side>(ply);
+}
+template int generateQuietMovesFor<White>(int ply);
+template int generateQuietMovesFor<Black>(int ply);
+
 void buildJumpTables()
 {
+    for (int d = 0; d < 4; ++d)
+        for (int s = 0; s < 32; ++s) {
+            rayMask[d][s] = 0;
+            for (int c = s; neighbourBit[d][c]; c = neighbourSquare[d][c]) rayMask[d][s] |= neighbourBit[d][c];
+        }
     for (int d = 0; d < 4; ++d)
         for (int s = 0; s < 32; ++s)
             jumpLanding[d][s] = neighbourBit[d][s] ? neighbourBit[d][neighbourSquare[d][s]] : 0;
@@ -243,24 +270,17 @@ void buildJumpTables()
             }
 }
 
-int generateCaptures(int side, int ply) { return side == White ? capturesFor<White>(ply) : capturesFor<Black>(ply); }
-
-int generateQuietMoves(int side, int ply)
+template <int side>
+int storeAdvancedManMoves(int ply, SquareSet men)
 {
-    return side == White ? quietMovesFor<White>(ply) : quietMovesFor<Black>(ply);
+    QuietWriter out(side, ply);
+    storeManMoves<side>(out, men);
+    return out.finish();
 }
+template int storeAdvancedManMoves<White>(int ply, SquareSet men);
+template int storeAdvancedManMoves<Black>(int ply, SquareSet men);
 
 int generateAdvancedManMoves(int side, int ply)
 {
-    // Men on the two ranks before their promotion rank: White on 20-27, Black on 4-11.
-    QuietWriter out(side, ply);
-    if (side == White) storeManMoves<White>(out, whiteMen & 0x0FF00000u);
-    else storeManMoves<Black>(out, blackMen & 0x00000FF0u);
-    return out.finish();
-}
-
-int generateLegalMoves(int side, int ply)
-{
-    const int n = generateCaptures(side, ply);
-    return n ? n : generateQuietMoves(side, ply);
+    return side == White ? generateAdvancedManMovesFor<White>(ply) : generateAdvancedManMovesFor<Black>(ply);
 }

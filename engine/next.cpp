@@ -1,4 +1,5 @@
-// Move ordering: history and killer moves, and the picker that hands moves out.
+// Move ordering: history and killer moves. The picker that hands moves out runs at
+// every node and is defined inline in engine.h.
 #include "engine/engine.h"
 
 std::int32_t historyTable[2][1024];
@@ -26,26 +27,4 @@ void recordCutoff(int side, MoveCode move, int ply, int depth)
         killers[1] = killers[0];
         killers[0] = move;
     }
-}
-
-int pickNextMove(int ply)
-{
-    PlyState& state = plyState[ply];
-    if (state.movesLeft <= 0) return 0;
-    MoveList& list = moveLists[ply];
-    const int i = list.count - state.movesLeft + 1;
-    if (state.sortPending) {
-        // Partial selection sort: once only unscored moves remain, list order rules.
-        int best = i;
-        for (int j = i + 1; j <= list.count; ++j)
-            if (list.scores[j] > list.scores[best]) best = j;
-        if (best != i) {
-            std::swap(list.moves[i], list.moves[best]);
-            std::swap(list.captured[i], list.captured[best]);
-            std::swap(list.scores[i], list.scores[best]);
-        }
-        if (list.scores[i] <= 0) state.sortPending = 0;
-    }
-    --state.movesLeft;
-    return i;
 }

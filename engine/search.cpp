@@ -239,7 +239,15 @@ void rebuildPvText()
 }
 
 // ---------------------------------------------------------------- alpha-beta
-int alphaBeta(int alpha, int beta, int depth, int ply, int side)
+// Both searches take the side as a template argument, so that move making and capture
+// generation are inlined for it; alphaBeta and quiescence below choose the side.
+namespace {
+
+template <int side>
+int quiescenceFor(int alpha, int beta, int ply);
+
+template <int side>
+int alphaBetaFor(int alpha, int beta, int depth, int ply)
 {
     pvLast[ply] = ply - 1;
     if (alpha > infiniteScore - ply) return alpha; // nothing better is reachable here
@@ -265,9 +273,9 @@ int alphaBeta(int alpha, int beta, int depth, int ply, int side)
 
     const int material = state.materialBalance;
     const int pieces = popCount(occupied);
-    int n = generateCaptures(side, ply);
+    int n = generateCapturesFor<side>(ply);
     if (n == 0) {
-        n = generateQuietMoves(side, ply);
+        n = generateQuietMovesFor<side>(ply);
         if (n == 0) return ply - infiniteScore;
         if (int cut = 0; depth > 4 && transpositionCutoff(side, depth, beta, ply, n, cut)) return cut;
     }
@@ -280,17 +288,17 @@ int alphaBeta(int alpha, int beta, int depth, int ply, int side)
     for (int i; (i = pickNextMove(ply)) != 0;) {
         const MoveCode move = list.moves[i];
         const bool capture = move & captureFlag;
-        makeMove(move, list.captured[i], side, ply);
+        makeMoveFor<side>(move, list.captured[i], ply);
         adjust = depthAdjustment(capture, ply, alpha, beta, material, pieces);
         const int newDepth = depth + adjust - 1;
         int score;
         if (newDepth <= 0) {
-            score = -quiescence(-beta, -alpha, ply + 1, side ^ 1);
+            score = -quiescenceFor<side ^ 1>(-beta, -alpha, ply + 1);
         } else if (pvFound) {
-            score = -alphaBeta(-alpha - 1, -alpha, newDepth, ply + 1, side ^ 1);
-            if (score > alpha && score < beta) score = -alphaBeta(-beta, -alpha, newDepth, ply + 1, side ^ 1);
+            score = -alphaBetaFor<side ^ 1>(-alpha - 1, -alpha, newDepth, ply + 1);
+            if (score > alpha && score < beta) score = -alphaBetaFor<side ^ 1>(-beta, -alpha, newDepth, ply + 1);
         } else {
-            score = -alphaBeta(-beta, -alpha, newDepth, ply + 1, side ^ 1);
+            score = -alphaBetaFor<side ^ 1>(-beta, -alpha, newDepth, ply + 1);
         }
         unmakeMove(ply);
         if (score <= alpha || stopRequested) continue;
@@ -309,7 +317,8 @@ int alphaBeta(int alpha, int beta, int depth, int ply, int side)
     return alpha;
 }
 
-int quiescence(int alpha, int beta, int ply, int side)
+template <int side>
+int quiescenceFor(int alpha, int beta, int ply)
 {
     pvLast[ply] = ply - 1;
     if ((side == White ? whitePieces : blackPieces) == 0) return ply - infiniteScore;
@@ -318,7 +327,7 @@ int quiescence(int alpha, int beta, int ply, int side)
 
     PlyState& state = plyState[ply];
     resetOrderingState(state); // so that the order of moves never depends on an earlier node
-    int n = generateCaptures(side, ply);
+    int n = generateCapturesFor<side>(ply);
     if (n == 0) {
         if (int probed = 0; bitbaseCovers() && probeInterior(side, probed)) return probed;
         const int standPat = evaluate(side);
@@ -326,7 +335,7 @@ int quiescence(int alpha, int beta, int ply, int side)
             if (standPat >= beta) return standPat;
             alpha = standPat;
         }
-        n = generateAdvancedManMoves(side, ply);
+        n = generateAdvancedManMovesFor<side>(ply);
         if (n == 0) return alpha;
     }
 
@@ -334,8 +343,8 @@ int quiescence(int alpha, int beta, int ply, int side)
     const MoveList& list = moveLists[ply];
     for (int i; (i = pickNextMove(ply)) != 0;) {
         const MoveCode move = list.moves[i];
-        makeMove(move, list.captured[i], side, ply);
-        const int score = -quiescence(-beta, -alpha, ply + 1, side ^ 1);
+        makeMoveFor<side>(move, list.captured[i], ply);
+        const int score = -quiescenceFor<side ^ 1>(-beta, -alpha, ply + 1);
         unmakeMove(ply);
         if (score <= alpha) continue;
         if (score >= beta) return score;
@@ -344,6 +353,18 @@ int quiescence(int alpha, int beta, int ply, int side)
         adoptChildLine(ply, move);
     }
     return alpha;
+}
+
+} // namespace
+
+int alphaBeta(int alpha, int beta, int depth, int ply, int side)
+{
+    return side == White ? alphaBetaFor<White>(alpha, beta, depth, ply) : alphaBetaFor<Black>(alpha, beta, depth, ply);
+}
+
+int quiescence(int alpha, int beta, int ply, int side)
+{
+    return side == White ? quiescenceFor<White>(alpha, beta, ply) : quiescenceFor<Black>(alpha, beta, ply);
 }
 
 // ---------------------------------------------------------------- time
