@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <regex>
 
 #include "game/controller.h"
 #include "game/gamefiles.h"
@@ -200,7 +199,14 @@ TEST_F(PdnTest, ResultFollowsTheEndOfTheGame)
     ASSERT_TRUE(SaveGameFiles(path("open"), SaveType::Pdn));
     const std::string open = readFile(path("open.pdn"));
     EXPECT_NE(open.find("[Result \"*\"]"), std::string::npos);
-    EXPECT_TRUE(std::regex_search(open, std::regex("\\[Date \"[0-9]{4}\\.[0-9]{2}\\.[0-9]{2}\"\\]")));
+    // The date tag as YYYY.MM.DD.
+    const std::size_t date = open.find("[Date \"");
+    ASSERT_NE(date, std::string::npos);
+    const std::string value = open.substr(date + 7, 12);
+    for (int k : {0, 1, 2, 3, 5, 6, 8, 9}) EXPECT_TRUE(value[k] >= '0' && value[k] <= '9') << value;
+    EXPECT_EQ(value[4], '.');
+    EXPECT_EQ(value[7], '.');
+    EXPECT_EQ(value.substr(10), "\"]");
     EXPECT_EQ(open.find("FEN"), std::string::npos);
 
     // The third time the same position comes up the game is drawn.
