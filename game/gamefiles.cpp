@@ -93,25 +93,6 @@ bool writeAll(int fd, const std::string& bytes)
     return true;
 }
 
-// Writes beside the target under a temporary name and renames it into place, so a
-// failed write never leaves a half-written file under the chosen name.
-bool writeWhole(const std::string& fileName, const std::string& bytes)
-{
-    std::string temporary;
-    const int fd = createTemporaryBeside(fileName, temporary);
-    if (fd < 0) return false;
-    const bool written = writeAll(fd, bytes);
-    const bool closed = ::close(fd) == 0;
-    std::error_code error;
-    if (written && closed) std::filesystem::rename(temporary, fileName, error);
-    if (!written || !closed || error) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        return false;
-    }
-    return true;
-}
-
 std::optional<std::string> readWhole(const std::string& fileName)
 {
     std::error_code error;
@@ -246,7 +227,25 @@ bool loadPdn(const std::string& bytes)
 
 } // namespace
 
-bool writeFileWhole(const std::string& fileName, const std::string& bytes) { return writeWhole(fileName, bytes); }
+// Writes beside the target under a temporary name and renames it into place, so a
+// failed write never leaves a half-written file under the chosen name.
+bool writeFileWhole(const std::string& fileName, const std::string& bytes)
+{
+    std::string temporary;
+    const int fd = createTemporaryBeside(fileName, temporary);
+    if (fd < 0) return false;
+    const bool written = writeAll(fd, bytes);
+    const bool closed = ::close(fd) == 0;
+    std::error_code error;
+    if (written && closed) std::filesystem::rename(temporary, fileName, error);
+    if (!written || !closed || error) {
+        std::error_code ignored;
+        std::filesystem::remove(temporary, ignored);
+        return false;
+    }
+    return true;
+}
+
 
 std::string completeFileName(const std::string& name, SaveType type)
 {
@@ -347,7 +346,7 @@ bool SaveGameFiles(const std::string& chosenName, SaveType type, const std::stri
     if (type == SaveType::Picture && pictureBytes.empty()) return false; // no image handed over
     std::string why;
     const std::optional<std::string> bytes = fileBytesFor(type, pictureBytes, why);
-    if (!bytes || !writeWhole(fileName, *bytes)) {
+    if (!bytes || !writeFileWhole(fileName, *bytes)) {
         gameUi().showMessage(why.empty() ? saveFailedMessage : why);
         return false;
     }

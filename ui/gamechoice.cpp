@@ -4,6 +4,8 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include "ui/unit6.h"
+
 TGameChoice* GameChoice = nullptr;
 
 TGameChoice::TGameChoice(QWidget* parent)
@@ -26,12 +28,4 @@ TGameChoice::TGameChoice(QWidget* parent)
     connect(ListBox1, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
 }
 
-int TGameChoice::ChooseGame(const QStringList& summaries)
-{
-    ListBox1->clear();
-    ListBox1->addItems(summaries);
-    ListBox1->setCurrentRow(0);
-    ListBox1->setFocus();
-    if (exec() != QDialog::Accepted) return -1;
-    return ListBox1->currentRow();
-}
+int TGameChoice::ChooseGame(const QStringList& summaries) { return chooseLine(*this, *ListBox1, summaries); }

@@ -113,11 +113,8 @@ void TForm2::Button1Click()
     if (TimeDialogOk(controlState())) hide();
 }
 
-void TForm2::Button2Click()
-{
-    TimeDialogCancel(controlState());
-    hide();
-}
+// The controls were kept as they changed; the budget stays.
+void TForm2::Button2Click() { hide(); }
 
 void TForm2::reject() { Button2Click(); }
 

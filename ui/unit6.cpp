@@ -31,15 +31,17 @@ TForm6::TForm6(QWidget* parent)
     connect(ListBox1, &QListWidget::itemDoubleClicked, this, &TForm6::ListBox1DblClick);
 }
 
-int TForm6::ChooseCapture(const QStringList& lines)
+int chooseLine(QDialog& dialog, QListWidget& list, const QStringList& lines)
 {
-    ListBox1->clear();
-    ListBox1->addItems(lines);
-    ListBox1->setCurrentRow(0);
-    ListBox1->setFocus();
-    if (exec() != QDialog::Accepted) return -1;
-    return ListBox1->currentRow();
+    list.clear();
+    list.addItems(lines);
+    list.setCurrentRow(0);
+    list.setFocus();
+    if (dialog.exec() != QDialog::Accepted) return -1;
+    return list.currentRow();
 }
+
+int TForm6::ChooseCapture(const QStringList& lines) { return chooseLine(*this, *ListBox1, lines); }
 
 void TForm6::Button1Click() { accept(); }
 void TForm6::Button2Click() { reject(); }

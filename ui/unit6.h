@@ -26,4 +26,8 @@ public slots:
     void ListBox1DblClick();
 };
 
+// Fills the list, selects its first line and runs the dialog: the chosen line,
+// or -1 when the dialog was not accepted.
+int chooseLine(QDialog& dialog, QListWidget& list, const QStringList& lines);
+
 extern TForm6* Form6;
