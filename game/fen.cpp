@@ -118,7 +118,9 @@ std::optional<BoardPosition> parseFen(const std::string& input, std::string* err
         if (!readColourField(field, p, seen, error)) return std::nullopt;
         start = next;
     }
-    if (!(p.whiteMen | p.whiteKings) || !(p.blackMen | p.blackKings)) {
+    // Both colours must be named; one of them may have nothing left, as in the last
+    // position of a game won by taking every piece.
+    if (!seen[White] || !seen[Black] || !(p.whiteMen | p.whiteKings | p.blackMen | p.blackKings)) {
         fail(error, "Неправильная позиция");
         return std::nullopt;
     }

@@ -24,5 +24,6 @@ std::string positionToFen(const BoardPosition& position);
 
 // Reads a FEN string; on failure returns nothing and, when `error` is given, a message
 // in Russian saying what is wrong. A position is refused when a square is named twice,
-// a man stands on the rank where it would be a king, or a side has no piece.
+// a man stands on the rank where it would be a king, a colour is not named, or the
+// board is empty; a named colour may have no piece left (a game's last position).
 std::optional<BoardPosition> parseFen(const std::string& text, std::string* error = nullptr);

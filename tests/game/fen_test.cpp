@@ -65,7 +65,8 @@ TEST_F(FenTest, RefusesBrokenStringsWithAMessage)
         "W:Wb8:Bd6",            // white man on the promotion rank
         "W:Wc3:Ba1",            // black man on its promotion rank
         "W:Wc3:Wd4",            // a colour twice
-        "W:Wc3",                // Black has nothing
+        "W:Wc3",                // Black not named
+        "W:W:B",                // an empty board
         "W:Wc3,,d4:Bd6",        // empty square field
         "W:Wz9:Bd6",            // no such square
         "W:Wc3:Qd6",            // unknown colour
@@ -75,6 +76,16 @@ TEST_F(FenTest, RefusesBrokenStringsWithAMessage)
         EXPECT_FALSE(parseFen(text, &error).has_value()) << text;
         EXPECT_FALSE(error.empty()) << text;
     }
+}
+
+TEST_F(FenTest, ASideWithNothingLeftReadsBack)
+{
+    // The last position of a game won by taking every black piece.
+    const auto p = parseFen("B:Wc3,Kh8:B");
+    ASSERT_TRUE(p.has_value());
+    EXPECT_EQ(p->blackMen | p->blackKings, 0u);
+    EXPECT_EQ(positionToFen(*p), "B:Wc3,Kh8:B");
+    EXPECT_EQ(parseFen(positionToFen(*p)), p);
 }
 
 TEST_F(FenTest, SetBoardPositionKeepsTheDerivedSetsRight)
