@@ -4,7 +4,7 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 PACKAGES   := cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev qt6-multimedia-dev qt6-translations-l10n
 
-.PHONY: all deps configure build run install test test-asan clean
+.PHONY: all deps configure build run install test test-asan soak clean
 
 all: build
 
@@ -41,6 +41,13 @@ test-asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Release -DKORVEL_SANITIZE=ON -DKORVEL_NO_UI=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS) --target all
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS) -R "^(engine|game)\."
+
+# Hundreds of games through the game controller under the sanitizers (not part of `make test`).
+SOAK_GAMES ?= 500
+soak: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Release -DKORVEL_SANITIZE=ON -DKORVEL_NO_UI=ON
+	cmake --build $(ASAN_BUILD) -j $(JOBS) --target game_soak
+	cd $(ASAN_BUILD) && ./game_soak --games $(SOAK_GAMES)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -92,16 +92,9 @@ void finishLeaving()
     controlUi().redrawBoard();
 }
 
-// Leaving setup while the aborted search is still unwinding: the returning turn
-// restores the position left with, and starts over if the engine is to move.
 void startEngineIfItsTurn()
 {
-    gc.entrySnapshot = boardPieceSets();
-    if (gc.thinking) {
-        gc.restartRequested = true;
-        return;
-    }
-    if (sideToMove == engineSide) EngineTurn();
+    if (!gc.thinking && sideToMove == engineSide) EngineTurn();
 }
 
 } // namespace
@@ -129,6 +122,9 @@ void EnterSetup()
 
 void SetupClick(int button, std::optional<ScreenSquare> press, ScreenSquare release)
 {
+    // A click handled while leaving (in the redraw's message pump) edits nothing: the
+    // record has already restarted from the position left with.
+    if (!setupState.active) return;
     const int square = squareIndexOf(release);
     if (button == leftButton && press && (press->column != release.column || press->row != release.row)) {
         dragPiece(squareIndexOf(*press), square);
@@ -145,8 +141,11 @@ void SetupClick(int button, std::optional<ScreenSquare> press, ScreenSquare rele
     refreshTwiceAndDraw();
 }
 
+// The panel's buttons act only while setup is on (a click queued before it ended does
+// nothing), and not while the search stopped by entering it still unwinds on the board.
 void SetupInitial()
 {
+    if (!setupState.active || gc.thinking) return;
     const int side = sideToMove;
     setPositionFromText(initialPositionText);
     sideToMove = side; // the "Ходят" buttons decide on leaving
@@ -155,6 +154,7 @@ void SetupInitial()
 
 void SetupClear()
 {
+    if (!setupState.active || gc.thinking) return;
     const int side = sideToMove;
     setPositionFromText(emptyPositionText);
     sideToMove = side;
@@ -163,6 +163,9 @@ void SetupClear()
 
 void LeaveSetup()
 {
+    // Entered during a search that is still unwinding: nothing was edited yet, and the
+    // board holds a position of the search tree.
+    if (gc.thinking) putPieceSetsOnBoard(setupState.snapshot);
     if (whitePieces == 0 || blackPieces == 0) {
         controlUi().showMessage(wrongPositionMessage);
         setPositionFromText(initialPositionText);
@@ -176,6 +179,7 @@ void LeaveSetup()
 
 void SetupDone()
 {
+    if (!setupState.active || gc.thinking) return;
     LeaveSetup();
     controlUi().checkModeItem(HumanHuman);
     gc.mode = gc.savedMode;
@@ -187,6 +191,7 @@ void SetupDone()
 
 void SetupCancel()
 {
+    if (!setupState.active || gc.thinking) return;
     gc.mode = gc.savedMode;
     // The game in progress goes on: its record is kept and its position restored.
     closeSetupPanel();

@@ -180,10 +180,12 @@ void TForm1::buildSetupPanel()
 
 // ---------------------------------------------------------------- board view
 
+// The other windows repaint too; clicks and keys wait for the next full pump, so that no
+// command runs in the middle of another one's redraw (leaving setup, say).
 void TForm1::DrawBoard()
 {
     Board->repaint();
-    QCoreApplication::processEvents();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void TForm1::FormPaint()

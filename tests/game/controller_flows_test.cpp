@@ -31,6 +31,8 @@ void dragMove(const std::string& move)
     BoardRelease(leftButton, pixelX(move.substr(3, 2).c_str()), pixelY(move.substr(3, 2).c_str()));
 }
 
+char pieceAtSquare(const char* name) { return positionToText(White)[static_cast<std::size_t>(squareFromName(name))]; }
+
 bool boardIsTheRecordsPosition() { return entryMatchesBoard(gameRecord.entries[gameRecord.plyNumber]); }
 
 class ControllerFlowTest : public ControllerTest {
@@ -286,19 +288,38 @@ TEST_F(ControllerFlowTest, AReplyEnteredWhileTheEnginesMoveIsShownIsPlayed)
     EXPECT_EQ(ui.inconsistencies, 0);
 }
 
-TEST_F(ControllerFlowTest, SetupLeftWhileTheStoppedSearchUnwindsKeepsItsPosition)
+TEST_F(ControllerFlowTest, SetupEnteredDuringASearchEditsNothingUntilTheSearchHasReturned)
 {
-    whenPumped([] { return gameControl.thinking; },
-               [] {
-                   SetMode(GameMode::Setup);
-                   SetupInitial();
-                   SetupDone();
-               });
+    // Deep in the search, where the board holds a position of its tree: the panel's
+    // buttons wait for the search to unwind, and leaving at once keeps the game's.
+    const auto deepInTheSearch = [] { return gameControl.thinking && !boardIsTheRecordsPosition(); };
+    maxIterationDepth = 17;
+    timeBudget = unlimitedTime;
+    whenPumped(deepInTheSearch, [] {
+        SetMode(GameMode::Setup);
+        SetupClear();
+        SetupDone();
+        EXPECT_TRUE(setupState.active);
+    });
     drag("c3", "d4");
     EXPECT_FALSE(gameControl.thinking);
+    EXPECT_EQ(gameControl.mode, GameMode::Setup);
+    EXPECT_TRUE(boardIsTheRecordsPosition());
+    EXPECT_EQ(gameRecord.plyNumber, 2);
+    SetupInitial();
+    SetupDone();
     EXPECT_EQ(gameControl.mode, EngineBlack);
-    EXPECT_EQ(gameRecord.plyNumber, 1);
     EXPECT_EQ(positionToText(White), initialPositionText);
+    EXPECT_EQ(gameRecord.plyNumber, 1);
+
+    whenPumped(deepInTheSearch, [] {
+        SetMode(GameMode::Setup);
+        SetMode(HumanHuman);
+    });
+    drag("c3", "d4");
+    EXPECT_EQ(gameControl.mode, HumanHuman);
+    EXPECT_EQ(gameRecord.plyNumber, 1); // the record restarts from the game's position
+    EXPECT_EQ(pieceAtSquare("d4"), 'w');
     EXPECT_TRUE(boardIsTheRecordsPosition());
 }
 
