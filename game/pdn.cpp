@@ -141,14 +141,21 @@ std::vector<std::vector<int>> capturePaths(const BoardPosition& p, const LegalMo
     return ps.found;
 }
 
-std::string pathText(const std::vector<int>& path)
+// PDN writes captures with "x" (the screen keeps the Russian ":"): readers of the
+// standard take nothing else.
+std::string pathText(const std::vector<int>& path, char separator)
 {
     std::string text;
     for (int s : path) {
-        if (!text.empty()) text += ':';
+        if (!text.empty()) text += separator;
         text += squareName[s];
     }
     return text;
+}
+
+std::string pdnMoveText(MoveCode m)
+{
+    return pathText({moveFrom(m), moveTo(m)}, (m & captureFlag) ? 'x' : '-');
 }
 
 bool sameEnds(const LegalMove& a, const LegalMove& b)
@@ -170,10 +177,10 @@ std::string writtenMove(const BoardPosition& before, const BoardPosition& after)
     const std::vector<LegalMove> legal = legalMovesOf(before);
     for (const LegalMove& m : legal) {
         if (!samePieces(positionAfter(before, m), after)) continue;
-        if (!needsLandingSquares(legal, m)) return moveText(m.code);
+        if (!needsLandingSquares(legal, m)) return pdnMoveText(m.code);
         const auto paths = capturePaths(before, m);
-        if (!paths.empty()) return pathText(paths.front());
-        return moveText(m.code);
+        if (!paths.empty()) return pathText(paths.front(), 'x');
+        return pdnMoveText(m.code);
     }
     return {};
 }
@@ -361,8 +368,10 @@ private:
         return next < text_.size() && text_[next] == ']';
     }
 
-    // [Name "value"], with \" and \\ inside the value; a quote that is not followed
-    // by "]" is taken as part of the value, as some programs write them.
+    static char escaped(char c) { return c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c; }
+
+    // [Name "value"], with \" \\ \n \r \t inside the value; a quote that is not
+    // followed by "]" is taken as part of the value, as some programs write them.
     void readTag()
     {
         ++at_;
@@ -374,8 +383,8 @@ private:
         if (tag.name.empty() || at_ >= text_.size() || text_[at_] != '"') return badTag();
         for (++at_; at_ < text_.size() && text_[at_] != '\n'; ++at_) {
             if (text_[at_] == '"' && closesValue(at_)) break;
-            if (text_[at_] == '\\' && at_ + 1 < text_.size()) ++at_;
-            tag.value += text_[at_];
+            if (text_[at_] == '\\' && at_ + 1 < text_.size()) tag.value += escaped(text_[++at_]);
+            else tag.value += text_[at_];
         }
         if (at_ >= text_.size() || text_[at_] != '"') return badTag();
         ++at_;
@@ -508,12 +517,20 @@ PdnGame replay(const RawGame& raw, int number)
 
 // ------------------------------------------------------------ writing
 
+// A value may hold neither a line break nor a tab (the standard's strings are one line
+// of printing characters): those are written as \n, \r and \t, and read back so.
 std::string quotedTag(const PdnTag& tag)
 {
     std::string value;
     for (char c : tag.value) {
-        if (c == '"' || c == '\\') value += '\\';
-        value += c;
+        switch (c) {
+        case '\n': value += "\\n"; break;
+        case '\r': value += "\\r"; break;
+        case '\t': value += "\\t"; break;
+        case '"':
+        case '\\': value.append(1, '\\').append(1, c); break;
+        default: value += c;
+        }
     }
     return "[" + tag.name + " \"" + value + "\"]\n";
 }
@@ -611,7 +628,11 @@ std::optional<PdnGame> gameOfRecord(const GameRecord& record, int firstSide, con
     const std::string decided = resultOfLastPosition(at);
     game.termination = decided != "*" || header.result.empty() ? decided : header.result;
     game.tags = headerTags(header, game.termination);
-    if (!(game.start == initialPosition())) game.tags.push_back({"FEN", positionToFen(game.start)});
+    // The standard asks for SetUp before the FEN of a game not begun from the initial position.
+    if (!(game.start == initialPosition())) {
+        game.tags.push_back({"SetUp", "1"});
+        game.tags.push_back({"FEN", positionToFen(game.start)});
+    }
     return game;
 }
 
