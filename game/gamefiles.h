@@ -44,7 +44,8 @@ std::optional<PositionImage> decodePosition(const std::string& bytes);
 std::string notationText();
 
 // Writes the bytes under the name whole or not at all, through a temporary file
-// beside it that no other file can be mistaken for.
+// beside it that no other file can be mistaken for; the file is on disk before it
+// takes the name, and a replaced file's permissions are kept.
 bool writeFileWhole(const std::string& fileName, const std::string& bytes);
 
 // Completes the name, asks before overwriting, and writes the file whole or not at
