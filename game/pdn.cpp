@@ -227,6 +227,10 @@ Match matchWrittenMove(const BoardPosition& p, const std::vector<int>& squares, 
     std::vector<LegalMove> byPath, byEnds;
     for (const LegalMove& m : legalMovesOf(p)) {
         if (moveFrom(m.code) != squares.front() || moveTo(m.code) != squares.back()) continue;
+        if (!isCapture(m)) { // its one path is its two squares
+            if (squares.size() == 2) addVariant(byPath, m);
+            continue;
+        }
         const auto paths = capturePaths(p, m);
         if (std::find(paths.begin(), paths.end(), squares) != paths.end()) addVariant(byPath, m);
         if (squares.size() == 2) addVariant(byEnds, m);
@@ -450,16 +454,17 @@ bool replayMoves(const RawGame& raw, PdnGame& game, const std::string& prefix)
     BoardPosition at = game.start;
     int number = raw.firstNumber > 0 ? raw.firstNumber : 1;
     for (const std::string& written : raw.moves) {
-        const std::string where = prefix + ", ход " + std::to_string(number) + (at.side == Black ? "...: " : ": ");
+        // Only a refused move needs the text; a file of thousands of games reads faster without it.
+        auto where = [&] { return prefix + ", ход " + std::to_string(number) + (at.side == Black ? "...: " : ": "); };
         const auto squares = writtenSquares(written);
         if (!squares) {
-            game.error = where + "непонятная запись хода \"" + written + "\"";
+            game.error = where() + "непонятная запись хода \"" + written + "\"";
             return false;
         }
         LegalMove move;
         const Match match = matchWrittenMove(at, *squares, move);
         if (match != Match::Found) {
-            game.error = where + (match == Match::Illegal ? "недопустимый ход \"" : "неоднозначный ход \"") + written + "\"";
+            game.error = where() + (match == Match::Illegal ? "недопустимый ход \"" : "неоднозначный ход \"") + written + "\"";
             return false;
         }
         const BoardPosition next = positionAfter(at, move);
