@@ -294,7 +294,8 @@ TablesBuild::State TablesBuild::finish(bool exitedWell)
     if (fs::exists(tables, ec)) fs::rename(tables, old, ec);
     if (!ec) fs::rename(temporary, tables, ec);
     if (ec) {
-        if (!fs::exists(tables) && fs::exists(old)) fs::rename(old, tables, ec);
+        std::error_code ignored;
+        if (!fs::exists(tables, ignored) && fs::exists(old, ignored)) fs::rename(old, tables, ignored);
         return fail("нельзя переименовать " + temporary);
     }
     fs::remove_all(old, ec);
@@ -322,10 +323,11 @@ void TablesBuild::cancel()
     state_ = State::Cancelled;
 }
 
-void UseMadeTables()
+bool UseMadeTables()
 {
-    if (gameControl.thinking || dataFolder.empty()) return;
+    if (gameControl.thinking || dataFolder.empty()) return false;
     egtbpath = tablesPathIn(dataFolder);
     EGTBPieses = tablePieces;
     LoadBitbase();
+    return bitbaseLoaded;
 }

@@ -90,5 +90,5 @@ private:
 };
 
 // Tables just made are used at once when no search runs (the engine reads them
-// only between searches), otherwise from the next new game.
-void UseMadeTables();
+// only between searches), otherwise from the next new game; true when at once.
+bool UseMadeTables();

@@ -8,6 +8,7 @@
 
 #include "engine/egtb.h"
 #include "game/control.h"
+#include "tests/game/fake_builder.h"
 #include "tests/game/game_support.h"
 
 namespace {
@@ -40,24 +41,9 @@ protected:
     }
     std::string user() const { return (dir / "user" / "korvel").string(); }
 
-    // A stand-in for `korvel-cli egtb build DIR --pieces 5`: notes how it was started,
-    // writes the first `tables` tables with their sizes and a progress line each, then
-    // does `then` (a shell command).
     std::string fakeBuilder(const std::string& name, int tables, bool withBit, const std::string& then) const
     {
-        std::string script = "#!/bin/sh\necho \"$(pwd) $*\" > '" + (dir / "started").string() + "'\n";
-        for (int t = 0; t < tables && t < bitbaseTableCount; ++t) {
-            const BitbaseTable& table = bitbaseTables[t];
-            script += "truncate -s " + std::to_string(table.positions) + " \"$3/" + table.name + ".brg\"\n";
-            script += "echo '" + std::string(table.name) + ": " + std::to_string(table.positions) +
-                      " positions; 0.01 s' >&2\n";
-        }
-        if (withBit) script += "truncate -s " + std::to_string(bitbaseSizeFivePieces) + " \"$3/egtb5.bit\"\n";
-        script += then + "\n";
-        const fs::path path = dir / name;
-        writeFile(path, script);
-        fs::permissions(path, fs::perms::owner_all);
-        return path.string();
+        return game_testing::writeFakeBuilder(dir / name, dir / "started", tables, withBit, then);
     }
 
     static TablesBuild::State waitForEnd(TablesBuild& build)
@@ -142,10 +128,10 @@ TEST_F(TablesTest, MadeTablesReplaceTheOldOnesOnlyWhenWholeAndKorvelIniNamesThem
 
     // Used at once when no search runs; a running search keeps what it has.
     gameControl.thinking = true;
-    UseMadeTables();
+    EXPECT_FALSE(UseMadeTables());
     EXPECT_FALSE(bitbaseLoaded);
     gameControl.thinking = false;
-    UseMadeTables();
+    EXPECT_TRUE(UseMadeTables());
     EXPECT_TRUE(bitbaseLoaded);
     EXPECT_EQ(egtbpath, user() + "/egtb/");
     EXPECT_EQ(EGTBPieses, 5);
