@@ -90,16 +90,6 @@ int createTemporaryBeside(const std::string& fileName, std::string& temporary)
     return fd;
 }
 
-// After a rename the new name is only safe on disk once its folder is.
-void syncFolderOf(const std::string& fileName)
-{
-    const std::filesystem::path folder = std::filesystem::path(fileName).parent_path();
-    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
 bool writeAll(int fd, const std::string& bytes)
 {
     std::size_t done = 0;
@@ -265,6 +255,15 @@ bool writeFileWhole(const std::string& fileName, const std::string& bytes)
     }
     syncFolderOf(fileName);
     return true;
+}
+
+void syncFolderOf(const std::string& fileName)
+{
+    const std::filesystem::path folder = std::filesystem::path(fileName).parent_path();
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
 }
 
 std::string completeFileName(const std::string& name, SaveType type)

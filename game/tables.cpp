@@ -80,7 +80,8 @@ bool isExecutable(const fs::path& file)
     return fs::is_regular_file(file, ec) && ::access(file.c_str(), X_OK) == 0;
 }
 
-// The tables must be on disk before they take their name, as any saved file.
+// The tables, and the folder's list of them, must be on disk before they take their
+// name, as any saved file.
 void syncFiles(const fs::path& folder)
 {
     std::error_code ec;
@@ -90,11 +91,7 @@ void syncFiles(const fs::path& folder)
         ::fsync(fd);
         ::close(fd);
     }
-    const int fd = ::open(folder.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    syncFolderOf((folder / ".").string());
 }
 
 const BitbaseTable* tableNamed(const std::string& name)
@@ -298,6 +295,7 @@ TablesBuild::State TablesBuild::finish(bool exitedWell)
         if (!fs::exists(tables, ignored) && fs::exists(old, ignored)) fs::rename(old, tables, ignored);
         return fail("нельзя переименовать " + temporary);
     }
+    syncFolderOf(tables.string());
     fs::remove_all(old, ec);
     const std::string config = (fs::path(dataFolder_) / configName).string();
     const std::string current = fs::exists(config, ec) ? readText(config) : std::string();
