@@ -8,13 +8,14 @@
 #include "engine/engine.h"
 #include "game/controller.h"
 #include "game/tables.h"
+#include "ui/application.h"
 #include "ui/services.h"
 #include "ui/tablesdialog.h"
 #include "ui/windows.h"
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
+    KorvelApplication app(argc, argv);
     // The program speaks Russian: the toolkit's own dialogs (files, colours) too.
     QTranslator toolkitTexts;
     if (toolkitTexts.load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

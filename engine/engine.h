@@ -232,6 +232,8 @@ extern std::int32_t EGTBPieses;
 
 void initEngine();   // throws ConfigError for a malformed number in the configuration
 void finishStartup(); // once, after the first initEngine
+// Reads the configuration as initEngine would and throws its ConfigError; changes nothing.
+void checkConfiguration();
 
 // ---------------------------------------------------------------- making moves, inlined
 // The sets are worked on in locals and written back once, so that the compiler need

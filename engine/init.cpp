@@ -100,6 +100,8 @@ void initEngine()
     LoadBitbase();
 }
 
+void checkConfiguration() { (void)readSettings(); }
+
 void finishStartup()
 {
     fillNeighbourSquares();

@@ -13,6 +13,7 @@
 
 #include "engine/search.h"
 #include "game/control.h"
+#include "game/controller.h"
 #include "game/controlui.h"
 #include "game/gameui.h"
 #include "game/notation.h"
@@ -162,15 +163,9 @@ std::optional<std::string> fileBytesFor(SaveType type, const std::string& pictur
     return std::nullopt;
 }
 
-// The mode command "Человек с человеком", as a load switches to it.
-void switchToTwoPlayers()
-{
-    if (gameControl.mode == Setup) gameUi().leaveSetup();
-    gameControl.mode = HumanHuman;
-    gameUi().checkModeItem(HumanHuman);
-    stopRequested = true;
-    gameControl.abortRequested = true;
-}
+// A load switches to two players as the mode command does: it leaves setup, ends
+// thinking on the opponent's time and stops a search.
+void switchToTwoPlayers() { SetMode(HumanHuman); }
 
 void putGameOnBoard(const GameRecord& loaded)
 {

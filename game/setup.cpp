@@ -70,9 +70,16 @@ void setEngineSideForMode(GameMode mode)
     if (mode != Analysis && mode != Setup) controlUi().checkModeItem(mode);
 }
 
+void showSetupPanel(bool shown)
+{
+    if (!setSetupPanelWidth(shown)) return;
+    controlUi().showSetupPanel(shown);
+    controlUi().applyWindowGeometry();
+}
+
 void closeSetupPanel()
 {
-    setSetupPanelShown(false);
+    showSetupPanel(false);
     sideToMove = setupState.whiteToMove ? 0 : 1;
 }
 
@@ -85,9 +92,16 @@ void finishLeaving()
     controlUi().redrawBoard();
 }
 
+// Leaving setup while the aborted search is still unwinding: the returning turn
+// restores the position left with, and starts over if the engine is to move.
 void startEngineIfItsTurn()
 {
-    if (!gc.thinking && sideToMove == engineSide) EngineTurn();
+    gc.entrySnapshot = boardPieceSets();
+    if (gc.thinking) {
+        gc.restartRequested = true;
+        return;
+    }
+    if (sideToMove == engineSide) EngineTurn();
 }
 
 } // namespace
@@ -108,7 +122,7 @@ void EnterSetup()
     gc.abortRequested = true;
     stopRequested = true;
     gc.mode = Setup;
-    setSetupPanelShown(true);
+    showSetupPanel(true);
     controlUi().redrawBoard();
     controlUi().enableMenuItem(MenuItem::SmallBoard, false);
 }

@@ -19,6 +19,7 @@
 #include <QClipboard>
 
 #include "game/book.h"
+#include "game/commandguard.h"
 #include "game/controller.h"
 #include "game/gamefiles.h"
 #include "game/moveentry.h"
@@ -86,7 +87,7 @@ QAction* TForm1::addItem(QMenu* menu, const QString& caption, void (TForm1::*han
         // Every handler flips or sets its own mark, so undo the toolkit's automatic toggle first.
         if (item->actionGroup() == modeGroup) showModeMark();
         else if (item->isCheckable()) item->setChecked(!nowChecked);
-        (this->*handler)();
+        RunGuarded([this, handler] { (this->*handler)(); });
     });
     // A command chosen while the engine thinks runs inside the search's message
     // pump; the menu must not be a second modal loop around it.
@@ -400,8 +401,12 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     if (watched != Board) return QMainWindow::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::Paint: FormPaint(); return true;
-    case QEvent::MouseButtonPress: FormMouseDown(static_cast<QMouseEvent*>(event)); return true;
-    case QEvent::MouseButtonRelease: FormMouseUp(static_cast<QMouseEvent*>(event)); return true;
+    case QEvent::MouseButtonPress:
+        RunGuarded([this, event] { FormMouseDown(static_cast<QMouseEvent*>(event)); });
+        return true;
+    case QEvent::MouseButtonRelease:
+        RunGuarded([this, event] { FormMouseUp(static_cast<QMouseEvent*>(event)); });
+        return true;
     default: return QMainWindow::eventFilter(watched, event);
     }
 }
@@ -431,7 +436,10 @@ void TForm1::FormMouseUp(QMouseEvent* event)
     BoardRelease(button, at.x(), at.y());
 }
 
-void TForm1::keyPressEvent(QKeyEvent* event) { FormKeyDown(event); }
+void TForm1::keyPressEvent(QKeyEvent* event)
+{
+    RunGuarded([this, event] { FormKeyDown(event); });
+}
 
 void TForm1::FormKeyDown(QKeyEvent* event)
 {
