@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "game/commandguard.h"
 #include "ui/services.h"
 #include "ui/unit1.h"
 
@@ -97,31 +98,14 @@ void MakeEndgameTables()
                                     text(dialog.Build().error()));
 }
 
-namespace {
-
-// A failure of the file system or of memory is reported, and the program goes on.
-template <typename Action>
-void reported(Action action)
-{
-    try {
-        action();
-    } catch (const std::exception& error) {
-        WindowServices::ShowMessage(QStringLiteral("Не удалось создать таблицы эндшпиля: ") + text(error.what()));
-    }
-}
-
-} // namespace
-
 void OfferEndgameTables()
 {
-    reported([] {
-        if (!ShouldOfferTables()) return;
-        if (WindowServices::AskYesNo(text(tablesQuestion))) MakeEndgameTables();
-        else RememberTablesDeclined();
-    });
+    if (!ShouldOfferTables()) return;
+    if (WindowServices::AskYesNo(text(tablesQuestion))) MakeEndgameTables();
+    else RememberTablesDeclined();
 }
 
 void addEndgameTablesItem(QMenu* menu)
 {
-    menu->addAction(QStringLiteral("Создать таблицы эндшпиля..."), menu, [] { reported(MakeEndgameTables); });
+    menu->addAction(QStringLiteral("Создать таблицы эндшпиля..."), menu, [] { RunGuarded(MakeEndgameTables); });
 }
