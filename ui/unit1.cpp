@@ -30,6 +30,7 @@
 #include "ui/artwork.h"
 #include "ui/boardview.h"
 #include "ui/sound.h"
+#include "ui/tablesdialog.h"
 #include "ui/unit2.h"
 #include "ui/unit3.h"
 #include "ui/unit4.h"
@@ -131,6 +132,7 @@ void TForm1::buildMenus()
     // Enter reaches this item through the board's key handling, not as a menu
     // shortcut, so the text after the tab only shows the key.
     N22 = addItem(N10, QStringLiteral("Маленькая доска\tEnter"), &TForm1::N22Click, true, false);
+    addEndgameTablesItem(N10);
 
     N23 = bar->addMenu(QStringLiteral("Режим"));
     // A group only for the radio look; which item is checked is kept here.
