@@ -269,6 +269,7 @@ void NewGameCommand()
         controlUi().showMessage(error.what());
         return;
     }
+    AbandonSetup();
     stopRequested = true;
     gc.abortRequested = true;
     ClearNotationList();

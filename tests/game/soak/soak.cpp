@@ -63,6 +63,19 @@ GameMode randomPlayMode()
 // Answers like a user clicking through; commands sometimes arrive inside the pumps.
 struct SoakUi : ControlUi {
     int depth = 0;
+    void redrawBoard() override
+    {
+        if (!stopAtFault) return;
+        const RecordEntry& e = gameRecord.entries[1];
+        const PieceSets board = boardPieceSets();
+        putPieceSetsOnBoard({e.whiteMen, e.whiteKings, e.blackMen, e.blackKings});
+        const std::string first = positionToText(0);
+        putPieceSetsOnBoard(board);
+        trace.push_back("      redraw @" + std::to_string(gameRecord.plyNumber) + "/" +
+                        std::to_string(gameRecord.redoLimit) + " mode " + std::to_string(gameControl.mode) +
+                        (gameControl.thinking ? " thinking" : "") + " entry1 " + first.substr(0, 32) + " board " +
+                        positionToText(sideToMove));
+    }
     bool askYesNo(const std::string&) override { return chance(70); }
     int chooseCapture(const std::vector<std::string>& lines) override
     {
