@@ -25,5 +25,8 @@ bool startEngine();
 // The whole file; false when it cannot be read.
 bool readFile(const std::string& path, std::string& bytes);
 
+// A whole decimal number from low to high, nothing else in the text.
+bool parseWholeNumber(const std::string& text, long low, long high, long& value);
+
 // A 34-character position text; false when the argument is not one.
 bool isPositionText(const std::string& text);

@@ -1,5 +1,6 @@
 // korvel-cli: the headless tool through which benchmarks and cross-checks drive the engine.
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <exception>
 #include <fstream>
@@ -63,6 +64,13 @@ bool readFile(const std::string& path, std::string& bytes)
     s << in.rdbuf();
     bytes = s.str();
     return !in.bad();
+}
+
+bool parseWholeNumber(const std::string& text, long low, long high, long& value)
+{
+    char* end = nullptr;
+    value = std::strtol(text.c_str(), &end, 10);
+    return !text.empty() && *end == '\0' && value >= low && value <= high;
 }
 
 bool isPositionText(const std::string& text) { return text.size() == 34 && text[32] == ' '; }

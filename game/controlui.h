@@ -16,6 +16,7 @@ enum class MenuItem {
     Ponder,        // "Использование времени соперника"
     Sound,         // "Звук"
     Information,   // "Информация": the information window is shown while it is checked
+    AnalyseGame,   // "Анализ партии...": greyed out while the engine or an analysis runs
 };
 
 class ControlUi : public GameUi {
@@ -44,6 +45,14 @@ public:
     virtual void clocksChanged() {}
     // The program ends (the main window closed while the engine was thinking).
     virtual void quitProgram() {}
+    // The whole-game analysis: the time per half-move asked before it starts, in
+    // hundredths of a second (0 when the user cancels); its progress while it runs,
+    // answered false once the user pressed "Отмена"; its end; and its results changed
+    // (the graph draws them again).
+    virtual int askAnalysisTime() { return 0; }
+    virtual bool analysisProgress(int /*done*/, int /*total*/, int /*secondsLeft*/) { return true; }
+    virtual void analysisFinished() {}
+    virtual void analysisChanged() {}
 };
 
 // Installs the interface for the game code and as the search's reporter; nullptr

@@ -12,6 +12,7 @@
 #include <iterator>
 
 #include "engine/search.h"
+#include "game/analysis.h"
 #include "game/control.h"
 #include "game/controller.h"
 #include "game/controlui.h"
@@ -144,8 +145,9 @@ std::optional<std::string> pdnOfGameInProgress(std::string& error)
     const bool atEnd = gameRecord.plyNumber == gameRecord.redoLimit;
     if (atEnd && (gameControl.gameOver || IsThreefoldRepetition())) header.result = "1/2-1/2";
     const int firstSide = firstSideOfRecord(gameRecord, sideToMove);
-    const auto game = gameOfRecord(gameRecord, firstSide, header, &error);
+    auto game = gameOfRecord(gameRecord, firstSide, header, &error);
     if (!game) return std::nullopt;
+    annotatePdnGame(*game); // the last analysis's scores and marks, where they still fit
     return writePdn(*game);
 }
 
@@ -348,7 +350,7 @@ std::string notationText()
     std::string text;
     // From the record, not the window's lines: those are kept as they were after a
     // position load until a half-move is made.
-    for (const std::string& line : buildNotation(gameRecord).lines) text += line + "\r\n";
+    for (const std::string& line : buildNotation(gameRecord, gameRecordMarks()).lines) text += line + "\r\n";
     return text;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "game/analysis.h"
 #include "game/gameui.h"
 
 NotationView notationView;
@@ -88,19 +89,33 @@ std::string lineNumber(int number)
 }
 } // namespace
 
-NotationView buildNotation(const GameRecord& record)
+NotationView buildNotation(const GameRecord& record, const std::vector<std::string>& marks)
 {
     NotationView view;
     const int limit = std::min<int>(record.redoLimit, recordCapacity);
-    std::string text;
-    for (int n = 1; n <= limit; ++n) text += entryMoveText(record.entries[n]) + ' ';
+    const std::size_t markRoom = marks.empty() ? 0 : 2;
+    std::string plain, text;
+    for (int n = 1; n <= limit; ++n) {
+        const std::string move = entryMoveText(record.entries[n]);
+        plain += move + ' ';
+        text += move;
+        if (markRoom > 0 && n > 1) {
+            const std::string mark = static_cast<std::size_t>(n) < marks.size() ? marks[n] : std::string();
+            text += mark + std::string(markRoom - std::min(markRoom, mark.size()), ' ');
+        }
+        text += ' ';
+    }
     const bool blackFirst = limit >= 2 && blackMovedFirst(record);
-    if (blackFirst) text = blackFirstFiller + text;
-    const std::string key = compactKey(text);
+    if (blackFirst) {
+        plain = blackFirstFiller + plain;
+        text = blackFirstFiller + std::string(markRoom, ' ') + text;
+    }
+    const std::string key = compactKey(plain);
 
+    const std::size_t lineLength = charactersPerLine + 2 * markRoom;
     for (int number = 1; number <= limit && text.size() >= 3; ++number) {
-        view.lines.push_back(lineNumber(number) + text.substr(0, charactersPerLine));
-        text.erase(0, std::min(charactersPerLine, text.size()));
+        view.lines.push_back(lineNumber(number) + text.substr(0, lineLength));
+        text.erase(0, std::min(lineLength, text.size()));
     }
     view.openingName = openingNameFor(key);
     view.highlight = blackFirst ? (record.plyNumber - 1) / 2 : record.plyNumber / 2 - 1;
@@ -110,7 +125,7 @@ NotationView buildNotation(const GameRecord& record)
 void RefreshNotation()
 {
     if (gameRecord.plyNumber < 2) return;
-    notationView = buildNotation(gameRecord);
+    notationView = buildNotation(gameRecord, gameRecordMarks());
     gameUi().notationChanged();
 }
 

@@ -27,8 +27,10 @@ extern const int openingCatalogueSize;
 // The first half-move was Black's: White's pieces of entry 2 all stood on White's
 // squares of entry 1 (White did not move, at most lost pieces).
 bool blackMovedFirst(const GameRecord& record);
-// Lines, highlight and opening name as the window shows them for this record.
-NotationView buildNotation(const GameRecord& record);
+// Lines, highlight and opening name as the window shows them for this record. With
+// marks (by entry, as "?!") every half-move is followed by room for two characters,
+// its mark or blanks; without them the lines are as the window has always had them.
+NotationView buildNotation(const GameRecord& record, const std::vector<std::string>& marks = {});
 // The compact form of a game text: c3-d4 becomes cd4, c3:e5 becomes ce5.
 std::string compactKey(std::string gameText);
 // The name of the last catalogue entry whose key begins the game; empty when none.

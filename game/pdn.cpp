@@ -650,11 +650,16 @@ std::string writePdn(const PdnGame& game)
     std::vector<std::string> words;
     BoardPosition before = game.start;
     int number = 1;
+    bool afterComment = false;
     for (std::size_t i = 0; i < game.positions.size(); ++i) {
         const std::string move = writtenMove(before, game.positions[i]);
-        std::string word = before.side == White || i == 0 ? moveNumberText(number, before.side) : std::string();
-        if (!word.empty()) word += ' ';
-        words.push_back(word.append(move));
+        const bool numbered = before.side == White || i == 0 || afterComment;
+        std::string word = numbered ? moveNumberText(number, before.side) + ' ' : std::string();
+        word.append(move);
+        if (i < game.marks.size()) word.append(game.marks[i]);
+        words.push_back(word);
+        afterComment = i < game.comments.size() && !game.comments[i].empty();
+        if (afterComment) words.push_back("{" + game.comments[i] + "}");
         if (before.side == Black) ++number;
         before = game.positions[i];
     }

@@ -22,6 +22,11 @@ struct PdnGame {
     BoardPosition start;                   // the position before the first half-move
     std::vector<std::string> moves;        // as the record keeps them: c3-d4, c3:e5
     std::vector<BoardPosition> positions;  // after each half-move, side to move included
+    // Annotations written after each half-move: a mark such as "?!" after the move, a
+    // comment in braces after that; empty or missing ones are not written. The reader
+    // skips both in a file and leaves these empty.
+    std::vector<std::string> marks;
+    std::vector<std::string> comments;
     std::string termination = "*";         // the result closing the moves, as written
     std::string error;                     // why the game was refused; empty when read whole
 
@@ -68,7 +73,8 @@ int firstSideOfRecord(const GameRecord& record, int sideAtPly);
 // The text of a game: its tags, a blank line, the numbered moves in lines of at most
 // 79 characters and the result. A capture is written with "x" by its first and last
 // squares unless another legal capture shares them; then every landing square is
-// written. Line breaks, tabs, quotes and backslashes in tag values are escaped.
+// written. Black's move after a comment carries its number ("12..."). Line breaks,
+// tabs, quotes and backslashes in tag values are escaped.
 std::string writePdn(const PdnGame& game);
 
 // A record holding the whole game: entry 1 the start, one entry per half-move,

@@ -135,15 +135,15 @@ void MoveForward()
     StepForward();
 }
 
-void GoToStart()
-{
-    while (gameRecord.plyNumber > 1 && StepBack()) {
-    }
-}
+void GoToStart() { GoToPly(1); }
 
-void GoToEnd()
+void GoToEnd() { GoToPly(gameRecord.redoLimit); }
+
+void GoToPly(int ply)
 {
-    while (gameRecord.plyNumber < gameRecord.redoLimit && StepForward()) {
+    while (gameRecord.plyNumber > ply && StepBack()) {
+    }
+    while (gameRecord.plyNumber < ply && StepForward()) {
     }
 }
 

@@ -54,6 +54,8 @@ void MoveBack();
 void MoveForward();
 void GoToStart();
 void GoToEnd();
+// Steps back or forward until entry ply is on the board; stops at a refused step.
+void GoToPly(int ply);
 
 // Three equal placements among entries 1..plyNumber, whoever was to move.
 bool IsThreefoldRepetition();

@@ -10,8 +10,10 @@
 #include "game/notation.h"
 #include "game/setup.h"
 #include "game/timecontrol.h"
+#include "ui/analysisdialog.h"
 #include "ui/gamechoice.h"
 #include "ui/unit1.h"
+#include "ui/unit10.h"
 #include "ui/unit4.h"
 #include "ui/unit5.h"
 #include "ui/unit6.h"
@@ -35,6 +37,7 @@ QAction* menuItemAction(MenuItem item)
     case MenuItem::Ponder: return Form1->N19;
     case MenuItem::Sound: return Form1->N16;
     case MenuItem::Information: return Form1->N17;
+    case MenuItem::AnalyseGame: return Form1->NAnalyseGame;
     }
     return nullptr;
 }
@@ -84,13 +87,16 @@ void WindowControlUi::showMessage(const std::string& text) { WindowServices::Sho
 
 bool WindowControlUi::askYesNo(const std::string& text) { return WindowServices::AskYesNo(fromUtf8(text)); }
 
+// The graph follows the game as the board and the notation do.
 void WindowControlUi::redrawBoard()
 {
     if (Form1) Form1->DrawBoard();
+    if (Form10) Form10->update();
 }
 
 void WindowControlUi::notationChanged()
 {
+    if (Form10) Form10->update();
     if (!Form8) return;
     QStringList lines;
     for (const std::string& line : notationView.lines) lines << fromUtf8(line);
@@ -185,3 +191,17 @@ void WindowControlUi::clocksChanged()
 }
 
 void WindowControlUi::quitProgram() { QCoreApplication::exit(0); }
+
+int WindowControlUi::askAnalysisTime() { return AskAnalysisTime(); }
+
+bool WindowControlUi::analysisProgress(int done, int total, int secondsLeft)
+{
+    return ShowAnalysisProgress(done, total, secondsLeft);
+}
+
+void WindowControlUi::analysisFinished() { CloseAnalysisProgress(); }
+
+void WindowControlUi::analysisChanged()
+{
+    if (Form10) Form10->update();
+}

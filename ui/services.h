@@ -31,6 +31,10 @@ public:
     void showSetupPanel(bool shown) override;
     void clocksChanged() override;
     void quitProgram() override;
+    int askAnalysisTime() override;
+    bool analysisProgress(int done, int total, int secondsLeft) override;
+    void analysisFinished() override;
+    void analysisChanged() override;
 };
 
 // Installs the windows as the game's interface (and the search's reporter).

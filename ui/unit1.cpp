@@ -18,6 +18,7 @@
 #include <QBuffer>
 #include <QClipboard>
 
+#include "game/analysis.h"
 #include "game/book.h"
 #include "game/commandguard.h"
 #include "game/controller.h"
@@ -38,6 +39,7 @@
 #include "ui/unit7.h"
 #include "ui/unit8.h"
 #include "ui/unit9.h"
+#include "ui/unit10.h"
 
 TForm1* Form1 = nullptr;
 
@@ -113,6 +115,7 @@ void TForm1::buildMenus()
     N8->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Backspace));
     N9 = addItem(N1, QStringLiteral("Вернуть ход"), &TForm1::N9Click);
     N9->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Insert));
+    NAnalyseGame = addItem(N1, QStringLiteral("Анализ партии..."), &TForm1::NAnalyseGameClick);
 
     N10 = bar->addMenu(QStringLiteral("Настройки"));
     N11 = addItem(N10, QStringLiteral("Время..."), &TForm1::N11Click);
@@ -122,6 +125,7 @@ void TForm1::buildMenus()
     N13 = addItem(N10, QStringLiteral("Книга"), &TForm1::N13Click, true, false);
     N14 = addItem(N10, QStringLiteral("Основной вариант"), &TForm1::N14Click, true, false);
     N15 = addItem(N10, QStringLiteral("Нотация"), &TForm1::N15Click, true, false);
+    NGraph = addItem(N10, QStringLiteral("График"), &TForm1::NGraphClick, true, false);
     N16 = addItem(N10, QStringLiteral("Звук"), &TForm1::N16Click, true, true);
     N17 = addItem(N10, QStringLiteral("Информация"), &TForm1::N17Click, true, true);
     N18 = addItem(N10, QStringLiteral("Часы"), &TForm1::N18Click, true, false);
@@ -317,6 +321,8 @@ void TForm1::NCopyFenClick() { QGuiApplication::clipboard()->setText(QString::fr
 
 void TForm1::NPasteFenClick() { PastePositionFen(QGuiApplication::clipboard()->text().trimmed().toStdString()); }
 
+void TForm1::NAnalyseGameClick() { AnalyseGameCommand(); }
+
 // Take-back and replay act when the engine is not thinking, in analysis also while it thinks.
 void TForm1::N6Click()
 {
@@ -362,6 +368,12 @@ void TForm1::N15Click()
     Form8->setVisible(N15->isChecked());
     DrawBoard();
     if (!gameControl.thinking) refreshBoardPicture();
+}
+
+void TForm1::NGraphClick()
+{
+    NGraph->setChecked(!NGraph->isChecked());
+    Form10->setVisible(NGraph->isChecked());
 }
 
 void TForm1::N16Click() { ToggleSound(); }

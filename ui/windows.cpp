@@ -17,6 +17,7 @@
 #include "ui/unit7.h"
 #include "ui/unit8.h"
 #include "ui/unit9.h"
+#include "ui/unit10.h"
 
 namespace {
 void centreOnDesktop(QWidget* w)
@@ -36,6 +37,7 @@ void placeToolWindows()
     Form7->move(main.left(), main.bottom() + 12);
     Form5->move(std::max(0, main.left() - Form5->frameGeometry().width() - 12), main.top());
     Form8->move(main.right() + 122, Form4->geometry().bottom() + 12);
+    Form10->move(main.left(), Form7->frameGeometry().bottom() + 12);
 }
 } // namespace
 
@@ -59,6 +61,7 @@ void CreateWindows()
     new TForm8(Form1);
     new TForm9(Form1);
     new TGameChoice(Form1);
+    new TForm10(Form1);
     // The main window's creation refreshed the board before these windows existed.
     controlUi().bookTextChanged();
     controlUi().notationChanged();
@@ -82,4 +85,5 @@ void DestroyWindows()
     Form8 = nullptr;
     Form9 = nullptr;
     GameChoice = nullptr;
+    Form10 = nullptr;
 }

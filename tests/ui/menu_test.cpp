@@ -13,6 +13,7 @@
 #include "ui/unit7.h"
 #include "ui/unit8.h"
 #include "ui/unit9.h"
+#include "ui/unit10.h"
 
 class MenuTest : public QObject {
     Q_OBJECT
@@ -48,11 +49,13 @@ private slots:
             {Form1->N7, "Вернуть полуход", QKeySequence(Qt::SHIFT | Qt::Key_Insert), false, false},
             {Form1->N8, "Отменить ход", QKeySequence(Qt::ALT | Qt::Key_Backspace), false, false},
             {Form1->N9, "Вернуть ход", QKeySequence(Qt::CTRL | Qt::Key_Insert), false, false},
+            {Form1->NAnalyseGame, "Анализ партии...", {}, false, false},
             {Form1->N11, "Время...", QKeySequence(Qt::CTRL | Qt::Key_T), false, false},
             {Form1->N12, "Повернутая доска", QKeySequence(Qt::Key_F2), true, false},
             {Form1->N13, "Книга", {}, true, false},
             {Form1->N14, "Основной вариант", {}, true, false},
             {Form1->N15, "Нотация", {}, true, false},
+            {Form1->NGraph, "График", {}, true, false},
             {Form1->N16, "Звук", {}, true, true},
             {Form1->N17, "Информация", {}, true, true},
             {Form1->N18, "Часы", {}, true, false},
@@ -83,9 +86,11 @@ private slots:
         QCOMPARE(game.indexOf(Form1->NCopyFen), 4); // the exchange items follow "Сохранить..."
         QCOMPARE(game.indexOf(Form1->NPasteFen), 5);
         QCOMPARE(game.indexOf(Form1->N9), 9);
+        QCOMPARE(game.indexOf(Form1->NAnalyseGame), 10);
         const QList<QAction*> settings = Form1->N10->actions();
         QCOMPARE(settings.indexOf(Form1->N11), 0);
-        QCOMPARE(settings.indexOf(Form1->N22), 11);
+        QCOMPARE(settings.indexOf(Form1->NGraph), 5); // the graph's item follows "Нотация"
+        QCOMPARE(settings.indexOf(Form1->N22), 12);
         QCOMPARE(Form1->N23->actions().indexOf(Form1->N30), 6);
 
         QVERIFY(Form1->isVisible());
@@ -94,6 +99,7 @@ private slots:
         QVERIFY(!Form5->isVisible());
         QVERIFY(!Form7->isVisible());
         QVERIFY(!Form8->isVisible());
+        QVERIFY(!Form10->isVisible());
     }
 
     void windowTogglesKeepMarkAndWindowInStep()
@@ -103,7 +109,7 @@ private slots:
             QWidget* window;
         };
         const Toggle toggles[] = {{Form1->N13, Form7}, {Form1->N14, Form5}, {Form1->N15, Form8},
-                                  {Form1->N17, Form9}, {Form1->N18, Form4}};
+                                  {Form1->NGraph, Form10}, {Form1->N17, Form9}, {Form1->N18, Form4}};
         for (const Toggle& t : toggles) {
             const bool before = t.item->isChecked();
             QCOMPARE(t.window->isVisible(), before);

@@ -1,0 +1,396 @@
+#include "game/analysis.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "game/control.h"
+#include "game/controller.h"
+#include "game/controlui.h"
+#include "game/moveentry.h"
+#include "game/notation.h"
+
+const char* const noMovesToAnalyseMessage = "В партии нет ходов для анализа.";
+
+namespace {
+
+// By position index, as the last analysis left them.
+std::vector<std::optional<PositionVerdict>> verdicts;
+
+bool analysisRunning = false;
+
+constexpr int wonScoreShown = 4000; // beyond it a score is a win in a number of moves
+
+int fromSide(int side, int score) { return side == White ? score : -score; }
+
+PieceSets piecesOf(const BoardPosition& p) { return {p.whiteMen, p.whiteKings, p.blackMen, p.blackKings}; }
+
+BoardPosition positionAfter(MoveCode move, SquareSet captured, int side)
+{
+    makeMove(move, captured, side, 1);
+    const BoardPosition after{whiteMen, whiteKings, blackMen, blackKings, 1 - side};
+    unmakeMove(1);
+    return after;
+}
+
+// What an analysis changes in the engine's globals, put back when it ends however it
+// ends. The side to move is not among them: the search takes its side as an argument.
+class EngineStateKeeper {
+public:
+    ~EngineStateKeeper()
+    {
+        putPieceSetsOnBoard(board_);
+        engineSide = engineSide_;
+        timeBudget = budget_;
+        maxIterationDepth = depth_;
+        moveSeparator = separator_;
+        pvText = pv_;
+        depthShown = depthShown_;
+        rootScore = rootScore_;
+        stopRequested = stop_;
+        searchReporter = reporter_;
+        bookCandidateCountHook = bookHook_;
+    }
+
+private:
+    PieceSets board_ = boardPieceSets();
+    int engineSide_ = engineSide;
+    std::int32_t budget_ = timeBudget;
+    int depth_ = maxIterationDepth;
+    char separator_ = moveSeparator;
+    std::string pv_ = pvText;
+    int depthShown_ = depthShown;
+    int rootScore_ = rootScore;
+    bool stop_ = stopRequested;
+    SearchReporter* reporter_ = searchReporter;
+    int (*bookHook_)() = bookCandidateCountHook;
+};
+
+// Runs the searches; as the search's reporter it hands every pump to the observer.
+class AnalysisRun : public SearchReporter {
+public:
+    AnalysisRun(const std::vector<BoardPosition>& positions, const AnalysisLimits& limits, AnalysisObserver& observer)
+        : positions_(positions), limits_(limits), observer_(observer)
+    {
+    }
+
+    bool run()
+    {
+        clearHash();
+        timeBudget = limits_.budget;
+        maxIterationDepth = limits_.depth;
+        searchReporter = this;
+        // The library's candidates are those of the game position, not of the one searched.
+        bookCandidateCountHook = nullptr;
+        start_ = searchClock();
+        for (std::size_t k = 0; k < positions_.size(); ++k) {
+            if (!askToGoOn() || !analyse(k)) return false;
+            ++analysed_;
+            if (k == 0) continue;
+            if (const auto result = halfMoveResult(positions_, k)) observer_.halfMoveDone(static_cast<int>(k), *result);
+        }
+        return true;
+    }
+
+    void pumpMessages() override
+    {
+        if (!askToGoOn()) stopRequested = true;
+    }
+
+private:
+    const std::vector<BoardPosition>& positions_;
+    AnalysisLimits limits_;
+    AnalysisObserver& observer_;
+    double start_ = 0;
+    int analysed_ = 0; // positions with their verdict
+    bool stopped_ = false;
+
+    // Half-moves with their result: each needs the position after it.
+    int done() const { return std::max(0, analysed_ - 1); }
+    int total() const { return static_cast<int>(positions_.size()) - 1; }
+
+    // At the pace so far, or at the budget before the first position is done.
+    int secondsLeft() const
+    {
+        const double each = analysed_ > 0 ? (searchClock() - start_) / analysed_ : limits_.budget / 100.0;
+        const int left = static_cast<int>(positions_.size()) - analysed_;
+        return std::max(0, static_cast<int>(each * left + 0.5));
+    }
+
+    bool askToGoOn()
+    {
+        if (!stopped_ && !observer_.keepGoing(done(), total(), secondsLeft())) stopped_ = true;
+        return !stopped_;
+    }
+
+    bool analyse(std::size_t k)
+    {
+        const BoardPosition& p = positions_[k];
+        putPieceSetsOnBoard(piecesOf(p));
+        prepareSearch(p.side);
+        const MoveList& root = moveLists[1];
+        PositionVerdict verdict;
+        verdict.position = p;
+        verdict.legalMoves = root.count;
+        // Without a move the side to move has lost, as the search scores it at the root.
+        int score = 1 - infiniteScore;
+        if (root.count > 0) {
+            // A search stopped before its first iteration ends keeps the pre-search's score.
+            rootScore = root.scores[1];
+            iterativeDeepening();
+            if (stopped_) return false;
+            score = rootScore;
+            verdict.bestMove = moveText(root.moves[1]);
+            verdict.afterBest = positionAfter(root.moves[1], root.captured[1], p.side);
+        }
+        verdict.score = fromSide(p.side, score);
+        if (verdicts.size() < positions_.size()) verdicts.resize(positions_.size());
+        verdicts[k] = verdict;
+        return true;
+    }
+};
+
+} // namespace
+
+const char* markText(MoveMark mark)
+{
+    switch (mark) {
+    case MoveMark::None: return "";
+    case MoveMark::Dubious: return "?!";
+    case MoveMark::Mistake: return "?";
+    case MoveMark::Blunder: return "??";
+    }
+    return "";
+}
+
+MoveMark markOf(const PositionVerdict& before, const PositionVerdict& after)
+{
+    if (before.legalMoves <= 1 || before.afterBest == after.position) return MoveMark::None;
+    const int mover = before.position.side;
+    const int best = fromSide(mover, before.score);
+    const int played = fromSide(mover, after.score);
+    if (best <= -decidedScore) return MoveMark::None;
+    if (best >= decidedScore) return played >= decidedScore ? MoveMark::None : MoveMark::Blunder;
+    const int loss = best - played;
+    if (loss >= blunderLoss) return MoveMark::Blunder;
+    if (loss >= mistakeLoss) return MoveMark::Mistake;
+    if (loss >= dubiousLoss) return MoveMark::Dubious;
+    return MoveMark::None;
+}
+
+std::vector<BoardPosition> recordPositions(const GameRecord& record, int firstSide)
+{
+    std::vector<BoardPosition> positions;
+    const int limit = std::min<int>(record.redoLimit, recordCapacity);
+    for (int n = 1; n <= limit; ++n) {
+        const RecordEntry& e = record.entries[n];
+        positions.push_back({e.whiteMen, e.whiteKings, e.blackMen, e.blackKings, (n - 1) % 2 == 0 ? firstSide : 1 - firstSide});
+    }
+    return positions;
+}
+
+std::vector<BoardPosition> gamePositions(const PdnGame& game)
+{
+    std::vector<BoardPosition> positions{game.start};
+    positions.insert(positions.end(), game.positions.begin(), game.positions.end());
+    return positions;
+}
+
+const PositionVerdict* verdictFor(const std::vector<BoardPosition>& positions, std::size_t k)
+{
+    if (k >= positions.size() || k >= verdicts.size() || !verdicts[k]) return nullptr;
+    return verdicts[k]->position == positions[k] ? &*verdicts[k] : nullptr;
+}
+
+std::optional<HalfMoveResult> halfMoveResult(const std::vector<BoardPosition>& positions, std::size_t k)
+{
+    if (k == 0) return std::nullopt;
+    const PositionVerdict* before = verdictFor(positions, k - 1);
+    const PositionVerdict* after = verdictFor(positions, k);
+    if (!before || !after) return std::nullopt;
+    return HalfMoveResult{before->score, before->bestMove, after->score, markOf(*before, *after)};
+}
+
+void clearAnalysis() { verdicts.clear(); }
+
+bool analysePositions(const std::vector<BoardPosition>& positions, const AnalysisLimits& limits,
+                      AnalysisObserver& observer)
+{
+    EngineStateKeeper keeper;
+    return AnalysisRun(positions, limits, observer).run();
+}
+
+// ---------------------------------------------------------------- the windows
+
+namespace {
+
+GameControl& gc = gameControl;
+
+int firstSideOfGame() { return firstSideOfRecord(gameRecord, sideToMove); }
+
+// The notation and the graph follow each result as it comes.
+void showResults()
+{
+    RefreshNotation();
+    controlUi().analysisChanged();
+}
+
+// The windows' analysis runs as an engine turn does: it counts as thinking, so that
+// commands handled in its pumps reach it only through the controller's flags.
+class WindowObserver : public AnalysisObserver {
+public:
+    bool keepGoing(int done, int total, int secondsLeft) override
+    {
+        controlUi().pumpMessages();
+        if (gc.abortRequested || gc.restartRequested || gc.closing) return false;
+        return controlUi().analysisProgress(done, total, secondsLeft);
+    }
+    void halfMoveDone(int, const HalfMoveResult&) override { showResults(); }
+};
+
+// Puts the game back when the analysis ends: the position a command reached meanwhile
+// (take-back, load, new game) or the one it started from.
+class GameTurnKeeper {
+public:
+    GameTurnKeeper()
+    {
+        analysisRunning = true;
+        gc.thinking = true;
+        gc.abortRequested = false;
+        gc.entrySnapshot = boardPieceSets();
+        controlUi().enableMenuItem(MenuItem::AnalyseGame, false);
+    }
+    ~GameTurnKeeper()
+    {
+        putPieceSetsOnBoard(gc.entrySnapshot);
+        gc.thinking = false;
+        gc.abortRequested = false;
+        analysisRunning = false;
+        controlUi().enableMenuItem(MenuItem::AnalyseGame, true);
+        controlUi().analysisFinished();
+    }
+    GameTurnKeeper(const GameTurnKeeper&) = delete;
+    GameTurnKeeper& operator=(const GameTurnKeeper&) = delete;
+};
+
+void analyseGameRecord(std::int32_t budget)
+{
+    {
+        GameTurnKeeper keeper;
+        clearAnalysis();
+        WindowObserver observer;
+        // The depth limit in force: 63 in play.
+        analysePositions(recordPositions(gameRecord, firstSideOfGame()), {budget, maxIterationDepth}, observer);
+    }
+    showResults();
+    controlUi().redrawBoard();
+    if (gc.closing) {
+        controlUi().quitProgram();
+        return;
+    }
+    // A new game chosen meanwhile starts as it would after an engine turn.
+    if (gc.restartRequested) {
+        gc.restartRequested = false;
+        if ((gc.mode == EngineBoth || sideToMove == engineSide) && engineTurnHook) engineTurnHook();
+        return;
+    }
+    PlayPendingRelease();
+}
+
+} // namespace
+
+bool AnalysisAllowed() { return !gc.thinking && !EngineTurnRunning() && !analysisRunning && gc.mode != Setup; }
+
+void AnalyseGameCommand()
+{
+    if (!AnalysisAllowed()) return;
+    if (gameRecord.redoLimit < 2) {
+        controlUi().showMessage(noMovesToAnalyseMessage);
+        return;
+    }
+    const int budget = controlUi().askAnalysisTime();
+    if (budget > 0) analyseGameRecord(budget);
+}
+
+std::vector<std::string> gameRecordMarks()
+{
+    if (verdicts.empty()) return {};
+    const std::vector<BoardPosition> positions = recordPositions(gameRecord, firstSideOfGame());
+    std::vector<std::string> marks(positions.size() + 1); // by entry, 1 the start
+    bool any = false;
+    for (std::size_t k = 1; k < positions.size(); ++k) {
+        const auto result = halfMoveResult(positions, k);
+        if (!result || result->mark == MoveMark::None) continue;
+        marks[k + 1] = markText(result->mark);
+        any = true;
+    }
+    return any ? marks : std::vector<std::string>{};
+}
+
+EvaluationGraph evaluationGraph()
+{
+    EvaluationGraph graph;
+    const std::vector<BoardPosition> positions = recordPositions(gameRecord, firstSideOfGame());
+    for (std::size_t k = 0; k < positions.size(); ++k) {
+        const PositionVerdict* verdict = verdictFor(positions, k);
+        if (verdict) graph.scores.push_back(std::clamp(verdict->score, -graphScoreLimit, graphScoreLimit));
+        else graph.scores.push_back(std::nullopt);
+        const auto result = halfMoveResult(positions, k);
+        graph.marks.push_back(result ? result->mark : MoveMark::None);
+    }
+    graph.current = gameRecord.plyNumber - 1;
+    return graph;
+}
+
+void GoToPosition(int k)
+{
+    if (navigationAllowed() && !analysisRunning) GoToPly(k + 1);
+}
+
+// ---------------------------------------------------------------- PDN
+
+std::string scoreComment(int whiteScore)
+{
+    const int size = std::abs(whiteScore);
+    if (size > wonScoreShown) return (whiteScore > 0 ? "#" : "#-") + std::to_string((infiniteScore - size) / 2);
+    char text[24];
+    std::snprintf(text, sizeof text, "%s%d.%02d", whiteScore > 0 ? "+" : whiteScore < 0 ? "-" : "", size / 100,
+                  size % 100);
+    return text;
+}
+
+namespace {
+// PDN writes captures with "x".
+std::string pdnMove(std::string move)
+{
+    std::replace(move.begin(), move.end(), ':', 'x');
+    return move;
+}
+} // namespace
+
+void annotatePdnGame(PdnGame& game)
+{
+    const std::vector<BoardPosition> positions = gamePositions(game);
+    game.marks.assign(game.positions.size(), {});
+    game.comments.assign(game.positions.size(), {});
+    for (std::size_t k = 1; k < positions.size(); ++k) {
+        const PositionVerdict* after = verdictFor(positions, k);
+        if (!after) continue;
+        std::string comment = scoreComment(after->score);
+        const auto result = halfMoveResult(positions, k);
+        if (result && result->mark != MoveMark::None) {
+            game.marks[k - 1] = markText(result->mark);
+            comment += " лучше " + pdnMove(result->bestMove) + " " + scoreComment(result->scoreBefore);
+        }
+        game.comments[k - 1] = comment;
+    }
+}
+
+PdnGame analysedPdnGame(const PdnGame& game, const AnalysisLimits& limits, AnalysisObserver& observer)
+{
+    clearAnalysis();
+    analysePositions(gamePositions(game), limits, observer);
+    PdnGame annotated = game;
+    annotatePdnGame(annotated);
+    return annotated;
+}
