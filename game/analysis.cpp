@@ -76,7 +76,6 @@ public:
 
     bool run()
     {
-        clearHash();
         timeBudget = limits_.budget;
         maxIterationDepth = limits_.depth;
         searchReporter = this;
@@ -126,27 +125,62 @@ private:
     bool analyse(std::size_t k)
     {
         const BoardPosition& p = positions_[k];
-        putPieceSetsOnBoard(piecesOf(p));
-        prepareSearch(p.side);
-        const MoveList& root = moveLists[1];
         PositionVerdict verdict;
         verdict.position = p;
-        verdict.legalMoves = root.count;
-        // Without a move the side to move has lost, as the search scores it at the root.
-        int score = 1 - infiniteScore;
-        if (root.count > 0) {
-            // A search stopped before its first iteration ends keeps the pre-search's score.
-            rootScore = root.scores[1];
-            iterativeDeepening();
-            if (stopped_) return false;
-            score = rootScore;
-            verdict.bestMove = moveText(root.moves[1]);
-            verdict.afterBest = positionAfter(root.moves[1], root.captured[1], p.side);
-        }
-        verdict.score = fromSide(p.side, score);
+        const std::optional<int> score = searchScore(p, verdict);
+        if (!score) return false;
+        verdict.score = fromSide(p.side, *score);
         if (verdicts.size() < positions_.size()) verdicts.resize(positions_.size());
         verdicts[k] = verdict;
         return true;
+    }
+
+    static void prepare(const BoardPosition& p)
+    {
+        clearHash();
+        putPieceSetsOnBoard(piecesOf(p));
+        prepareSearch(p.side);
+    }
+
+    // The score of the position for its side to move, and its moves and best move into
+    // the verdict; nothing when the analysis stopped meanwhile. The depth loop is for a
+    // choice among moves (the engine plays a single move without it), so a forced move
+    // is followed and the position is worth what comes after it.
+    std::optional<int> searchScore(const BoardPosition& p, PositionVerdict& verdict)
+    {
+        BoardPosition at = p;
+        prepare(at);
+        const MoveList& root = moveLists[1];
+        verdict.legalMoves = root.count;
+        int forced = 0;
+        for (; root.count == 1 && forced < deepestPly; ++forced) {
+            const BoardPosition next = positionAfter(root.moves[1], root.captured[1], at.side);
+            if (forced == 0) {
+                verdict.bestMove = moveText(root.moves[1]);
+                verdict.afterBest = next;
+            }
+            at = next;
+            prepare(at);
+        }
+        // Without a move the side to move has lost, as the search scores it at the root;
+        // forced moves without end go round in a repetition.
+        int score = root.count == 0 ? 1 - infiniteScore : 0;
+        if (root.count > 1) {
+            // A search stopped before its first iteration ends keeps the pre-search's score.
+            rootScore = root.scores[1];
+            iterativeDeepening();
+            score = rootScore;
+            if (forced == 0) {
+                verdict.bestMove = moveText(root.moves[1]);
+                verdict.afterBest = positionAfter(root.moves[1], root.captured[1], at.side);
+            }
+        }
+        if (stopped_) return std::nullopt;
+        if (forced % 2 == 1) score = -score;
+        // A win's distance counts from the position analysed.
+        if (score > wonScoreShown) score -= forced;
+        if (score < -wonScoreShown) score += forced;
+        return score;
     }
 };
 

@@ -3,9 +3,9 @@
 // it and a mark when it gave away too much. The results stay tied to the positions they
 // were computed for, so that a game that changes keeps them where it did not change.
 //
-// Transposition tables are cleared when an analysis starts and kept from one position
-// to the next: each position is a child of the one before, whose search has filled the
-// tables with its lines.
+// Each position's search starts with cleared transposition tables, as an engine turn
+// does: entries left by a search that the time stopped mislead the next one (kept
+// tables turned ordinary positions into false wins).
 #pragma once
 
 #include <cstdint>

@@ -102,10 +102,12 @@ TEST_F(AnalysisTest, FindsTheManGivenAwayAndMarksNothingElse)
     EXPECT_NE(blunder->bestMove, "d4-e5");
     EXPECT_GE(blunder->scoreBefore - blunder->scoreAfter, mistakeLoss); // White's view: White lost it
     EXPECT_LT(blunder->scoreAfter, -80);
-    // The forced capture keeps Black's gain; the score after a half-move is the next one's before.
+    // The score after a half-move is the next one's before; a position with a single
+    // move (Black's capture) is worth the position that move leads to.
     const auto capture = halfMoveResult(positions, 2);
     ASSERT_TRUE(capture);
     EXPECT_EQ(capture->scoreBefore, blunder->scoreAfter);
+    EXPECT_EQ(capture->scoreAfter, capture->scoreBefore);
     EXPECT_EQ(capture->bestMove, "f6:d4");
     // Every half-move's result came to the windows as it was found.
     EXPECT_GE(ui.changes, 4);
