@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/search.h"
+#include "game/analysis.h"
 #include "game/boardview.h"
 #include "game/controller.h"
 #include "game/controlui.h"
@@ -85,6 +86,10 @@ struct SoakUi : ControlUi {
     {
         return below(static_cast<int>(summaries.size()));
     }
+    // The whole-game analysis runs depth-limited like the engine's turns; now and then
+    // the user cancels it.
+    int askAnalysisTime() override { return chance(80) ? unlimitedTime : 0; }
+    bool analysisProgress(int, int, int) override { return chance(98); }
     void pumpMessages() override
     {
         if (depth > 0 || !chance(4)) return;
@@ -186,12 +191,12 @@ void saveAndLoad()
 
 const char* const commandNames[] = {"move", "StepBack", "MoveBack", "StepForward", "MoveForward", "Home/End",
                                     "NewGame", "SetMode", "setup", "save+load", "FEN copy+paste", "OfferDraw",
-                                    "TogglePonder", "ToggleRotation", "EGTBPieses"};
+                                    "TogglePonder", "ToggleRotation", "EGTBPieses", "AnalyseGame"};
 
 int commandOf(int roll)
 {
-    static const int bounds[] = {40, 48, 52, 57, 60, 62, 64, 72, 75, 80, 82, 86, 88, 89, 90};
-    for (int i = 0; i < 15; ++i)
+    static const int bounds[] = {40, 48, 52, 57, 60, 62, 64, 72, 75, 80, 82, 86, 88, 89, 90, 92};
+    for (int i = 0; i < 16; ++i)
         if (roll < bounds[i]) return i;
     return 0;
 }
@@ -215,6 +220,7 @@ void randomCommand(bool insidePump)
     else if (roll < 88) TogglePonder();
     else if (roll < 89) ToggleRotation();
     else if (roll < 90) { if (!insidePump) EGTBPieses = below(8); }
+    else if (roll < 92) AnalyseGameCommand();
     else humanMove();
 }
 
