@@ -197,13 +197,15 @@ const char* markText(MoveMark mark)
     return "";
 }
 
-MoveMark markOf(const PositionVerdict& before, const PositionVerdict& after)
+MoveMark markOf(const PositionVerdict& before, const PositionVerdict& after, const PositionVerdict* earlier)
 {
     if (before.legalMoves <= 1 || before.afterBest == after.position) return MoveMark::None;
     const int mover = before.position.side;
     const int best = fromSide(mover, before.score);
     const int played = fromSide(mover, after.score);
-    if (best <= -decidedScore) return MoveMark::None;
+    const bool lostEarlier =
+        earlier && earlier->afterBest == before.position && fromSide(mover, earlier->score) <= -decidedScore;
+    if (best <= -decidedScore || lostEarlier) return MoveMark::None;
     if (best >= decidedScore) return played >= decidedScore ? MoveMark::None : MoveMark::Blunder;
     const int loss = best - played;
     if (loss >= blunderLoss) return MoveMark::Blunder;
@@ -242,7 +244,8 @@ std::optional<HalfMoveResult> halfMoveResult(const std::vector<BoardPosition>& p
     const PositionVerdict* before = verdictFor(positions, k - 1);
     const PositionVerdict* after = verdictFor(positions, k);
     if (!before || !after) return std::nullopt;
-    return HalfMoveResult{before->score, before->bestMove, after->score, markOf(*before, *after)};
+    const PositionVerdict* earlier = k >= 2 ? verdictFor(positions, k - 2) : nullptr;
+    return HalfMoveResult{before->score, before->bestMove, after->score, markOf(*before, *after, earlier)};
 }
 
 void clearAnalysis() { verdicts.clear(); }

@@ -23,13 +23,14 @@
 // Scores are the engine's (a man is worth about 100). What a half-move loses is the
 // score of the position before it (the engine's best move) less the score after it,
 // both from the mover's view:
-//   from 50: "?!"   half a man, more than search noise
-//   from 90: "?"    about a man given away
+//   from 60: "?!"   more than half a man: beyond the noise between two searches at
+//                   half a second a move, which reaches about 50
+//   from 90: "?"    about a man given away (a man is 100 and its square's value)
 //   from 250: "??"  two men or a king, or a won game let go
 // The only legal move, and the move the engine itself chose, are never marked; nor is
 // any move in a game already lost, or one that keeps a won game won.
 enum class MoveMark : std::uint8_t { None, Dubious, Mistake, Blunder };
-constexpr int dubiousLoss = 50;
+constexpr int dubiousLoss = 60;
 constexpr int mistakeLoss = 90;
 constexpr int blunderLoss = 250;
 // From here a score is a decided game: a bitbase verdict (about 3000) or a found win.
@@ -55,7 +56,10 @@ struct HalfMoveResult {
     MoveMark mark = MoveMark::None;
 };
 
-MoveMark markOf(const PositionVerdict& before, const PositionVerdict& after);
+// The mark of the half-move from before to after. Earlier, when known, is the position
+// the opponent moved from: a loss its search found along the engine's own move stands
+// even when the search of before missed it (the move then spoils nothing).
+MoveMark markOf(const PositionVerdict& before, const PositionVerdict& after, const PositionVerdict* earlier = nullptr);
 
 // The positions of a game, its start first: the record's entries 1 to redoLimit (entry 1
 // with firstSide to move), or a PDN game's start and positions.

@@ -231,6 +231,15 @@ TEST_F(AnalysisTest, MarksByWhatTheMoveGaveAway)
     EXPECT_EQ(mark(4990, 3010), MoveMark::None);            // still a win
     EXPECT_EQ(mark(4990, 400), MoveMark::Blunder);          // a win let go
     EXPECT_EQ(mark(-3000, -4990), MoveMark::None);          // lost anyway
+    // Lost as the search one half-move earlier found along the opponent's best move,
+    // though the search of this position missed it; not so after another move.
+    PositionVerdict earlier{{0, 0, 0xF0000000u, 0x1u, Black}, -3001, 5, "", start};
+    const PositionVerdict before{start, -533, 7, "a1-b2", best};
+    const PositionVerdict after{played, -3001, 7, "", {}};
+    EXPECT_EQ(markOf(before, after), MoveMark::Blunder);
+    EXPECT_EQ(markOf(before, after, &earlier), MoveMark::None);
+    earlier.afterBest = played;
+    EXPECT_EQ(markOf(before, after, &earlier), MoveMark::Blunder);
     // Black's losses are White's gains.
     PositionVerdict b{{0, 0, 0xF0000000u, 0, Black}, -20, 7, "b8-a7", {}};
     PositionVerdict a{{1, 0, 0xF0000000u, 0, White}, -20 + mistakeLoss, 7, "", {}};
