@@ -313,8 +313,9 @@ public:
 void analyseGameRecord(std::int32_t budget)
 {
     {
+        // Earlier results stay until a position's new one replaces them, so that a
+        // cancelled run keeps the rest of the last analysis.
         GameTurnKeeper keeper;
-        clearAnalysis();
         WindowObserver observer;
         // The depth limit in force: 63 in play.
         analysePositions(recordPositions(gameRecord, firstSideOfGame()), {budget, maxIterationDepth}, observer);

@@ -71,7 +71,7 @@ std::vector<BoardPosition> gamePositions(const PdnGame& game);
 // positions have one.
 const PositionVerdict* verdictFor(const std::vector<BoardPosition>& positions, std::size_t k);
 std::optional<HalfMoveResult> halfMoveResult(const std::vector<BoardPosition>& positions, std::size_t k);
-// Forgets every result (a new analysis starts).
+// Forgets every result.
 void clearAnalysis();
 
 // ---------------------------------------------------------------- running it
@@ -105,8 +105,9 @@ extern const char* const noMovesToAnalyseMessage; // "В партии нет х�
 // Neither the engine nor an analysis is running, and no position is being set up.
 bool AnalysisAllowed();
 // "Анализ партии...": asks the time per half-move and analyses the game record with a
-// progress report that can cancel it. The game, its position and side to move, the
-// mode and the engine's flags are as before when it ends, however it ends.
+// progress report that can cancel it; each position's new result replaces the old. The
+// game, its position and side to move, the mode and the engine's flags are as before
+// when it ends, however it ends.
 void AnalyseGameCommand();
 
 // The marks of the game record for the notation, by entry (the half-move leading to

@@ -185,6 +185,14 @@ TEST_F(AnalysisTest, ResultsStayWithThePositionsTheyWereMadeFor)
     analyseBlunderGame();
     const GameRecord analysed = gameRecord;
     const int side = sideToMove;
+    // Analysed again and cancelled after the first half-move: the rest stays as it was.
+    const int lastScore = *evaluationGraph().scores[4];
+    ui.cancelWhenDone = 1;
+    AnalyseGameCommand();
+    ASSERT_EQ(ui.finished, 2);
+    EXPECT_EQ(gameRecordMarks()[2], "?");
+    EXPECT_EQ(evaluationGraph().scores[4], lastScore);
+
     // White's second half-move replaced: the first two half-moves keep their results.
     StepBack();
     StepBack();
