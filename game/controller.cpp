@@ -6,6 +6,7 @@
 #include "game/book.h"
 #include "game/controlui.h"
 #include "game/datafiles.h"
+#include "game/drawrules.h"
 #include "game/moveentry.h"
 #include "game/notation.h"
 #include "game/record.h"
@@ -55,6 +56,17 @@ bool engineStillOnTurn(bool overBeforePump)
     }
 }
 
+// With the federation's draw rules on, a dead ending ends the game as a draw.
+bool drawnByRules()
+{
+    if (!officialDrawRules) return false;
+    const DrawRule rule = drawRuleAt(gameRecord, gameRecord.plyNumber, sideToMove);
+    if (rule == DrawRule::None) return false;
+    controlUi().showMessage(drawRuleMessage(rule));
+    gc.gameOver = true;
+    return true;
+}
+
 // Puts the library's move into entry 1 of the root list; false when none is offered.
 // The candidates are those the last board refresh found for this position, and the
 // root list is still in generation order because they exist.
@@ -98,6 +110,10 @@ bool applyEngineMove()
         gc.gameOver = true;
         return false;
     }
+    if (drawnByRules()) {
+        gc.thinking = false;
+        return false;
+    }
     return true;
 }
 
@@ -125,6 +141,8 @@ SearchOutcome checkFlagsAfterSearch()
 
 } // namespace
 
+bool GameDrawnByRules() { return drawnByRules(); }
+
 bool sideHasMove(int side) { return generateCaptures(side, 0) > 0 || generateQuietMoves(side, 0) > 0; }
 
 void announceLossOfSideToMove() { controlUi().showMessage(sideToMove == 0 ? blackWinsMessage : whiteWinsMessage); }
@@ -146,6 +164,10 @@ void runEngineTurn()
             gc.mode = HumanHuman;
             controlUi().checkModeItem(HumanHuman);
             controlUi().showMessage(repetitionMessage);
+            return;
+        }
+        if (drawnByRules()) {
+            EndPondering();
             return;
         }
         const bool overBeforePump = gc.gameOver;

@@ -26,6 +26,9 @@ inline PonderState ponderState;
 bool sideHasMove(int side);
 // The game is lost by the side to move: the message naming the winner.
 void announceLossOfSideToMove();
+// With the federation's draw rules on, a dead ending at the board's position is
+// announced and ends the game.
+bool GameDrawnByRules();
 
 void EngineTurn();
 // Whether an engine turn is on the stack (its search may be pumping messages).

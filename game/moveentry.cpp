@@ -52,6 +52,7 @@ void playEnteredMove(const CaptureVariant& chosen, int mover, const std::string&
         gc.gameOver = true;
         return;
     }
+    if (GameDrawnByRules()) return;
     controlUi().pumpMessages();
     if (gc.gameOver) return; // a draw accepted meanwhile: the engine does not answer
     if (gc.mode == HumanHuman) engineSide = 1 - engineSide;
