@@ -15,6 +15,7 @@
 #include "game/boardview.h"
 #include "game/controller.h"
 #include "game/controlui.h"
+#include "game/drawrules.h"
 #include "game/gamefiles.h"
 #include "game/moveentry.h"
 #include "game/notation.h"
@@ -186,12 +187,12 @@ void saveAndLoad()
 
 const char* const commandNames[] = {"move", "StepBack", "MoveBack", "StepForward", "MoveForward", "Home/End",
                                     "NewGame", "SetMode", "setup", "save+load", "FEN copy+paste", "OfferDraw",
-                                    "TogglePonder", "ToggleRotation", "EGTBPieses"};
+                                    "TogglePonder", "ToggleRotation", "EGTBPieses", "draw rules"};
 
 int commandOf(int roll)
 {
-    static const int bounds[] = {40, 48, 52, 57, 60, 62, 64, 72, 75, 80, 82, 86, 88, 89, 90};
-    for (int i = 0; i < 15; ++i)
+    static const int bounds[] = {40, 48, 52, 57, 60, 62, 64, 72, 75, 80, 82, 86, 88, 89, 90, 91};
+    for (int i = 0; i < 16; ++i)
         if (roll < bounds[i]) return i;
     return 0;
 }
@@ -215,6 +216,7 @@ void randomCommand(bool insidePump)
     else if (roll < 88) TogglePonder();
     else if (roll < 89) ToggleRotation();
     else if (roll < 90) { if (!insidePump) EGTBPieses = below(8); }
+    else if (roll < 91) officialDrawRules = !officialDrawRules;
     else humanMove();
 }
 
