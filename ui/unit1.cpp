@@ -22,6 +22,7 @@
 #include "game/commandguard.h"
 #include "game/controller.h"
 #include "game/gamefiles.h"
+#include "game/hint.h"
 #include "game/moveentry.h"
 #include "game/pdn.h"
 #include "game/record.h"
@@ -113,6 +114,13 @@ void TForm1::buildMenus()
     N8->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Backspace));
     N9 = addItem(N1, QStringLiteral("Вернуть ход"), &TForm1::N9Click);
     N9->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Insert));
+    N1->addSeparator();
+    NHint = addItem(N1, QStringLiteral("Подсказка"), &TForm1::NHintClick);
+    NHint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    // Greyed out in the open menu while no human is to move or the engine thinks; the
+    // shortcut stays live and the hint itself checks.
+    connect(N1, &QMenu::aboutToShow, this, [this] { NHint->setEnabled(HintAvailable()); });
+    connect(N1, &QMenu::aboutToHide, this, [this] { NHint->setEnabled(true); });
 
     N10 = bar->addMenu(QStringLiteral("Настройки"));
     N11 = addItem(N10, QStringLiteral("Время..."), &TForm1::N11Click);
@@ -314,6 +322,8 @@ void TForm1::N5Click()
 }
 
 void TForm1::NCopyFenClick() { QGuiApplication::clipboard()->setText(QString::fromStdString(CopyPositionFen())); }
+
+void TForm1::NHintClick() { ShowHint(); }
 
 void TForm1::NPasteFenClick() { PastePositionFen(QGuiApplication::clipboard()->text().trimmed().toStdString()); }
 

@@ -49,6 +49,7 @@ public:
     QMenu* N1;
     QAction *N2, *N3, *N4, *N5, *N6, *N7, *N8, *N9;
     QAction *NCopyFen, *NPasteFen; // FEN exchange, after "Сохранить..."
+    QAction* NHint;                // "Подсказка", last in "Игра"
     // Menu "Настройки".
     QMenu* N10;
     QAction *N11, *N12, *N13, *N14, *N15, *N16, *N17, *N18, *N19, *N20, *N21, *N22;
@@ -80,6 +81,7 @@ public slots:
     void N8Click();
     void N9Click();
     void NCopyFenClick();
+    void NHintClick();
     void NPasteFenClick();
     void N11Click();
     void N12Click();
