@@ -12,6 +12,7 @@
 #include "game/record.h"
 #include "game/settings.h"
 #include "game/setup.h"
+#include "game/strength.h"
 #include "game/timecontrol.h"
 
 const char* const whiteWinsMessage = "Белые выиграли!";
@@ -194,7 +195,8 @@ void runEngineTurn()
                 gc.gameOver = true;
                 return;
             }
-            if (count > 1) iterativeDeepening();
+            // Analysis, and thinking on the opponent's time, always look at full strength.
+            if (count > 1) searchAtLevel(gc.mode == Analysis ? strongestLevel : engineLevel);
             const SearchOutcome outcome = checkFlagsAfterSearch();
             if (outcome == SearchOutcome::Stop) return;
             if (outcome == SearchOutcome::Restart) {

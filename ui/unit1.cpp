@@ -27,6 +27,7 @@
 #include "game/pdn.h"
 #include "game/record.h"
 #include "game/setup.h"
+#include "game/strength.h"
 #include "ui/about.h"
 #include "ui/artwork.h"
 #include "ui/boardview.h"
@@ -140,6 +141,7 @@ void TForm1::buildMenus()
     // Enter reaches this item through the board's key handling, not as a menu
     // shortcut, so the text after the tab only shows the key.
     N22 = addItem(N10, QStringLiteral("Маленькая доска\tEnter"), &TForm1::N22Click, true, false);
+    buildLevelMenu();
     addEndgameTablesItem(N10);
 
     N23 = bar->addMenu(QStringLiteral("Режим"));
@@ -158,6 +160,20 @@ void TForm1::buildMenus()
 
     N31 = bar->addMenu(QStringLiteral("Помощь"));
     N32 = addItem(N31, QStringLiteral("О программе..."), &TForm1::N32Click);
+}
+
+// "Уровень": eight radio items, the full strength checked.
+void TForm1::buildLevelMenu()
+{
+    NLevel = N10->addMenu(QStringLiteral("Уровень"));
+    auto* group = new QActionGroup(this);
+    for (int level = weakestLevel; level <= strongestLevel; ++level) {
+        QAction* item = NLevel->addAction(QStringLiteral("Уровень %1").arg(level));
+        item->setCheckable(true);
+        item->setChecked(level == engineLevel);
+        group->addAction(item);
+        connect(item, &QAction::triggered, this, [level] { engineLevel = level; });
+    }
 }
 
 void TForm1::buildSetupPanel()
