@@ -460,6 +460,14 @@ void installGameHooks()
     bookCandidateCountHook = [] { return static_cast<int>(bookCandidates.count); };
 }
 
+void RefreshBookWindow()
+{
+    LookupBook();
+    // In endings within the bases the verdicts stand there instead, as after every move.
+    if (EGTBPieses > 0 && popCount(occupied) <= EGTBPieses && showEndgameVerdictsHook)
+        showEndgameVerdictsHook(sideToMove);
+}
+
 void SetBoardSize()
 {
     switchBoardSize();

@@ -50,6 +50,9 @@ void ToggleInformation();
 // The information window was closed by its frame: the item loses its mark.
 void InformationWindowClosed();
 void OnMainWindowClose();
+// The book window's text for the board: the library's moves, or in endings within the
+// bases every move's verdict.
+void RefreshBookWindow();
 // Toggles the small board and applies size, margins and centring; redraws.
 void SetBoardSize();
 // Flips the rotation and its check mark; redraws.

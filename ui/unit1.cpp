@@ -373,7 +373,7 @@ void TForm1::N13Click()
 {
     N13->setChecked(!N13->isChecked());
     Form7->setVisible(N13->isChecked());
-    if (!gameControl.thinking) LookupBook();
+    if (!gameControl.thinking) RefreshBookWindow();
 }
 
 void TForm1::N14Click()
