@@ -22,6 +22,7 @@
 #include "game/pdn.h"
 #include "game/record.h"
 #include "game/setup.h"
+#include "../notation_count.h"
 
 namespace {
 
@@ -278,13 +279,8 @@ void checkAfterStep()
     if (!entryMatchesBoard(gameRecord.entries[gameRecord.plyNumber])) fault("the board is not the record's position");
     if (gameRecord.plyNumber < 1 || gameRecord.plyNumber > gameRecord.redoLimit) fault("plyNumber outside the record");
     if (!recordIsAGame()) fault("a recorded half-move is no legal move");
-    int halfMoves = 0;
-    for (const std::string& line : notationView.lines)
-        for (std::size_t i = 0; i + 5 <= line.size(); ++i)
-            if ((line[i + 2] == '-' || line[i + 2] == ':') && squareFromName(line.substr(i, 2)) >= 0 &&
-                squareFromName(line.substr(i + 3, 2)) >= 0)
-                ++halfMoves;
-    if (gameRecord.redoLimit > 1 && halfMoves != gameRecord.redoLimit - 1) fault("the notation misses half-moves");
+    if (gameRecord.redoLimit > 1 && halfMovesInNotation() != gameRecord.redoLimit - 1)
+        fault("the notation misses half-moves");
 }
 
 } // namespace
