@@ -295,7 +295,6 @@ public:
         gc.thinking = true;
         gc.abortRequested = false;
         gc.entrySnapshot = boardPieceSets();
-        controlUi().enableMenuItem(MenuItem::AnalyseGame, false);
     }
     ~GameTurnKeeper()
     {
@@ -303,15 +302,29 @@ public:
         gc.thinking = false;
         gc.abortRequested = false;
         analysisRunning = false;
-        controlUi().enableMenuItem(MenuItem::AnalyseGame, true);
         controlUi().analysisFinished();
     }
     GameTurnKeeper(const GameTurnKeeper&) = delete;
     GameTurnKeeper& operator=(const GameTurnKeeper&) = delete;
 };
 
+// The engine's colour as the mode has it, the human's opponent's where no mode fixes it.
+void engineSideOfMode()
+{
+    if (gc.mode == EngineWhite) engineSide = White;
+    else if (gc.mode == EngineBlack) engineSide = Black;
+    else engineSide = 1 - sideToMove;
+}
+
+bool engineOnTurn()
+{
+    if (gc.mode == EngineBoth || gc.mode == Analysis) return true;
+    return (gc.mode == EngineWhite || gc.mode == EngineBlack) && sideToMove == engineSide;
+}
+
 void analyseGameRecord(std::int32_t budget)
 {
+    const GameMode modeBefore = gc.mode;
     {
         // Earlier results stay until a position's new one replaces them, so that a
         // cancelled run keeps the rest of the last analysis.
@@ -326,11 +339,16 @@ void analyseGameRecord(std::int32_t budget)
         controlUi().quitProgram();
         return;
     }
-    // A new game chosen meanwhile starts as it would after an engine turn.
-    if (gc.restartRequested) {
-        gc.restartRequested = false;
-        if ((gc.mode == EngineBoth || sideToMove == engineSide) && engineTurnHook) engineTurnHook();
-        return;
+    // A mode or a new game chosen meanwhile: the engine takes the colour and the turn
+    // that command would have given it had the analysis not been running.
+    const bool restart = gc.restartRequested;
+    gc.restartRequested = false;
+    if (restart || gc.mode != modeBefore) {
+        engineSideOfMode();
+        if (engineOnTurn()) {
+            EngineTurn();
+            return;
+        }
     }
     PlayPendingRelease();
 }

@@ -102,7 +102,8 @@ bool analysePositions(const std::vector<BoardPosition>& positions, const Analysi
 
 extern const char* const noMovesToAnalyseMessage; // "В партии нет ходов для анализа."
 
-// Neither the engine nor an analysis is running, and no position is being set up.
+// Neither the engine (its turn or a hint) nor an analysis is running, and no position
+// is being set up; the menu item is greyed out otherwise.
 bool AnalysisAllowed();
 // "Анализ партии...": asks the time per half-move and analyses the game record with a
 // progress report that can cancel it; each position's new result replaces the old. The

@@ -29,18 +29,9 @@ GameControl& gc = gameControl;
 // inside the first; they ask the running one to start over instead.
 bool turnActive = false;
 
-// The whole-game analysis waits while a turn is on the stack.
 struct TurnGuard {
-    TurnGuard()
-    {
-        turnActive = true;
-        controlUi().enableMenuItem(MenuItem::AnalyseGame, false);
-    }
-    ~TurnGuard()
-    {
-        turnActive = false;
-        controlUi().enableMenuItem(MenuItem::AnalyseGame, true);
-    }
+    TurnGuard() { turnActive = true; }
+    ~TurnGuard() { turnActive = false; }
 };
 
 bool playingMode(GameMode mode) { return mode == EngineWhite || mode == EngineBlack || mode == EngineBoth; }

@@ -16,7 +16,6 @@ enum class MenuItem {
     Ponder,        // "Использование времени соперника"
     Sound,         // "Звук"
     Information,   // "Информация": the information window is shown while it is checked
-    AnalyseGame,   // "Анализ партии...": greyed out while the engine or an analysis runs
 };
 
 class ControlUi : public GameUi {

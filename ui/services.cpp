@@ -37,7 +37,6 @@ QAction* menuItemAction(MenuItem item)
     case MenuItem::Ponder: return Form1->N19;
     case MenuItem::Sound: return Form1->N16;
     case MenuItem::Information: return Form1->N17;
-    case MenuItem::AnalyseGame: return Form1->NAnalyseGame;
     }
     return nullptr;
 }

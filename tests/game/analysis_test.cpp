@@ -151,7 +151,6 @@ TEST_F(AnalysisTest, CancelledAnalysisLeavesGameBoardAndEngineAsTheyWere)
     EXPECT_TRUE(stopRequested);
     EXPECT_EQ(moveSeparator, ':');
     EXPECT_EQ(searchReporter, reporter);
-    EXPECT_TRUE(ui.enabled[MenuItem::AnalyseGame]);
     EXPECT_TRUE(AnalysisAllowed());
 
     // What was done is kept; the position searched when it stopped has no verdict.
@@ -161,23 +160,46 @@ TEST_F(AnalysisTest, CancelledAnalysisLeavesGameBoardAndEngineAsTheyWere)
     EXPECT_EQ(graph.current, 4);
 }
 
-TEST_F(AnalysisTest, NotRunWhileTheEngineThinksAndTheItemGreyedMeanwhile)
+TEST_F(AnalysisTest, NotRunWhileTheEngineThinks)
 {
     startFrom(initialPositionText);
     gameControl.mode = EngineWhite;
     engineSide = White;
     timeBudget = 1;
     maxIterationDepth = 7;
-    bool enabledDuringTurn = true;
-    ui.onPump = [&] {
-        enabledDuringTurn = ui.enabled[MenuItem::AnalyseGame];
+    std::vector<bool> allowed;
+    auto tryIt = [&] {
+        allowed.push_back(AnalysisAllowed());
         AnalyseGameCommand();
     };
+    // In the pump before the engine's search and inside it.
+    ui.onPump = [&] {
+        tryIt();
+        ui.onPump = tryIt;
+    };
     EngineTurn();
-    EXPECT_FALSE(enabledDuringTurn);
+    ui.onPump = nullptr;
+    EXPECT_EQ(allowed, std::vector<bool>(allowed.size(), false));
+    EXPECT_GE(allowed.size(), 2u);
     EXPECT_EQ(ui.questions, 0);
-    EXPECT_TRUE(ui.enabled[MenuItem::AnalyseGame]);
     EXPECT_EQ(gameRecord.redoLimit, 2); // the engine's move was played
+    EXPECT_TRUE(AnalysisAllowed());
+}
+
+TEST_F(AnalysisTest, ModeChosenDuringTheAnalysisTakesEffectWhenItEnds)
+{
+    startFrom(blunderStart);
+    playHalfMoves({"d4-e5", "f6:d4", "e1-d2", "d8-e7"});
+    engineSide = Black; // the human is White in two-player mode
+    // "Korvel играет белыми" with White to move, chosen while the analysis runs.
+    ui.onPump = [] { SetMode(EngineWhite); };
+    AnalyseGameCommand();
+    EXPECT_EQ(gameControl.mode, EngineWhite);
+    EXPECT_TRUE(evaluationGraph().scores[4]); // not stopped by it
+    // Then the engine takes its turn and plays White's move, as it would have at once.
+    EXPECT_EQ(gameRecord.redoLimit, 6);
+    EXPECT_EQ(engineSide, White);
+    EXPECT_FALSE(gameControl.thinking);
 }
 
 TEST_F(AnalysisTest, ResultsStayWithThePositionsTheyWereMadeFor)

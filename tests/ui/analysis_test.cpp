@@ -1,6 +1,7 @@
 // The whole-game analysis from the menu: the time question, the progress dialog that
 // goes when it ends, the graph drawing the scores, and a click on it going to a half-move.
 #include <QInputDialog>
+#include <QMenu>
 
 #include <filesystem>
 #include <fstream>
@@ -46,6 +47,14 @@ private slots:
         QCOMPARE(gameRecord.plyNumber, 5);
         maxIterationDepth = 7;
 
+        // Greyed out in the open menu while the engine thinks.
+        gameControl.thinking = true;
+        emit Form1->N1->aboutToShow();
+        QVERIFY(!Form1->NAnalyseGame->isEnabled());
+        gameControl.thinking = false;
+        emit Form1->N1->aboutToShow();
+        QVERIFY(Form1->NAnalyseGame->isEnabled());
+
         // Cancelled at the question: nothing is analysed.
         ModalCloser closer;
         closer.arm();
@@ -61,7 +70,6 @@ private slots:
         const EvaluationGraph graph = evaluationGraph();
         QCOMPARE(static_cast<int>(graph.scores.size()), 5);
         for (const auto& score : graph.scores) QVERIFY(score.has_value());
-        QVERIFY(Form1->NAnalyseGame->isEnabled());
         QVERIFY(!QApplication::activeModalWidget()); // the progress dialog went
         QCOMPARE(gameRecord.plyNumber, 5);
 
