@@ -220,7 +220,8 @@ std::vector<BoardPosition> recordPositions(const GameRecord& record, int firstSi
     const int limit = std::min<int>(record.redoLimit, recordCapacity);
     for (int n = 1; n <= limit; ++n) {
         const RecordEntry& e = record.entries[n];
-        positions.push_back({e.whiteMen, e.whiteKings, e.blackMen, e.blackKings, (n - 1) % 2 == 0 ? firstSide : 1 - firstSide});
+        const int side = (n - 1) % 2 == 0 ? firstSide : 1 - firstSide;
+        positions.push_back({e.whiteMen, e.whiteKings, e.blackMen, e.blackKings, side});
     }
     return positions;
 }

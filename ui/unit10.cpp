@@ -93,7 +93,8 @@ void TForm10::FormPaint()
         if (!graph.scores[k]) continue;
         const int first = k;
         QPolygonF line;
-        for (; k <= halfMoves && graph.scores[k]; ++k) line << QPointF(positionX(k, halfMoves), scoreY(*graph.scores[k]));
+        for (; k <= halfMoves && graph.scores[k]; ++k)
+            line << QPointF(positionX(k, halfMoves), scoreY(*graph.scores[k]));
         if (line.size() == 1) line << QPointF(positionX(first, halfMoves) + 1, line.front().y());
         curves.addPolygon(line);
         QPolygonF filled = line;

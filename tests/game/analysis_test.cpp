@@ -81,7 +81,10 @@ protected:
         AnalyseGameCommand();
         ASSERT_EQ(ui.finished, 1);
     }
-    static std::vector<BoardPosition> gamePositionsNow() { return recordPositions(gameRecord, firstSideOfRecord(gameRecord, sideToMove)); }
+    static std::vector<BoardPosition> gamePositionsNow()
+    {
+        return recordPositions(gameRecord, firstSideOfRecord(gameRecord, sideToMove));
+    }
 };
 
 TEST_F(AnalysisTest, FindsTheManGivenAwayAndMarksNothingElse)
@@ -129,7 +132,7 @@ TEST_F(AnalysisTest, CancelledAnalysisLeavesGameBoardAndEngineAsTheyWere)
     const PieceSets board = boardPieceSets();
     const int side = sideToMove;
     SearchReporter* const reporter = searchReporter;
-    // "Отмена" inside the search of the fourth position, three half-moves done.
+    // "Отмена" inside the search of the fifth position, three half-moves done.
     ui.cancelWhenDone = 3;
     ui.cancelAtReport = 2;
 
