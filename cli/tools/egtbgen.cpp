@@ -347,11 +347,11 @@ std::string describe(int code)
     return (plies % 2 ? "win in " : "loss in ") + std::to_string(moves);
 }
 
-// The ".brg" byte read back as a value for B to move; -1 for a byte that the
-// generator never writes.
+// The ".brg" byte read back as a value for B to move; -1 for a byte without a
+// meaning. This generator writes draws as 0, others write them as 128.
 int codeOfDistanceByte(std::uint8_t byte)
 {
-    if (byte == 0) return 0;
+    if (byte == 0 || byte == 128) return 0;
     if (byte == 255) return 1;
     if (byte <= 127) return 2 * byte + 1;       // B loses in byte moves: 2 * byte plies
     if (byte >= 129 && byte <= 252) return 2 * (byte - 128); // B wins: 2n - 1 plies
@@ -478,7 +478,7 @@ private:
             legal[i] = placementOfIndex(info, i, p);
             const std::uint8_t byte = distance_[t][i];
             if (!legal[i]) {
-                if (byte != 0) problem(std::string(info.name) + " index " + std::to_string(i) +
+                if (codeOfDistanceByte(byte) != 0) problem(std::string(info.name) + " index " + std::to_string(i) +
                                        ": two pieces on one square, but the .brg byte is " + std::to_string(byte));
                 continue;
             }

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <filesystem>
 #include <fstream>
@@ -349,6 +350,25 @@ TEST_F(EgtbGenTest, FourPieceTablesVerifyAndHoldTheKnownEndgames)
     EXPECT_EQ(verdictForSideToMove(White), 3000); // a1 over b2 to c3
     setBoard(at({"h6"}), 0, 0, at({"b2"}));
     EXPECT_EQ(exactForSideThatMoved(Black), 0);
+}
+
+TEST_F(EgtbGenTest, DrawsWrittenAs128VerifyWhileTheBuildWritesThemAs0)
+{
+    build(3);
+    const fs::path brg = dir_ / "1d1p_0d1p_ru.brg";
+    std::vector<std::uint8_t> bytes = readAll(brg);
+    std::size_t draws = 0;
+    for (std::uint8_t& byte : bytes)
+        if (byte == 0) {
+            byte = 128;
+            ++draws;
+        }
+    ASSERT_GT(draws, 0u);
+    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), 128), static_cast<std::ptrdiff_t>(draws))
+        << "the build writes no 128 of its own";
+    writeAll(brg, bytes);
+    const VerifyResult r = verifyBitbases(dir_.string());
+    EXPECT_TRUE(r.ok) << (r.problems.empty() ? "" : r.problems.front());
 }
 
 TEST_F(EgtbGenTest, VerifierFindsEveryKindOfDamage)
