@@ -137,29 +137,47 @@ void buildBinomialTable()
         for (int k = 0; k <= 6; ++k) binomial[n][k] = bitbase_detail::choose(n, k);
 }
 
-void LoadBitbase()
+bool readBitbaseFile(const std::string& folder, int pieces, std::vector<std::uint8_t>& data)
 {
-    bitbaseLoaded = false;
-    buildBinomialTable();
-    const int pieces = EGTBPieses < 0 ? 0 : EGTBPieses > bitbaseMaxPieces ? bitbaseMaxPieces : EGTBPieses;
+    pieces = std::clamp(pieces, 0, bitbaseMaxPieces);
     char path[512];
-    std::snprintf(path, sizeof path, "%segtb%d.bit", egtbpath.c_str(), pieces);
+    std::snprintf(path, sizeof path, "%segtb%d.bit", folder.c_str(), pieces);
     std::FILE* file = std::fopen(path, "rb");
-    if (!file) {
-        bitbaseData.clear();
-        return;
-    }
+    if (!file) return false;
     // A shorter file leaves the rest as draws; a longer one is read up to the buffer.
-    bitbaseData.assign(pieces == bitbaseMaxPieces ? bitbaseSizeFivePieces : bitbaseSizeFourPieces, 0);
+    std::vector<std::uint8_t> read;
+    try {
+        read.assign(pieces == bitbaseMaxPieces ? bitbaseSizeFivePieces : bitbaseSizeFourPieces, 0);
+    } catch (...) {
+        std::fclose(file);
+        throw;
+    }
     std::size_t filled = 0;
-    while (filled < bitbaseData.size()) {
-        const std::size_t want = std::min(readBlock, bitbaseData.size() - filled);
-        const std::size_t got = std::fread(bitbaseData.data() + filled, 1, want, file);
+    while (filled < read.size()) {
+        const std::size_t want = std::min(readBlock, read.size() - filled);
+        const std::size_t got = std::fread(read.data() + filled, 1, want, file);
         if (got == 0) break;
         filled += got;
     }
     std::fclose(file);
-    bitbaseLoaded = true;
+    data.swap(read);
+    return true;
+}
+
+void installBitbase(std::vector<std::uint8_t>&& data, bool found)
+{
+    buildBinomialTable();
+    bitbaseData.swap(data);
+    if (!found) std::vector<std::uint8_t>().swap(bitbaseData);
+    bitbaseLoaded = found;
+}
+
+void LoadBitbase()
+{
+    bitbaseLoaded = false;
+    std::vector<std::uint8_t> data;
+    const bool found = readBitbaseFile(egtbpath, EGTBPieses, data);
+    installBitbase(std::move(data), found);
 }
 
 void SwapSides()

@@ -110,6 +110,15 @@ extern std::uint32_t binomial[33][7];
 
 void buildBinomialTable();
 void LoadBitbase();
+// The ".bit" file for a folder and a piece limit ("egtbN.bit", N the limit clamped to
+// 0..5) read into `data`, sized for its tables; false when there is no such file.
+// Throws std::bad_alloc and then leaves `data` as it was.
+bool readBitbaseFile(const std::string& folder, int pieces, std::vector<std::uint8_t>& data);
+// What LoadBitbase does after reading: the data becomes the in-memory table.
+void installBitbase(std::vector<std::uint8_t>&& data, bool found);
+// The largest number of pieces the tables are probed for: the configured limit, but
+// never beyond the five pieces the tables hold.
+inline int bitbasePieceLimit() { return EGTBPieses < bitbaseMaxPieces ? EGTBPieses : bitbaseMaxPieces; }
 // Exchanges White and Black and turns the board by 180 degrees; twice restores it.
 void SwapSides();
 

@@ -6,6 +6,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -39,6 +41,17 @@ constexpr int boundExact = 3;
 
 constexpr char initialPositionText[] = "wwwwwwwwwwww00000000bbbbbbbbbbbb w";
 constexpr char emptyPositionText[] = "00000000000000000000000000000000 w";
+
+// ---------------------------------------------------------------- errors
+// A value in the configuration file that cannot be used; the Russian text names the
+// file, the text and the key.
+struct ConfigError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+// The tables the configuration asks for do not fit in memory.
+struct TableMemoryError : ConfigError {
+    using ConfigError::ConfigError;
+};
 
 // ---------------------------------------------------------------- bit helpers
 inline int lowestBit(SquareSet s) { return s ? __builtin_ctz(s) : 0; }
@@ -197,6 +210,24 @@ extern HashEntry* hashTables[2];
 extern std::int32_t hashMask;
 extern std::int32_t searchAge;
 
+// Both tables in one block, White's first, as it came from the system: all zero.
+struct HashTableBlock {
+    struct Release {
+        void operator()(HashEntry* p) const { std::free(p); }
+    };
+    std::unique_ptr<HashEntry[], Release> entries; // null: keep the tables in place
+    std::size_t perTable = 0;
+};
+// Where the tables' memory comes from: zero-filled bytes to be released with free,
+// or null when there are none. Replaceable, so that a failure can be tried out.
+extern void* (*hashTableMemory)(std::size_t bytes);
+// Tables of mask + 1 entries each, or an empty block when the tables in place already
+// have that size; throws TableMemoryError, changing nothing, when memory runs out.
+HashTableBlock newHashTables(std::int32_t mask);
+// The block becomes the tables (the old ones are released), or, when it is empty, the
+// tables in place are cleared. Cannot fail.
+void installHashTables(HashTableBlock&& block, std::int32_t mask);
+
 // The run-time random generator (keys, library choice), seeded from the clock.
 void seedRandom(std::uint32_t seed);
 void seedRandomFromClock();
@@ -205,8 +236,7 @@ std::uint32_t randomBelow(std::uint32_t bound);
 std::uint32_t randomKey();
 void buildKeys();
 std::uint32_t hashPosition(int side);
-void allocateHashTables(); // hashMask + 1 entries each
-void clearHash();
+void clearHash(); // quick when nothing was stored since the tables were last empty
 int probeHash(int side, int depth, int ply);
 HashPeek peekHash(std::uint32_t key, int side);
 void storeHash(int side, int depth, int ply, int score, int bound, MoveCode move);
@@ -221,17 +251,17 @@ void buildEvaluationTables();
 int materialScore(int side);
 
 // ---------------------------------------------------------------- start-up
-// A number in the configuration file that does not convert: names the key and the text.
-struct ConfigError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
 extern std::string configFileName; // "korvel.ini" in the working directory
 extern std::string egtbpath;
 extern std::int32_t EGTBPieses;
 
-void initEngine();   // throws ConfigError for a malformed number in the configuration
+// Throws ConfigError (or TableMemoryError) and then leaves everything as it was:
+// settings, tables, keys and position.
+void initEngine();
 void finishStartup(); // once, after the first initEngine
+// Reads the configuration file as initEngine does and throws the same ConfigError,
+// changing nothing: a new game can check the file before it ends the game in progress.
+void checkConfiguration();
 
 // ---------------------------------------------------------------- making moves, inlined
 // The sets are worked on in locals and written back once, so that the compiler need

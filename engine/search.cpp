@@ -43,7 +43,7 @@ constexpr std::size_t pvTextCapacity = 66 * 6 + sizeof blackPrefix;
 
 // The interior bitbase probe, where the tables cover the position: its value when the
 // side to move is the stronger or equal side.
-inline bool bitbaseCovers() { return bitbaseLoaded && popCount(occupied) <= EGTBPieses; }
+inline bool bitbaseCovers() { return bitbaseLoaded && popCount(occupied) <= bitbasePieceLimit(); }
 
 bool probeInterior(int side, int& score)
 {
@@ -164,7 +164,7 @@ void reportNewBestMove(int score)
 // The root move's score from the distance files, when they cover the position after it.
 bool rootBitbaseScore(int side, int& score)
 {
-    if (!bitbaseLoaded || popCount(occupied) > EGTBPieses || whitePieces == 0 || blackPieces == 0) return false;
+    if (!bitbaseLoaded || popCount(occupied) > bitbasePieceLimit() || whitePieces == 0 || blackPieces == 0) return false;
     if (side == Black) SwapSides(); // the tables see the side that has just moved as White
     const int r = ProbeExact();
     if (side == Black) SwapSides();

@@ -220,6 +220,12 @@ TEST_F(SearchTest, InteriorNodesOfTheStrongerSideTakeTheBitbaseVerdictWithMateri
     const std::uint32_t before = bitbaseProbeCount;
     alphaBeta(-infiniteScore, infiniteScore, 1, 3, White);
     EXPECT_EQ(bitbaseProbeCount - before, 0u);
+    // Nor beyond the five pieces the tables hold, whatever limit is configured: six
+    // pieces would otherwise read as a draw from no table at all.
+    EGTBPieses = 6;
+    placeNode(position("a1 c1 e1", "b8 d8 f8", 'w'), 3);
+    EXPECT_LT(alphaBeta(-infiniteScore, infiniteScore, 1, 3, White), 1000) << "searched, not probed";
+    EXPECT_EQ(bitbaseProbeCount - before, 0u);
 }
 
 TEST_F(SearchTest, AfterAStopNodesReturnAtOnceOrFinishTheirLoopsAndLeaveThePosition)
