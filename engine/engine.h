@@ -237,7 +237,22 @@ std::uint32_t randomKey();
 void buildKeys();
 std::uint32_t hashPosition(int side);
 void clearHash(); // quick when nothing was stored since the tables were last empty
-int probeHash(int side, int depth, int ply);
+// Wins and losses (beyond decidedScore) count their plies from the root; the tables
+// hold them counted from the entry's own node, so that a position met again at
+// another ply gets the right distance back. Other scores, bitbase verdicts among
+// them, are stored as they are.
+constexpr int decidedScore = 4000;
+constexpr int scoreToTable(int score, int ply)
+{
+    return score > decidedScore ? score + ply : score < -decidedScore ? score - ply : score;
+}
+constexpr int scoreFromTable(int stored, int ply)
+{
+    return stored > decidedScore ? stored - ply : stored < -decidedScore ? stored + ply : stored;
+}
+
+int probeHash(int side, int depth, int ply); // the score seen from ply
+// The entry's score as stored: pass it through scoreFromTable with the entry's ply.
 HashPeek peekHash(std::uint32_t key, int side);
 void storeHash(int side, int depth, int ply, int score, int bound, MoveCode move);
 

@@ -127,7 +127,7 @@ int probeHash(int side, int depth, int ply)
     state.hashMove = e.move;
     if (static_cast<int>(e.info & 0xFF) >= depth) {
         state.hashBound = static_cast<int>((e.info >> 8) & 0xFF);
-        return e.score;
+        return scoreFromTable(e.score, ply);
     }
     return 0;
 }
@@ -147,7 +147,7 @@ void storeHash(int side, int depth, int ply, int score, int bound, MoveCode move
     if (depth < static_cast<int>(e.info & 0xFF) && static_cast<int>((e.info >> 16) & 0x7F) == searchAge) return;
     tablesUsed = true;
     e.key = key;
-    e.score = score;
+    e.score = scoreToTable(score, ply);
     e.move = move;
     e.info = static_cast<std::uint32_t>(searchAge) * 65536u + static_cast<std::uint32_t>(bound) * 256u +
              static_cast<std::uint32_t>(depth & 0xFF);

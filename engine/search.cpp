@@ -90,8 +90,9 @@ bool transpositionCutoff(int side, int depth, int beta, int ply, int n, int& sco
         const HashPeek entry = peekHash(childKey, side ^ 1);
         if (entry.bound == 0) continue;
         if (entry.depth >= depth - 1) {
-            if ((entry.bound == boundUpper || entry.bound == boundExact) && -entry.score >= beta) {
-                score = -entry.score;
+            const int childScore = scoreFromTable(entry.score, ply + 1);
+            if ((entry.bound == boundUpper || entry.bound == boundExact) && -childScore >= beta) {
+                score = -childScore;
                 return true;
             }
         } else if (entry.bound == boundUpper) {
@@ -313,7 +314,9 @@ int alphaBetaFor(int alpha, int beta, int depth, int ply)
         bound = boundExact;
         pvFound = true;
     }
-    if (depth > 2) storeHash(side, depth + adjust, ply, alpha, bound, static_cast<MoveCode>(state.bestMove));
+    // A node cut short by a stop knows no bound: it leaves nothing for later searches.
+    if (depth > 2 && !stopRequested)
+        storeHash(side, depth + adjust, ply, alpha, bound, static_cast<MoveCode>(state.bestMove));
     return alpha;
 }
 
