@@ -8,13 +8,13 @@
 
 namespace {
 
-// Leaf count below the position at ply; the last ply is counted from the list. The
-// side is a template argument so that the inlined move making knows it.
+// Leaf count below the position at ply; the last ply is counted without listing its
+// quiet moves. The side is a template argument so that the inlined move making knows it.
 template <int side>
 std::uint64_t perftFor(int ply, int depth)
 {
+    if (depth == 1) return static_cast<std::uint64_t>(countLegalMovesFor<side>(ply));
     const int n = generateLegalMoves(side, ply);
-    if (depth == 1) return static_cast<std::uint64_t>(n);
     const MoveList& list = moveLists[ply];
     std::uint64_t total = 0;
     for (int i = 1; i <= n; ++i) {

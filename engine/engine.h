@@ -5,8 +5,8 @@
 // belongs to the game controller and the windows, the search's root is ply 1.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -213,13 +213,15 @@ extern std::int32_t searchAge;
 // Both tables in one block, White's first, as it came from the system: all zero.
 struct HashTableBlock {
     struct Release {
-        void operator()(HashEntry* p) const { std::free(p); }
+        std::size_t bytes;
+        void operator()(HashEntry* p) const; // gives the pages back to the system
     };
     std::unique_ptr<HashEntry[], Release> entries; // null: keep the tables in place
     std::size_t perTable = 0;
 };
-// Where the tables' memory comes from: zero-filled bytes to be released with free,
-// or null when there are none. Replaceable, so that a failure can be tried out.
+// Where the tables' memory comes from: zero-filled pages mapped from the system, to
+// be unmapped again, or null when there are none. Replaceable, so that a failure
+// can be tried out.
 extern void* (*hashTableMemory)(std::size_t bytes);
 // Tables of mask + 1 entries each, or an empty block when the tables in place already
 // have that size; throws TableMemoryError, changing nothing, when memory runs out.
@@ -237,6 +239,9 @@ std::uint32_t randomKey();
 void buildKeys();
 std::uint32_t hashPosition(int side);
 void clearHash(); // quick when nothing was stored since the tables were last empty
+// Writes every page of the tables once, changing nothing, so that the system gives
+// them their memory now: for measurements that must not count that first-touch work.
+void touchHashTables();
 // Wins and losses (beyond decidedScore) count their plies from the root; the tables
 // hold them counted from the entry's own node, so that a position met again at
 // another ply gets the right distance back. Other scores, bitbase verdicts among
@@ -251,6 +256,12 @@ constexpr int scoreFromTable(int stored, int ply)
     return stored > decidedScore ? stored - ply : stored < -decidedScore ? stored + ply : stored;
 }
 
+// Asks the memory for the entry of a key ahead of its probe: a probe lands anywhere in
+// the tables and mostly waits for memory.
+inline void prefetchHash(std::uint32_t key, int side)
+{
+    __builtin_prefetch(&hashTables[side][key & static_cast<std::uint32_t>(hashMask)]);
+}
 int probeHash(int side, int depth, int ply); // the score seen from ply
 // The entry's score as stored: pass it through scoreFromTable with the entry's ply.
 HashPeek peekHash(std::uint32_t key, int side);
@@ -438,6 +449,25 @@ inline FirstJumps firstJumps(SquareSet men, SquareSet enemy, SquareSet empty)
              men & jumpable[2] & stepUpLeft(enemy) & (empty << 7), men & jumpable[3] & stepUpRight(enemy) & (empty << 9)}};
 }
 
+// True when every first jump of the men ends its move, as most captures do: no
+// landing square on the promotion rank, and none from which the man can jump on. It
+// may not jump back over the piece it has just taken, so that direction is left
+// out; every other jump from the landing square passes squares the move has not
+// touched, so the board as it stands decides it.
+template <int side>
+inline bool firstJumpsEndTheMove(const FirstJumps& jumps, SquareSet enemy, SquareSet empty)
+{
+    const FirstJumps onward = firstJumps(~0u, enemy, empty); // from any square
+    const SquareSet upLeft = jumps.dir[0] << 7, upRight = jumps.dir[1] << 9;
+    const SquareSet downRight = jumps.dir[2] >> 7, downLeft = jumps.dir[3] >> 9;
+    const SquareSet goesOn = (upLeft & (onward.dir[0] | onward.dir[1] | onward.dir[3])) |
+                             (upRight & (onward.dir[0] | onward.dir[1] | onward.dir[2])) |
+                             (downRight & (onward.dir[1] | onward.dir[2] | onward.dir[3])) |
+                             (downLeft & (onward.dir[0] | onward.dir[2] | onward.dir[3]));
+    const SquareSet promotion = side == White ? whitePromotionRank : blackPromotionRank;
+    return !(goesOn | ((upLeft | upRight | downRight | downLeft) & promotion));
+}
+
 // The capture searches of every piece that can capture (movegen.cpp).
 template <int side>
 int searchCaptures(int ply, const FirstJumps& jumps);
@@ -465,6 +495,40 @@ inline int generateLegalMoves(int side, int ply)
 {
     const int n = generateCaptures(side, ply);
     return n ? n : generateQuietMoves(side, ply);
+}
+
+// The quiet moves of a side counted without listing them. Kings: the empty squares
+// each king reaches in each direction, flooded for all kings at once (the rays of two
+// kings in one direction never share a square: the nearer king blocks the other).
+template <int side>
+inline int countQuietMovesFor()
+{
+    const SquareSet empty = ~occupied;
+    const SquareSet men = side == White ? whiteMen : blackMen;
+    const SquareSet kings = side == White ? whiteKings : blackKings;
+    int n = side == White ? popCount(men & stepDownRight(empty)) + popCount(men & stepDownLeft(empty))
+                          : popCount(men & stepUpLeft(empty)) + popCount(men & stepUpRight(empty));
+    if (!kings) return n;
+    for (SquareSet x = stepUpLeft(kings) & empty; x; x = stepUpLeft(x) & empty) n += popCount(x);
+    for (SquareSet x = stepUpRight(kings) & empty; x; x = stepUpRight(x) & empty) n += popCount(x);
+    for (SquareSet x = stepDownRight(kings) & empty; x; x = stepDownRight(x) & empty) n += popCount(x);
+    for (SquareSet x = stepDownLeft(kings) & empty; x; x = stepDownLeft(x) & empty) n += popCount(x);
+    return n;
+}
+
+// The number of legal moves, listing only captures that go on beyond one jump (at ply).
+template <int side>
+inline int countLegalMovesFor(int ply)
+{
+    const SquareSet men = side == White ? whiteMen : blackMen;
+    const SquareSet kings = side == White ? whiteKings : blackKings;
+    const SquareSet enemy = side == White ? blackPieces : whitePieces;
+    const FirstJumps jumps = firstJumps(men, enemy, ~occupied);
+    if (!(jumps.any() | kings)) return countQuietMovesFor<side>();
+    if (!kings && firstJumpsEndTheMove<side>(jumps, enemy, ~occupied))
+        return popCount(jumps.dir[0]) + popCount(jumps.dir[1]) + popCount(jumps.dir[2]) + popCount(jumps.dir[3]);
+    const int n = searchCaptures<side>(ply, jumps);
+    return n ? n : countQuietMovesFor<side>();
 }
 
 // ---------------------------------------------------------------- advanced men, inlined

@@ -85,6 +85,11 @@ bool transpositionCutoff(int side, int depth, int beta, int ply, int n, int& sco
 {
     MoveList& list = moveLists[ply];
     const std::uint32_t& childKey = plyState[ply + 1].positionKey;
+    // All the children's entries are asked for first, so that their waits overlap.
+    for (int i = 1; i <= n; ++i) {
+        keyAfterQuietMove(list.moves[i], side, ply);
+        prefetchHash(childKey, side ^ 1);
+    }
     for (int i = 1; i <= n; ++i) {
         keyAfterQuietMove(list.moves[i], side, ply);
         const HashPeek entry = peekHash(childKey, side ^ 1);
@@ -292,6 +297,7 @@ int alphaBetaFor(int alpha, int beta, int depth, int ply)
         makeMoveFor<side>(move, list.captured[i], ply);
         adjust = depthAdjustment(capture, ply, alpha, beta, material, pieces);
         const int newDepth = depth + adjust - 1;
+        if (newDepth > 2) prefetchHash(plyState[ply + 1].positionKey, side ^ 1);
         int score;
         if (newDepth <= 0) {
             score = -quiescenceFor<side ^ 1>(-beta, -alpha, ply + 1);
