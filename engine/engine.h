@@ -291,8 +291,9 @@ void checkConfiguration();
 
 // ---------------------------------------------------------------- making moves, inlined
 // The sets are worked on in locals and written back once, so that the compiler need
-// not assume every store may change another set.
-template <int side>
+// not assume every store may change another set. Below a quiescence node nothing reads
+// the key or the material of the next ply: `keyed` false leaves them out there.
+template <int side, bool keyed = true>
 inline void makeMoveFor(MoveCode m, SquareSet captured, int ply)
 {
     --nodeCountdown;
@@ -307,8 +308,6 @@ inline void makeMoveFor(MoveCode m, SquareSet captured, int ply)
     SquareSet& ownMen = side == White ? wm : bm;
     SquareSet& enemyKings = side == White ? bk : wk;
     SquareSet& enemyMen = side == White ? bm : wm;
-    const std::uint32_t* const enemyKingKeys = pieceKeys[2 * (side ^ 1)];
-    const std::uint32_t* const enemyManKeys = pieceKeys[2 * (side ^ 1) + 1];
 
     const int from = moveFrom(m);
     const int to = moveTo(m);
@@ -322,17 +321,23 @@ inline void makeMoveFor(MoveCode m, SquareSet captured, int ply)
     const SquareSet kingMask = endsKing ? ~0u : 0u;
     ownKings |= toBit & kingMask;
     ownMen |= toBit & ~kingMask;
-    // Key rows: 2 * side for the side's kings, the next one for its men.
-    std::uint32_t k = here.positionKey ^ pieceKeys[2 * side + !isKing][from] ^ pieceKeys[2 * side + !endsKing][to];
-
-    int material = -here.materialBalance;
-    if (m & promotionFlag) material -= 200; // the mover gained a king for a man
+    if constexpr (keyed) {
+        // Key rows: 2 * side for the side's kings, the next one for its men.
+        std::uint32_t k = here.positionKey ^ pieceKeys[2 * side + !isKing][from] ^ pieceKeys[2 * side + !endsKing][to];
+        int material = -here.materialBalance;
+        if (m & promotionFlag) material -= 200; // the mover gained a king for a man
+        if (m & captureFlag) {
+            const SquareSet kingsTaken = captured & enemyKings;
+            const SquareSet menTaken = captured & enemyMen;
+            material -= 300 * popCount(kingsTaken) + 100 * popCount(menTaken);
+            for (SquareSet x = kingsTaken; x; x &= x - 1) k ^= pieceKeys[2 * (side ^ 1)][__builtin_ctz(x)];
+            for (SquareSet x = menTaken; x; x &= x - 1) k ^= pieceKeys[2 * (side ^ 1) + 1][__builtin_ctz(x)];
+        }
+        PlyState& next = plyState[ply + 1];
+        next.materialBalance = material;
+        next.positionKey = k ^ blackToMoveKey;
+    }
     if (m & captureFlag) {
-        const SquareSet kingsTaken = captured & enemyKings;
-        const SquareSet menTaken = captured & enemyMen;
-        material -= 300 * popCount(kingsTaken) + 100 * popCount(menTaken);
-        for (SquareSet x = kingsTaken; x; x &= x - 1) k ^= enemyKingKeys[__builtin_ctz(x)];
-        for (SquareSet x = menTaken; x; x &= x - 1) k ^= enemyManKeys[__builtin_ctz(x)];
         enemyKings &= ~captured;
         enemyMen &= ~captured;
     }
@@ -344,9 +349,6 @@ inline void makeMoveFor(MoveCode m, SquareSet captured, int ply)
     whitePieces = wk | wm;
     blackPieces = bk | bm;
     occupied = whitePieces | blackPieces;
-    PlyState& next = plyState[ply + 1];
-    next.materialBalance = material;
-    next.positionKey = k ^ blackToMoveKey;
 }
 
 inline void makeMove(MoveCode m, SquareSet captured, int side, int ply)

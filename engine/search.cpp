@@ -294,10 +294,15 @@ int alphaBetaFor(int alpha, int beta, int depth, int ply)
     for (int i; (i = pickNextMove(ply)) != 0;) {
         const MoveCode move = list.moves[i];
         const bool capture = move & captureFlag;
-        makeMoveFor<side>(move, list.captured[i], ply);
         adjust = depthAdjustment(capture, ply, alpha, beta, material, pieces);
         const int newDepth = depth + adjust - 1;
-        if (newDepth > 2) prefetchHash(plyState[ply + 1].positionKey, side ^ 1);
+        // A quiescence child reads no key: only a searched child gets one.
+        if (newDepth <= 0) {
+            makeMoveFor<side, false>(move, list.captured[i], ply);
+        } else {
+            makeMoveFor<side>(move, list.captured[i], ply);
+            if (newDepth > 2) prefetchHash(plyState[ply + 1].positionKey, side ^ 1);
+        }
         int score;
         if (newDepth <= 0) {
             score = -quiescenceFor<side ^ 1>(-beta, -alpha, ply + 1);
@@ -352,7 +357,7 @@ int quiescenceFor(int alpha, int beta, int ply)
     const MoveList& list = moveLists[ply];
     for (int i; (i = pickNextMove(ply)) != 0;) {
         const MoveCode move = list.moves[i];
-        makeMoveFor<side>(move, list.captured[i], ply);
+        makeMoveFor<side, false>(move, list.captured[i], ply); // quiescence reads no key
         const int score = -quiescenceFor<side ^ 1>(-beta, -alpha, ply + 1);
         unmakeMove(ply);
         if (score <= alpha) continue;
