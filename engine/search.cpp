@@ -78,6 +78,18 @@ inline void resetOrderingState(PlyState& state)
     state.hashBound = 0;
 }
 
+// The table entries of the children of the quiet moves in the list are asked for
+// from memory all at once, long before the children probe them: their waits overlap,
+// and they overlap with the search of the first moves.
+void prefetchChildEntries(int side, int ply, int n)
+{
+    const MoveList& list = moveLists[ply];
+    for (int i = 1; i <= n; ++i) {
+        keyAfterQuietMove(list.moves[i], side, ply);
+        prefetchHash(plyState[ply + 1].positionKey, side ^ 1);
+    }
+}
+
 // Enhanced transposition cutoff over the quiet moves of the list: a child already
 // known to be bad enough for the opponent refutes this node without a search. Returns
 // true with the score when it does; otherwise raises moves whose child failed low.
@@ -85,11 +97,6 @@ bool transpositionCutoff(int side, int depth, int beta, int ply, int n, int& sco
 {
     MoveList& list = moveLists[ply];
     const std::uint32_t& childKey = plyState[ply + 1].positionKey;
-    // All the children's entries are asked for first, so that their waits overlap.
-    for (int i = 1; i <= n; ++i) {
-        keyAfterQuietMove(list.moves[i], side, ply);
-        prefetchHash(childKey, side ^ 1);
-    }
     for (int i = 1; i <= n; ++i) {
         keyAfterQuietMove(list.moves[i], side, ply);
         const HashPeek entry = peekHash(childKey, side ^ 1);
@@ -283,6 +290,7 @@ int alphaBetaFor(int alpha, int beta, int depth, int ply)
     if (n == 0) {
         n = generateQuietMovesFor<side>(ply);
         if (n == 0) return ply - infiniteScore;
+        if (depth > 3) prefetchChildEntries(side, ply, n); // children deeper than 2 probe
         if (int cut = 0; depth > 4 && transpositionCutoff(side, depth, beta, ply, n, cut)) return cut;
     }
 
