@@ -3,17 +3,27 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 PACKAGES   := cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev qt6-multimedia-dev qt6-translations-l10n
+# What CPack's Debian generator needs to find the package's dependencies.
+PACKAGE_TOOLS := dpkg-dev file
 
-.PHONY: all deps configure build run install test test-asan clean
+.PHONY: all deps package-deps configure build run install package test test-asan soak clean
 
 all: build
 
-deps:
-	@missing=""; for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
+# Installs those of the Debian packages named in $(1) that are missing.
+define install_missing
+	@missing=""; for p in $(1); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
 	if [ -n "$$missing" ]; then \
 	  echo "Installing:$$missing"; \
 	  apt-get update && DEBIAN_FRONTEND=noninteractive apt-get install -y $$missing; \
 	fi
+endef
+
+deps:
+	$(call install_missing,$(PACKAGES))
+
+package-deps:
+	$(call install_missing,$(PACKAGE_TOOLS))
 
 configure: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
@@ -33,6 +43,10 @@ PREFIX ?= /usr/local
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
+# A Debian package of the same files under /usr: build/korvel_VERSION_ARCH.deb.
+package: build package-deps
+	cd $(BUILD) && cpack -G DEB
+
 test: build test-asan
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
@@ -41,6 +55,13 @@ test-asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Release -DKORVEL_SANITIZE=ON -DKORVEL_NO_UI=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS) --target all
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS) -R "^(engine|game)\."
+
+# Hundreds of games through the game controller under the sanitizers (not part of `make test`).
+SOAK_GAMES ?= 500
+soak: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Release -DKORVEL_SANITIZE=ON -DKORVEL_NO_UI=ON
+	cmake --build $(ASAN_BUILD) -j $(JOBS) --target game_soak
+	cd $(ASAN_BUILD) && ./game_soak --games $(SOAK_GAMES)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,6 +1,5 @@
 #include "game/boardview.h"
 
-#include "game/controlui.h"
 #include "game/settings.h"
 
 int cellSize() { return boardView.smallBoard ? smallCell : largeCell; }
@@ -46,10 +45,9 @@ const char* screenSquareName(ScreenSquare s)
     return names[s.column][s.row];
 }
 
-void SetBoardSize()
+void switchBoardSize()
 {
     boardView.smallBoard = !boardView.smallBoard;
-    controlUi().checkMenuItem(MenuItem::SmallBoard, boardView.smallBoard);
     int m;
     if (boardView.smallBoard) {
         m = marksShown ? 13 : 0;
@@ -63,22 +61,12 @@ void SetBoardSize()
     if (boardView.setupActive) boardView.windowWidth += setupPanelWidth;
     boardView.marginX = boardView.marginY = m;
     centreWindow();
-    controlUi().applyWindowGeometry();
-    controlUi().redrawBoard();
 }
 
-void ToggleRotation()
+bool setSetupPanelWidth(bool shown)
 {
-    boardView.rotated = !boardView.rotated;
-    controlUi().checkMenuItem(MenuItem::Rotated, boardView.rotated);
-    controlUi().redrawBoard();
-}
-
-void setSetupPanelShown(bool shown)
-{
-    if (shown == boardView.setupActive) return;
+    if (shown == boardView.setupActive) return false;
     boardView.setupActive = shown;
     boardView.windowWidth += shown ? setupPanelWidth : -setupPanelWidth;
-    controlUi().showSetupPanel(shown);
-    controlUi().applyWindowGeometry();
+    return true;
 }

@@ -47,9 +47,7 @@ int squareIndexOf(ScreenSquare s);
 // "a8" at (0, 0) to "h1" at (7, 7); light squares have names too.
 const char* screenSquareName(ScreenSquare s);
 
-// Toggles the small board and applies size, margins and centring; redraws.
-void SetBoardSize();
-// Flips the rotation and its check mark; redraws.
-void ToggleRotation();
-// Applies the window width for the setup panel being shown or hidden.
-void setSetupPanelShown(bool shown);
+// Switches between the small and the large board: size, margins and centring.
+void switchBoardSize();
+// The window width for the setup panel being shown or hidden; false when it already was.
+bool setSetupPanelWidth(bool shown);

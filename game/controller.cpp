@@ -6,6 +6,7 @@
 #include "game/book.h"
 #include "game/controlui.h"
 #include "game/datafiles.h"
+#include "game/moveentry.h"
 #include "game/notation.h"
 #include "game/record.h"
 #include "game/settings.h"
@@ -32,6 +33,9 @@ struct TurnGuard {
 };
 
 bool playingMode(GameMode mode) { return mode == EngineWhite || mode == EngineBlack || mode == EngineBoth; }
+
+// The mode the user chose: while the engine thinks on the opponent's time, the one it plays.
+GameMode modeInForce() { return ponderState.active ? ponderState.savedMode : gc.mode; }
 
 // The test a new game applies before starting the engine.
 bool engineStartsNewGame() { return gc.mode == EngineBoth || sideToMove == engineSide; }
@@ -112,6 +116,8 @@ SearchOutcome checkFlagsAfterSearch()
         gc.abortRequested = false;
         gc.thinking = false;
         putPieceSetsOnBoard(gc.entrySnapshot);
+        // A take-back or a load ended the analysis of the human's position.
+        EndPondering();
         return SearchOutcome::Stop;
     }
     return SearchOutcome::Play;
@@ -123,13 +129,10 @@ bool sideHasMove(int side) { return generateCaptures(side, 0) > 0 || generateQui
 
 void announceLossOfSideToMove() { controlUi().showMessage(sideToMove == 0 ? blackWinsMessage : whiteWinsMessage); }
 
-void EngineTurn()
+namespace {
+
+void runEngineTurn()
 {
-    if (turnActive) {
-        gc.restartRequested = true;
-        return;
-    }
-    TurnGuard guard;
     gc.entrySnapshot = boardPieceSets();
     clearHash();
     bitbaseProbeCount = 0;
@@ -139,7 +142,9 @@ void EngineTurn()
         if (playingMode(gc.mode)) RecomputeBudget(gameRecord.plyNumber, engineSide);
         ShowBudget();
         if (IsThreefoldRepetition()) {
+            ponderState.active = false;
             gc.mode = HumanHuman;
+            controlUi().checkModeItem(HumanHuman);
             controlUi().showMessage(repetitionMessage);
             return;
         }
@@ -190,11 +195,39 @@ void EngineTurn()
             controlUi().pumpMessages();
             continue;
         }
-        if (!gc.ponderEnabled) return;
+        // A reply the human entered while the move was shown comes first.
+        if (!gc.ponderEnabled || pendingReleaseWaiting()) return;
         ponderState.savedMode = gc.mode;
         ponderState.active = true;
         gc.mode = Analysis;
     }
+}
+
+} // namespace
+
+void EngineTurn()
+{
+    if (turnActive) {
+        gc.restartRequested = true;
+        return;
+    }
+    {
+        TurnGuard guard;
+        runEngineTurn();
+    }
+    PlayPendingRelease();
+}
+
+bool EngineTurnRunning() { return turnActive; }
+
+void EndPondering()
+{
+    if (!ponderState.active) return;
+    ponderState.active = false;
+    // Only the analysis pondering switched to is ended; a mode chosen since stays.
+    if (gc.mode == Analysis) gc.mode = ponderState.savedMode;
+    if (gc.mode == EngineWhite) engineSide = White;
+    if (gc.mode == EngineBlack) engineSide = Black;
 }
 
 void StartNewGame()
@@ -203,6 +236,8 @@ void StartNewGame()
     ResetClocks();
     seedRandomFromClock();
     initEngine();
+    // The new game is played in the mode the user chose, with the engine on its colour.
+    EndPondering();
     sideToMove = 0;
     if (gc.mode == EngineBoth) engineSide = 0;
     setPositionFromText(initialPositionText);
@@ -227,6 +262,13 @@ void StartNewGame()
 
 void NewGameCommand()
 {
+    // A configuration that cannot be read keeps the game in progress and the settings in force.
+    try {
+        checkConfiguration();
+    } catch (const std::exception& error) {
+        controlUi().showMessage(error.what());
+        return;
+    }
     stopRequested = true;
     gc.abortRequested = true;
     ClearNotationList();
@@ -256,7 +298,13 @@ bool modeItemChecked(GameMode mode)
 
 void setEngineColourMode(GameMode mode, int side)
 {
-    if (modeItemChecked(mode)) return;
+    if (modeItemChecked(mode)) {
+        // The mode in force: the engine takes a turn left waiting (after a take-back, say).
+        if (gc.thinking) return;
+        EndPondering();
+        if (sideToMove == engineSide) EngineTurn();
+        return;
+    }
     ponderState.active = false;
     engineSide = side;
     if (gc.thinking && sideToMove != engineSide) stopAndAbort();
@@ -304,26 +352,40 @@ namespace {
 
 bool startsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
 
-// The engine's own view of the game, as the score field shows it.
-bool engineAcceptsDraw()
+// The engine's own view of the game, as the score field shows it. While the engine
+// thinks on the opponent's time the field may hold the score of the human's side.
+bool engineAcceptsDraw(int engineColour)
 {
     const std::string& score = infoFieldText(InfoField::Label7);
-    if (startsWith(score, "Проигрыш")) return true;
+    const bool ownView = infoScoreSide() == engineColour;
+    if (startsWith(score, "Проигрыш")) return ownView;
+    if (startsWith(score, "Выигрыш")) return !ownView;
     const auto value = wholeNumber(score);
-    // Empty (nothing searched yet) or a win announced: the engine plays on.
-    return value && *value < 100;
+    // Empty: nothing searched yet, the engine plays on.
+    if (!value) return false;
+    return (ownView ? *value : -*value) < 100;
+}
+
+// The pieces of the game position: during a search the board holds one of its tree.
+int gamePieceCount()
+{
+    const PieceSets s = gc.thinking ? gc.entrySnapshot : boardPieceSets();
+    return popCount(s.whiteMen | s.whiteKings | s.blackMen | s.blackKings);
 }
 
 } // namespace
 
 void OfferDraw()
 {
-    if (gc.mode != EngineWhite && gc.mode != EngineBlack) return;
-    if (popCount(occupied) > EGTBPieses || !engineAcceptsDraw()) {
+    const GameMode playing = modeInForce();
+    if (playing != EngineWhite && playing != EngineBlack) return;
+    const int engineColour = playing == EngineWhite ? White : Black;
+    if (gamePieceCount() > EGTBPieses || !engineAcceptsDraw(engineColour)) {
         controlUi().showMessage(drawRefusedMessage);
         return;
     }
     stopAndAbort();
+    EndPondering();
     controlUi().showMessage(drawAcceptedMessage);
     gc.gameOver = true;
 }
@@ -357,6 +419,35 @@ void OnMainWindowClose()
 {
     stopRequested = true;
     gc.closing = true;
+}
+
+void installGameHooks()
+{
+    lookupBookHook = LookupBook;
+    // In endings within the bases the book window lists every move's verdict instead.
+    installEndgameVerdicts([](const std::string& text) {
+        bookText = text;
+        gameUi().bookTextChanged();
+    });
+    refreshNotationHook = RefreshNotation;
+    // With library candidates the search keeps its root list in generation order, so
+    // that a candidate's move index names the same move there.
+    bookCandidateCountHook = [] { return static_cast<int>(bookCandidates.count); };
+}
+
+void SetBoardSize()
+{
+    switchBoardSize();
+    controlUi().checkMenuItem(MenuItem::SmallBoard, boardView.smallBoard);
+    controlUi().applyWindowGeometry();
+    controlUi().redrawBoard();
+}
+
+void ToggleRotation()
+{
+    boardView.rotated = !boardView.rotated;
+    controlUi().checkMenuItem(MenuItem::Rotated, boardView.rotated);
+    controlUi().redrawBoard();
 }
 
 void StartUp()

@@ -28,6 +28,11 @@ bool sideHasMove(int side);
 void announceLossOfSideToMove();
 
 void EngineTurn();
+// Whether an engine turn is on the stack (its search may be pumping messages).
+bool EngineTurnRunning();
+// Thinking on the opponent's time ends: the playing mode comes back, and with it the
+// engine's colour.
+void EndPondering();
 void StartNewGame();
 void NewGameCommand();
 void SetMode(GameMode mode);
@@ -42,7 +47,14 @@ void ToggleInformation();
 // The information window was closed by its frame: the item loses its mark.
 void InformationWindowClosed();
 void OnMainWindowClose();
+// Toggles the small board and applies size, margins and centring; redraws.
+void SetBoardSize();
+// Flips the rotation and its check mark; redraws.
+void ToggleRotation();
 
+// Lets the board refresh reach the opening library, the endgame verdicts and the
+// notation: called once at start-up, after the engine is initialised.
+void installGameHooks();
 // Before any window exists: the engine and its once-only start-up, the controller's
 // hooks, the budget of 200, the opening library (libraryFileName, taken from the
 // installed data folder when the working folder lacks it).

@@ -5,6 +5,7 @@ namespace {
 ControlUi silentControlUi;
 ControlUi* activeControlUi = &silentControlUi;
 std::string infoTexts[7];
+int scoreSide = Black;
 
 // The search's reports go through here so that the fields are kept for the draw offer.
 class ControllerReporter : public SearchReporter {
@@ -33,5 +34,8 @@ const std::string& infoFieldText(InfoField field) { return infoTexts[static_cast
 void setInfoFieldText(InfoField field, const std::string& text)
 {
     infoTexts[static_cast<int>(field)] = text;
+    if (field == InfoField::Label7) scoreSide = engineSide;
     activeControlUi->setInfoField(field, text);
 }
+
+int infoScoreSide() { return scoreSide; }

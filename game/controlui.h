@@ -54,3 +54,5 @@ ControlUi& controlUi();
 // The information window's fields as last written, for the draw offer to read back.
 const std::string& infoFieldText(InfoField field);
 void setInfoFieldText(InfoField field, const std::string& text);
+// The side whose view the score field shows: the side searched when it was written.
+int infoScoreSide();

@@ -78,8 +78,6 @@ bool readColourField(const std::string& field, BoardPosition& p, bool seen[2], s
         const SquareSet bit = squareBit[s];
         if ((p.whiteMen | p.whiteKings | p.blackMen | p.blackKings) & bit)
             return fail(error, "Поле " + token + " занято дважды в строке FEN");
-        if (!king && (bit & (side == White ? whitePromotionRank : blackPromotionRank)))
-            return fail(error, "Простая шашка на поле превращения (" + token + ") в строке FEN");
         SquareSet& set = side == White ? (king ? p.whiteKings : p.whiteMen) : (king ? p.blackKings : p.blackMen);
         set |= bit;
     }
@@ -118,9 +116,11 @@ std::optional<BoardPosition> parseFen(const std::string& input, std::string* err
         if (!readColourField(field, p, seen, error)) return std::nullopt;
         start = next;
     }
-    // Both colours must be named; one of them may have nothing left, as in the last
-    // position of a game won by taking every piece.
-    if (!seen[White] || !seen[Black] || !(p.whiteMen | p.whiteKings | p.blackMen | p.blackKings)) {
+    // Both colours must be named, as the writer always names them. Any placement the
+    // program can hold is read as written: setup may leave a man on its crowning row,
+    // and a game won by taking every piece, or a loaded position file, may leave a
+    // colour or the whole board without pieces.
+    if (!seen[White] || !seen[Black]) {
         fail(error, "Неправильная позиция");
         return std::nullopt;
     }

@@ -23,7 +23,7 @@ void setBoardPosition(const BoardPosition& position); // sets the engine positio
 std::string positionToFen(const BoardPosition& position);
 
 // Reads a FEN string; on failure returns nothing and, when `error` is given, a message
-// in Russian saying what is wrong. A position is refused when a square is named twice,
-// a man stands on the rank where it would be a king, a colour is not named, or the
-// board is empty; a named colour may have no piece left (a game's last position).
+// in Russian saying what is wrong. A position is refused when a square is named twice
+// or a colour is not named. Whatever the writer writes reads back: a man on its
+// crowning row (setup allows one) and a colour, or both, without pieces.
 std::optional<BoardPosition> parseFen(const std::string& text, std::string* error = nullptr);

@@ -13,6 +13,7 @@
 
 #include "engine/search.h"
 #include "game/control.h"
+#include "game/controller.h"
 #include "game/controlui.h"
 #include "game/gameui.h"
 #include "game/notation.h"
@@ -64,8 +65,20 @@ const char* extensionOf(SaveType type)
     return "";
 }
 
+// The permissions of the file a save replaces, so that replacing it keeps them; a new
+// file gets the permissions any new file gets.
+mode_t permissionsFor(const std::string& fileName)
+{
+    struct stat existing {};
+    if (::stat(fileName.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) return existing.st_mode & 07777;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
 // A file beside the target under a name no other file has: created exclusively, so
-// that no file of the user's is ever taken for the temporary one.
+// that no file of the user's is ever taken for the temporary one. mkstemp makes it
+// private; it gets the permissions the saved file is to have.
 int createTemporaryBeside(const std::string& fileName, std::string& temporary)
 {
     const std::filesystem::path target(fileName);
@@ -74,10 +87,7 @@ int createTemporaryBeside(const std::string& fileName, std::string& temporary)
     temporary = (target.parent_path() / name).string();
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) return -1;
-    // mkstemp makes the file private; a saved game gets the permissions any new file gets.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
+    ::fchmod(fd, permissionsFor(fileName));
     return fd;
 }
 
@@ -153,15 +163,9 @@ std::optional<std::string> fileBytesFor(SaveType type, const std::string& pictur
     return std::nullopt;
 }
 
-// The mode command "Человек с человеком", as a load switches to it.
-void switchToTwoPlayers()
-{
-    if (gameControl.mode == Setup) gameUi().leaveSetup();
-    gameControl.mode = HumanHuman;
-    gameUi().checkModeItem(HumanHuman);
-    stopRequested = true;
-    gameControl.abortRequested = true;
-}
+// A load switches to two players as the mode command does: it leaves setup, ends
+// thinking on the opponent's time and stops a search.
+void switchToTwoPlayers() { SetMode(HumanHuman); }
 
 void putGameOnBoard(const GameRecord& loaded)
 {
@@ -227,14 +231,15 @@ bool loadPdn(const std::string& bytes)
 
 } // namespace
 
-// Writes beside the target under a temporary name and renames it into place, so a
-// failed write never leaves a half-written file under the chosen name.
+// Writes beside the target under a temporary name, flushes it to disk and only then
+// renames it into place, so that neither a failed write nor a crash or power cut
+// leaves a half-written file under the chosen name, or no file at all.
 bool writeFileWhole(const std::string& fileName, const std::string& bytes)
 {
     std::string temporary;
     const int fd = createTemporaryBeside(fileName, temporary);
     if (fd < 0) return false;
-    const bool written = writeAll(fd, bytes);
+    const bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;
     std::error_code error;
     if (written && closed) std::filesystem::rename(temporary, fileName, error);
@@ -243,9 +248,18 @@ bool writeFileWhole(const std::string& fileName, const std::string& bytes)
         std::filesystem::remove(temporary, ignored);
         return false;
     }
+    syncFolderOf(fileName);
     return true;
 }
 
+void syncFolderOf(const std::string& fileName)
+{
+    const std::filesystem::path folder = std::filesystem::path(fileName).parent_path();
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
 
 std::string completeFileName(const std::string& name, SaveType type)
 {

@@ -44,8 +44,12 @@ std::optional<PositionImage> decodePosition(const std::string& bytes);
 std::string notationText();
 
 // Writes the bytes under the name whole or not at all, through a temporary file
-// beside it that no other file can be mistaken for.
+// beside it that no other file can be mistaken for; the file is on disk before it
+// takes the name, and a replaced file's permissions are kept.
 bool writeFileWhole(const std::string& fileName, const std::string& bytes);
+// After a rename the new name is only safe on disk once its folder is: flushes the
+// folder that holds the file.
+void syncFolderOf(const std::string& fileName);
 
 // Completes the name, asks before overwriting, and writes the file whole or not at
 // all. The picture type writes the image bytes handed over by the board view.

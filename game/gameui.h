@@ -1,7 +1,8 @@
 // What the game logic needs from the windows. The game code keeps the data (the
 // notation lines, the book text, the board position) and tells the windows when
 // it changed; the windows read it back. Without an installed user interface every
-// call but leaveSetup does nothing and every question is answered No.
+// call does nothing and every question is answered No. Nothing here calls back into
+// the game modules: they sit below this interface.
 #pragma once
 
 #include <string>
@@ -24,10 +25,6 @@ public:
     virtual void bookTextChanged() {}
     // A blocking pause between the two half-moves of a whole-move step.
     virtual void pause(int /*milliseconds*/) {}
-    // Position setup ends as when a mode command is chosen during setup: the position
-    // is validated, the panel hidden and the record restarted. This is the game's own
-    // LeaveSetup, not for the windows to replace.
-    void leaveSetup();
     // The mode menu shows this mode checked and the others unchecked.
     virtual void checkModeItem(GameMode /*mode*/) {}
 };
@@ -35,7 +32,3 @@ public:
 // The active user interface; nullptr installs the silent default.
 void installGameUi(GameUi* ui);
 GameUi& gameUi();
-
-// Lets the board refresh reach the opening library and the notation: called once at
-// start-up, after the engine is initialised.
-void installGameHooks();

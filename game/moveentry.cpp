@@ -15,6 +15,30 @@ bool enginesTurn()
     return (gc.mode == EngineWhite && sideToMove == 0) || (gc.mode == EngineBlack && sideToMove == 1);
 }
 
+struct PendingRelease {
+    int button = 0;
+    int x = 0;
+    int y = 0;
+    std::optional<ScreenSquare> press;
+    PieceSets position; // the game position the move was entered on
+    int side = 0;
+};
+std::optional<PendingRelease> pendingRelease;
+
+// While thinking, the game position is the one the turn saved. The human may move on
+// it when the engine only analyses it, or when the engine's reply is already made.
+bool humanOnMoveWhileThinking()
+{
+    if (gc.mode == Analysis) return true;
+    return (gc.mode == EngineWhite || gc.mode == EngineBlack) && sideToMove != engineSide;
+}
+
+bool samePosition(const PieceSets& a, const PieceSets& b)
+{
+    return a.whiteMen == b.whiteMen && a.whiteKings == b.whiteKings && a.blackMen == b.blackMen &&
+           a.blackKings == b.blackKings;
+}
+
 void playEnteredMove(const CaptureVariant& chosen, int mover, const std::string& entered)
 {
     makeMove(chosen.move, chosen.captured, mover, 0);
@@ -99,23 +123,35 @@ void BoardRelease(int button, int x, int y)
 {
     if (gc.gameOver) return;
     if (gc.mode == HumanHuman) engineSide = 1 - sideToMove;
-    // A release during a search (also one still unwinding after a stop) is dropped:
-    // no human move is ever made under a running search.
-    if (gc.thinking) return;
-    if (enginesTurn()) return;
+    // No human move is ever made under a running search (also one still unwinding after
+    // a stop): a move on the human's position waits for the turn to end.
+    if (gc.thinking) {
+        if (humanOnMoveWhileThinking())
+            pendingRelease = PendingRelease{button, x, y, pressSquare, gc.entrySnapshot, sideToMove};
+        return;
+    }
     const auto release = screenSquareAt(x, y);
     if (!release || !isDarkSquare(*release)) return;
-    if (ponderState.active) {
-        // Only the analysis pondering switched to is ended; a mode set since (a file
-        // loaded in two-player mode, say) stays.
-        if (gc.mode == Analysis) gc.mode = ponderState.savedMode;
-        ponderState.active = false;
-    }
+    // The playing mode, and the engine's colour, are back before the move is looked up.
+    EndPondering();
+    if (enginesTurn()) return;
     if (gc.mode == Setup) {
         SetupClick(button, pressSquare, *release);
         return;
     }
     enterMove(*release);
+}
+
+bool pendingReleaseWaiting() { return pendingRelease.has_value(); }
+
+void PlayPendingRelease()
+{
+    if (!pendingRelease || gc.thinking) return;
+    const PendingRelease release = *pendingRelease;
+    pendingRelease.reset();
+    if (release.side != sideToMove || !samePosition(release.position, boardPieceSets())) return;
+    pressSquare = release.press;
+    BoardRelease(release.button, release.x, release.y);
 }
 
 void BoardKey(BoardKeyCode key)

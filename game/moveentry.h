@@ -20,6 +20,12 @@ void BoardPress(int button, int x, int y);
 void BoardRelease(int button, int x, int y);
 void BoardKey(BoardKeyCode key);
 
+// A release that arrived while the engine was still busy with the human's position
+// (its move being shown, or the analysis a press had just stopped) is played when
+// the engine's turn is over, unless the game moved on meanwhile.
+bool pendingReleaseWaiting();
+void PlayPendingRelease();
+
 // The variants of an entered move: for each distinct set of captured pieces the first
 // legal move in generation order that takes exactly that set.
 struct CaptureVariant {

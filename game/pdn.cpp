@@ -141,14 +141,21 @@ std::vector<std::vector<int>> capturePaths(const BoardPosition& p, const LegalMo
     return ps.found;
 }
 
-std::string pathText(const std::vector<int>& path)
+// PDN writes captures with "x" (the screen keeps the Russian ":"): readers of the
+// standard take nothing else.
+std::string pathText(const std::vector<int>& path, char separator)
 {
     std::string text;
     for (int s : path) {
-        if (!text.empty()) text += ':';
+        if (!text.empty()) text += separator;
         text += squareName[s];
     }
     return text;
+}
+
+std::string pdnMoveText(MoveCode m)
+{
+    return pathText({moveFrom(m), moveTo(m)}, (m & captureFlag) ? 'x' : '-');
 }
 
 bool sameEnds(const LegalMove& a, const LegalMove& b)
@@ -170,10 +177,10 @@ std::string writtenMove(const BoardPosition& before, const BoardPosition& after)
     const std::vector<LegalMove> legal = legalMovesOf(before);
     for (const LegalMove& m : legal) {
         if (!samePieces(positionAfter(before, m), after)) continue;
-        if (!needsLandingSquares(legal, m)) return moveText(m.code);
+        if (!needsLandingSquares(legal, m)) return pdnMoveText(m.code);
         const auto paths = capturePaths(before, m);
-        if (!paths.empty()) return pathText(paths.front());
-        return moveText(m.code);
+        if (!paths.empty()) return pathText(paths.front(), 'x');
+        return pdnMoveText(m.code);
     }
     return {};
 }
@@ -220,6 +227,10 @@ Match matchWrittenMove(const BoardPosition& p, const std::vector<int>& squares, 
     std::vector<LegalMove> byPath, byEnds;
     for (const LegalMove& m : legalMovesOf(p)) {
         if (moveFrom(m.code) != squares.front() || moveTo(m.code) != squares.back()) continue;
+        if (!isCapture(m)) { // its one path is its two squares
+            if (squares.size() == 2) addVariant(byPath, m);
+            continue;
+        }
         const auto paths = capturePaths(p, m);
         if (std::find(paths.begin(), paths.end(), squares) != paths.end()) addVariant(byPath, m);
         if (squares.size() == 2) addVariant(byEnds, m);
@@ -361,8 +372,10 @@ private:
         return next < text_.size() && text_[next] == ']';
     }
 
-    // [Name "value"], with \" and \\ inside the value; a quote that is not followed
-    // by "]" is taken as part of the value, as some programs write them.
+    static char escaped(char c) { return c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c; }
+
+    // [Name "value"], with \" \\ \n \r \t inside the value; a quote that is not
+    // followed by "]" is taken as part of the value, as some programs write them.
     void readTag()
     {
         ++at_;
@@ -374,8 +387,8 @@ private:
         if (tag.name.empty() || at_ >= text_.size() || text_[at_] != '"') return badTag();
         for (++at_; at_ < text_.size() && text_[at_] != '\n'; ++at_) {
             if (text_[at_] == '"' && closesValue(at_)) break;
-            if (text_[at_] == '\\' && at_ + 1 < text_.size()) ++at_;
-            tag.value += text_[at_];
+            if (text_[at_] == '\\' && at_ + 1 < text_.size()) tag.value += escaped(text_[++at_]);
+            else tag.value += text_[at_];
         }
         if (at_ >= text_.size() || text_[at_] != '"') return badTag();
         ++at_;
@@ -441,16 +454,17 @@ bool replayMoves(const RawGame& raw, PdnGame& game, const std::string& prefix)
     BoardPosition at = game.start;
     int number = raw.firstNumber > 0 ? raw.firstNumber : 1;
     for (const std::string& written : raw.moves) {
-        const std::string where = prefix + ", ход " + std::to_string(number) + (at.side == Black ? "...: " : ": ");
+        // Only a refused move needs the text; a file of thousands of games reads faster without it.
+        auto where = [&] { return prefix + ", ход " + std::to_string(number) + (at.side == Black ? "...: " : ": "); };
         const auto squares = writtenSquares(written);
         if (!squares) {
-            game.error = where + "непонятная запись хода \"" + written + "\"";
+            game.error = where() + "непонятная запись хода \"" + written + "\"";
             return false;
         }
         LegalMove move;
         const Match match = matchWrittenMove(at, *squares, move);
         if (match != Match::Found) {
-            game.error = where + (match == Match::Illegal ? "недопустимый ход \"" : "неоднозначный ход \"") + written + "\"";
+            game.error = where() + (match == Match::Illegal ? "недопустимый ход \"" : "неоднозначный ход \"") + written + "\"";
             return false;
         }
         const BoardPosition next = positionAfter(at, move);
@@ -508,12 +522,20 @@ PdnGame replay(const RawGame& raw, int number)
 
 // ------------------------------------------------------------ writing
 
+// A value may hold neither a line break nor a tab (the standard's strings are one line
+// of printing characters): those are written as \n, \r and \t, and read back so.
 std::string quotedTag(const PdnTag& tag)
 {
     std::string value;
     for (char c : tag.value) {
-        if (c == '"' || c == '\\') value += '\\';
-        value += c;
+        switch (c) {
+        case '\n': value += "\\n"; break;
+        case '\r': value += "\\r"; break;
+        case '\t': value += "\\t"; break;
+        case '"':
+        case '\\': value.append(1, '\\').append(1, c); break;
+        default: value += c;
+        }
     }
     return "[" + tag.name + " \"" + value + "\"]\n";
 }
@@ -611,7 +633,11 @@ std::optional<PdnGame> gameOfRecord(const GameRecord& record, int firstSide, con
     const std::string decided = resultOfLastPosition(at);
     game.termination = decided != "*" || header.result.empty() ? decided : header.result;
     game.tags = headerTags(header, game.termination);
-    if (!(game.start == initialPosition())) game.tags.push_back({"FEN", positionToFen(game.start)});
+    // The standard asks for SetUp before the FEN of a game not begun from the initial position.
+    if (!(game.start == initialPosition())) {
+        game.tags.push_back({"SetUp", "1"});
+        game.tags.push_back({"FEN", positionToFen(game.start)});
+    }
     return game;
 }
 

@@ -57,7 +57,7 @@ struct PdnHeader {
 
 // The game of a record from entry 1 up to redoLimit, entry 1 with firstSide to move,
 // with the tags Event, Site, Date, Round, White, Black, Result, GameType and, when the
-// game does not start from the initial position with White to move, FEN. Nothing
+// game does not start from the initial position with White to move, SetUp and FEN. Nothing
 // (and the reason in error) when some entry does not follow from the one before by
 // a legal move.
 std::optional<PdnGame> gameOfRecord(const GameRecord& record, int firstSide, const PdnHeader& header,
@@ -66,8 +66,9 @@ std::optional<PdnGame> gameOfRecord(const GameRecord& record, int firstSide, con
 int firstSideOfRecord(const GameRecord& record, int sideAtPly);
 
 // The text of a game: its tags, a blank line, the numbered moves in lines of at most
-// 79 characters and the result. A capture is written by its first and last squares
-// unless another legal capture shares them; then every landing square is written.
+// 79 characters and the result. A capture is written with "x" by its first and last
+// squares unless another legal capture shares them; then every landing square is
+// written. Line breaks, tabs, quotes and backslashes in tag values are escaped.
 std::string writePdn(const PdnGame& game);
 
 // A record holding the whole game: entry 1 the start, one entry per half-move,

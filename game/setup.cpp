@@ -70,9 +70,16 @@ void setEngineSideForMode(GameMode mode)
     if (mode != Analysis && mode != Setup) controlUi().checkModeItem(mode);
 }
 
+void showSetupPanel(bool shown)
+{
+    if (!setSetupPanelWidth(shown)) return;
+    controlUi().showSetupPanel(shown);
+    controlUi().applyWindowGeometry();
+}
+
 void closeSetupPanel()
 {
-    setSetupPanelShown(false);
+    showSetupPanel(false);
     sideToMove = setupState.whiteToMove ? 0 : 1;
 }
 
@@ -108,13 +115,16 @@ void EnterSetup()
     gc.abortRequested = true;
     stopRequested = true;
     gc.mode = Setup;
-    setSetupPanelShown(true);
+    showSetupPanel(true);
     controlUi().redrawBoard();
     controlUi().enableMenuItem(MenuItem::SmallBoard, false);
 }
 
 void SetupClick(int button, std::optional<ScreenSquare> press, ScreenSquare release)
 {
+    // A click handled while leaving (in the redraw's message pump) edits nothing: the
+    // record has already restarted from the position left with.
+    if (!setupState.active) return;
     const int square = squareIndexOf(release);
     if (button == leftButton && press && (press->column != release.column || press->row != release.row)) {
         dragPiece(squareIndexOf(*press), square);
@@ -131,8 +141,11 @@ void SetupClick(int button, std::optional<ScreenSquare> press, ScreenSquare rele
     refreshTwiceAndDraw();
 }
 
+// The panel's buttons act only while setup is on (a click queued before it ended does
+// nothing), and not while the search stopped by entering it still unwinds on the board.
 void SetupInitial()
 {
+    if (!setupState.active || gc.thinking) return;
     const int side = sideToMove;
     setPositionFromText(initialPositionText);
     sideToMove = side; // the "Ходят" buttons decide on leaving
@@ -141,6 +154,7 @@ void SetupInitial()
 
 void SetupClear()
 {
+    if (!setupState.active || gc.thinking) return;
     const int side = sideToMove;
     setPositionFromText(emptyPositionText);
     sideToMove = side;
@@ -149,6 +163,9 @@ void SetupClear()
 
 void LeaveSetup()
 {
+    // Entered during a search that is still unwinding: nothing was edited yet, and the
+    // board holds a position of the search tree.
+    if (gc.thinking) putPieceSetsOnBoard(setupState.snapshot);
     if (whitePieces == 0 || blackPieces == 0) {
         controlUi().showMessage(wrongPositionMessage);
         setPositionFromText(initialPositionText);
@@ -162,6 +179,7 @@ void LeaveSetup()
 
 void SetupDone()
 {
+    if (!setupState.active || gc.thinking) return;
     LeaveSetup();
     controlUi().checkModeItem(HumanHuman);
     gc.mode = gc.savedMode;
@@ -173,6 +191,7 @@ void SetupDone()
 
 void SetupCancel()
 {
+    if (!setupState.active || gc.thinking) return;
     gc.mode = gc.savedMode;
     // The game in progress goes on: its record is kept and its position restored.
     closeSetupPanel();

@@ -19,6 +19,7 @@
 #include <QClipboard>
 
 #include "game/book.h"
+#include "game/commandguard.h"
 #include "game/controller.h"
 #include "game/gamefiles.h"
 #include "game/moveentry.h"
@@ -29,6 +30,7 @@
 #include "ui/artwork.h"
 #include "ui/boardview.h"
 #include "ui/sound.h"
+#include "ui/tablesdialog.h"
 #include "ui/unit2.h"
 #include "ui/unit3.h"
 #include "ui/unit4.h"
@@ -85,7 +87,7 @@ QAction* TForm1::addItem(QMenu* menu, const QString& caption, void (TForm1::*han
         // Every handler flips or sets its own mark, so undo the toolkit's automatic toggle first.
         if (item->actionGroup() == modeGroup) showModeMark();
         else if (item->isCheckable()) item->setChecked(!nowChecked);
-        (this->*handler)();
+        RunGuarded([this, handler] { (this->*handler)(); });
     });
     // A command chosen while the engine thinks runs inside the search's message
     // pump; the menu must not be a second modal loop around it.
@@ -130,6 +132,7 @@ void TForm1::buildMenus()
     // Enter reaches this item through the board's key handling, not as a menu
     // shortcut, so the text after the tab only shows the key.
     N22 = addItem(N10, QStringLiteral("Маленькая доска\tEnter"), &TForm1::N22Click, true, false);
+    addEndgameTablesItem(N10);
 
     N23 = bar->addMenu(QStringLiteral("Режим"));
     // A group only for the radio look; which item is checked is kept here.
@@ -179,10 +182,12 @@ void TForm1::buildSetupPanel()
 
 // ---------------------------------------------------------------- board view
 
+// The other windows repaint too; clicks and keys wait for the next full pump, so that no
+// command runs in the middle of another one's redraw (leaving setup, say).
 void TForm1::DrawBoard()
 {
     Board->repaint();
-    QCoreApplication::processEvents();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void TForm1::FormPaint()
@@ -398,8 +403,12 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     if (watched != Board) return QMainWindow::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::Paint: FormPaint(); return true;
-    case QEvent::MouseButtonPress: FormMouseDown(static_cast<QMouseEvent*>(event)); return true;
-    case QEvent::MouseButtonRelease: FormMouseUp(static_cast<QMouseEvent*>(event)); return true;
+    case QEvent::MouseButtonPress:
+        RunGuarded([this, event] { FormMouseDown(static_cast<QMouseEvent*>(event)); });
+        return true;
+    case QEvent::MouseButtonRelease:
+        RunGuarded([this, event] { FormMouseUp(static_cast<QMouseEvent*>(event)); });
+        return true;
     default: return QMainWindow::eventFilter(watched, event);
     }
 }
@@ -429,7 +438,10 @@ void TForm1::FormMouseUp(QMouseEvent* event)
     BoardRelease(button, at.x(), at.y());
 }
 
-void TForm1::keyPressEvent(QKeyEvent* event) { FormKeyDown(event); }
+void TForm1::keyPressEvent(QKeyEvent* event)
+{
+    RunGuarded([this, event] { FormKeyDown(event); });
+}
 
 void TForm1::FormKeyDown(QKeyEvent* event)
 {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "game/controller.h"
 #include "game/settings.h"
 #include "scripted_ui.h"
 
@@ -115,13 +116,15 @@ TEST_F(BoardViewTest, ScreenSquaresMapToEngineSquares)
 TEST_F(BoardViewTest, SetupPanelWidensAndNarrowsTheWindow)
 {
     SetBoardSize();
-    setSetupPanelShown(true);
+    EXPECT_TRUE(setSetupPanelWidth(true));
     EXPECT_EQ(boardView.windowWidth, 318 + 110);
-    setSetupPanelShown(true); // shown already: no second widening
+    EXPECT_FALSE(setSetupPanelWidth(true)); // shown already: no second widening
     EXPECT_EQ(boardView.windowWidth, 318 + 110);
-    setSetupPanelShown(false);
+    SetBoardSize(); // the large board keeps the panel's width
+    EXPECT_EQ(boardView.windowWidth, 420 + 110);
+    SetBoardSize();
+    EXPECT_TRUE(setSetupPanelWidth(false));
     EXPECT_EQ(boardView.windowWidth, 318);
-    EXPECT_EQ(ui.setupPanel, (std::vector<bool>{true, false}));
 }
 
 } // namespace

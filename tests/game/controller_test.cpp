@@ -17,101 +17,12 @@
 #include "game/settings.h"
 #include "game/setup.h"
 #include "game/timecontrol.h"
+#include "controller_fixture.h"
 #include "game_support.h"
-#include "scripted_ui.h"
 
 namespace {
 
-// Checks at every redraw that the board, the record and the notation agree.
-struct CheckingUi : controller_testing::ScriptedControlUi {
-    int inconsistencies = 0;
-    void redrawBoard() override
-    {
-        ScriptedControlUi::redrawBoard();
-        if (gameControl.thinking || gameControl.mode == GameMode::Setup) return;
-        if (!entryMatchesBoard(gameRecord.entries[gameRecord.plyNumber])) ++inconsistencies;
-        int halfMoves = 0;
-        for (const std::string& line : notationView.lines)
-            for (std::size_t i = 0; i + 5 <= line.size(); ++i)
-                if ((line[i + 2] == '-' || line[i + 2] == ':') && squareFromName(line.substr(i, 2)) >= 0 &&
-                    squareFromName(line.substr(i + 3, 2)) >= 0)
-                    ++halfMoves;
-        if (gameRecord.plyNumber > 1 && halfMoves != gameRecord.redoLimit - 1) ++inconsistencies;
-    }
-};
-
-// Pixel centre of a square named as "c3" on the small board without marks.
-int pixelX(const char* name) { return (name[0] - 'a') * smallCell + smallCell / 2; }
-int pixelY(const char* name) { return ('8' - name[1]) * smallCell + smallCell / 2; }
-
-class ControllerTest : public ::testing::Test {
-protected:
-    CheckingUi ui;
-    void SetUp() override
-    {
-        controller_testing::startEngineOnce();
-        installControlUi(&ui);
-        installGameHooks();
-        engineTurnHook = EngineTurn;
-        gameControl = GameControl{};
-        ponderState = PonderState{};
-        setupState = SetupState{};
-        boardView = BoardView{};
-        timeDialog = TimeDialogState{};
-        openingLibrary.count = 0;
-        bookEnabled = true;
-        engineSide = 1;
-        timeBudget = 1;          // stops at the first time check
-        maxIterationDepth = 7;   // one iteration: the games stay short to compute
-        SetBoardSize();          // the small board of start-up
-        seedRandom(7);
-        StartNewGame();
-        seedRandom(7);
-        ui.pauses.clear();
-        ui.messages.clear();
-        ui.inconsistencies = 0;
-    }
-    void TearDown() override
-    {
-        installControlUi(nullptr);
-        maxIterationDepth = lastIterationDepth;
-        timeBudget = 200;
-        gameControl = GameControl{};
-        openingLibrary.count = 0;
-        bookCandidates = BookCandidates{};
-    }
-    static void drag(const char* from, const char* to, int button = leftButton)
-    {
-        BoardPress(button, pixelX(from), pixelY(from));
-        BoardRelease(button, pixelX(to), pixelY(to));
-    }
-    // Enters the first legal move of the side to move, whatever the position.
-    static void dragFirstLegalMove()
-    {
-        ASSERT_GT(generateLegalMoves(sideToMove, 2), 0);
-        const std::string move = moveText(moveLists[2].moves[1]);
-        drag(move.substr(0, 2).c_str(), move.substr(3, 2).c_str());
-    }
-    static void startFrom(const char* text)
-    {
-        setPositionFromText(text);
-        ResetRecord();
-        refreshBoardPicture();
-    }
-    // Runs action inside the first pump at which ready() holds, as a window command
-    // arriving at that moment would.
-    void whenPumped(std::function<bool()> ready, std::function<void()> action)
-    {
-        trigger = [this, ready, action] {
-            if (ready()) action();
-            else ui.onPump = trigger;
-        };
-        ui.onPump = trigger;
-    }
-    std::function<void()> trigger;
-    static std::string recorded(int entry) { return entryMoveText(gameRecord.entries[entry]); }
-    int searchPauses() const { return static_cast<int>(std::count(ui.pauses.begin(), ui.pauses.end(), 300)); }
-};
+using namespace controller_testing;
 
 TEST_F(ControllerTest, StartsWithWhiteToMoveAndSearchesOnlyAfterTheHumanMove)
 {
@@ -216,7 +127,8 @@ TEST_F(ControllerTest, ThreefoldRepetitionHandsTheGameToTheHumans)
     EXPECT_EQ(gameControl.mode, HumanHuman);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0], repetitionMessage);
-    EXPECT_EQ(ui.modeItems, std::vector<GameMode>{EngineWhite}); // the check mark stays
+    // The marks show the mode in force.
+    EXPECT_EQ(ui.modeItems, (std::vector<GameMode>{EngineWhite, HumanHuman}));
     EXPECT_EQ(gameRecord.plyNumber, 9);
 }
 
@@ -745,33 +657,33 @@ TEST_F(ControllerTest, PonderingAnalysesTheHumansPositionUntilThePressAndTheRepl
     maxIterationDepth = 9;
     TogglePonder();
     int ponderSide = -1;
-    // While the engine ponders, the human presses: the analysis stops; the release
-    // that follows at once is dropped, as the search is still unwinding.
-    whenPumped([] { return gameControl.thinking && gameControl.mode == Analysis; },
-               [&ponderSide] {
-                   ponderSide = engineSide;
-                   BoardPress(leftButton, pixelX("e3"), pixelY("e3"));
-                   BoardRelease(leftButton, pixelX("f4"), pixelY("f4"));
-               });
+    GameMode replyMode = Analysis;
+    // While the engine ponders, the human presses and releases at once: the analysis
+    // stops, and the move is played as soon as the search has returned. The playing
+    // mode is back for the reply, then the engine ponders again.
+    std::string humanMove;
+    whenPumped(
+        [] {
+            return gameControl.thinking && gameControl.mode == Analysis && entryMatchesBoard(gameRecord.entries[3]);
+        },
+        [this, &ponderSide, &replyMode, &humanMove] {
+            ponderSide = engineSide;
+            // Ply 0's list is the controller's own; the search leaves it alone.
+            ASSERT_GT(generateLegalMoves(sideToMove, 0), 0);
+            humanMove = moveText(moveLists[0].moves[1]);
+            drag(humanMove.substr(0, 2).c_str(), humanMove.substr(3, 2).c_str());
+            EXPECT_EQ(gameRecord.plyNumber, 3); // not under the running search
+            whenPumped([] { return gameRecord.plyNumber == 4; }, [&replyMode] { replyMode = gameControl.mode; });
+        });
     drag("c3", "d4");
     EXPECT_EQ(ponderSide, 0); // analysed for the human, White
-    EXPECT_EQ(gameRecord.plyNumber, 3);
-    EXPECT_EQ(searchPauses(), 2);
-    EXPECT_EQ(gameControl.mode, Analysis);
-    EXPECT_EQ(engineSide, 1); // the press gave the engine its side back
-    EXPECT_FALSE(gameControl.thinking);
-    EXPECT_TRUE(entryMatchesBoard(gameRecord.entries[3]));
-
-    // The human's move: the playing mode is back for the reply, then pondering again.
-    GameMode replyMode = Analysis;
-    whenPumped([] { return gameControl.thinking && gameRecord.plyNumber == 4; },
-               [&replyMode] { replyMode = gameControl.mode; });
-    dragFirstLegalMove();
+    EXPECT_EQ(recorded(4), humanMove);
     EXPECT_EQ(replyMode, EngineBlack);
     EXPECT_EQ(gameRecord.plyNumber, 5);
     EXPECT_EQ(searchPauses(), 4);
     EXPECT_EQ(gameControl.mode, Analysis);
     EXPECT_EQ(ponderState.savedMode, EngineBlack);
+    EXPECT_FALSE(gameControl.thinking);
     EXPECT_EQ(ui.inconsistencies, 0);
 }
 
@@ -779,20 +691,21 @@ TEST_F(ControllerTest, AnalysisStoppedByAPressPlaysTheReleasedMoveAndAnalysesAga
 {
     timeBudget = unlimitedTime;
     maxIterationDepth = 9;
+    std::string depthWhenStopped;
     whenPumped([] { return gameControl.thinking; },
-               [] {
+               [this, &depthWhenStopped] {
                    BoardPress(leftButton, pixelX("c3"), pixelY("c3"));
-                   BoardRelease(leftButton, pixelX("d4"), pixelY("d4")); // dropped
+                   BoardRelease(leftButton, pixelX("d4"), pixelY("d4")); // waits for the search
+                   EXPECT_EQ(gameRecord.plyNumber, 1);
+                   // The next search is the analysis of the new position: stop it at its end.
+                   whenPumped([] { return gameControl.thinking && gameRecord.plyNumber == 2; },
+                              [this, &depthWhenStopped] {
+                                  depthWhenStopped = ui.fields[InfoField::Label1];
+                                  ui.fields.clear();
+                              });
                });
     SetMode(Analysis);
-    EXPECT_EQ(ui.fields[InfoField::Label1], "7"); // stopped in its first iteration
-    EXPECT_EQ(gameRecord.plyNumber, 1);
-    EXPECT_EQ(positionToText(0), initialPositionText);
-    EXPECT_FALSE(gameControl.thinking);
-    EXPECT_EQ(searchPauses(), 1);
-
-    ui.fields.clear();
-    BoardRelease(leftButton, pixelX("d4"), pixelY("d4"));
+    EXPECT_EQ(depthWhenStopped, "7"); // stopped in its first iteration
     EXPECT_EQ(gameRecord.plyNumber, 2);
     EXPECT_EQ(recorded(2), "c3-d4");
     EXPECT_EQ(searchPauses(), 2); // the analysis of the new position

@@ -14,6 +14,7 @@
 #include "engine/engine.h"
 #include "engine/search.h"
 #include "game/control.h"
+#include "game/controller.h"
 #include "game/gameui.h"
 #include "game/record.h"
 

@@ -5,12 +5,42 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <sstream>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include "game/gamefiles.h"
 #include "game/notation.h"
 #include "tests/game/game_support.h"
+
+namespace {
+
+// What each fsync of the code under test was given: a folder or a file, which one,
+// and what the file being saved held under its name at that moment.
+struct SyncSeen {
+    bool folder;
+    ino_t inode;
+    off_t size;
+    std::string targetAtSync;
+};
+std::vector<SyncSeen>* syncsSeen = nullptr;
+std::string syncTarget;
+
+} // namespace
+
+// Stands in for the C library's fsync in this test program: notes the call, then syncs.
+extern "C" int fsync(int fd)
+{
+    if (syncsSeen) {
+        struct stat st {};
+        ::fstat(fd, &st);
+        syncsSeen->push_back({S_ISDIR(st.st_mode), st.st_ino, st.st_size, game_testing::readFile(syncTarget)});
+    }
+    return static_cast<int>(::syscall(SYS_fsync, fd));
+}
 
 namespace {
 
@@ -296,6 +326,92 @@ TEST_F(GameFilesTest, SavingNeverTouchesOtherFilesBesideTheTarget)
         ++count;
     }
     EXPECT_EQ(count, 4u);
+}
+
+TEST_F(GameFilesTest, ASaveIsOnDiskBeforeItReplacesTheFileAndKeepsItsPermissions)
+{
+    writeFile(path("mine.gam"), "old game");
+    fs::permissions(path("mine.gam"), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    std::vector<SyncSeen> syncs;
+    syncsSeen = &syncs;
+    syncTarget = path("mine.gam");
+    ui.answer = true;
+    const bool saved = SaveGameFiles(path("mine"), SaveType::Game);
+    syncsSeen = nullptr;
+    ASSERT_TRUE(saved);
+    const std::string written = readFile(path("mine.gam"));
+    EXPECT_EQ(written.size(), gameFileSize);
+    EXPECT_EQ(fs::status(path("mine.gam")).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+    // First the new bytes, while the old file still holds the name; then the folder,
+    // once the name is the new file's.
+    ASSERT_EQ(syncs.size(), 2u);
+    struct stat target {}, folder {};
+    ASSERT_EQ(::stat(path("mine.gam").c_str(), &target), 0);
+    ASSERT_EQ(::stat(dir.c_str(), &folder), 0);
+    EXPECT_FALSE(syncs[0].folder);
+    EXPECT_EQ(syncs[0].inode, target.st_ino);
+    EXPECT_EQ(syncs[0].size, static_cast<off_t>(gameFileSize));
+    EXPECT_EQ(syncs[0].targetAtSync, "old game");
+    EXPECT_TRUE(syncs[1].folder);
+    EXPECT_EQ(syncs[1].inode, folder.st_ino);
+    EXPECT_TRUE(syncs[1].targetAtSync == written);
+
+    // A private position file stays private.
+    writeFile(path("secret.poz"), "old");
+    fs::permissions(path("secret.poz"), fs::perms::owner_read | fs::perms::owner_write);
+    ASSERT_TRUE(SaveGameFiles(path("secret"), SaveType::Position));
+    EXPECT_EQ(readFile(path("secret.poz")).size(), positionFileSize);
+    EXPECT_EQ(fs::status(path("secret.poz")).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+}
+
+TEST_F(GameFilesTest, EveryFileTheProgramWritesReadsBack)
+{
+    // Setup may leave men on their crowning rows: a white man on b8, a black one on a1.
+    std::string text(32, '0');
+    for (const char* s : {"b8", "c3", "g3"}) text[squareFromName(s)] = 'w';
+    for (const char* s : {"a1", "d6", "h6"}) text[squareFromName(s)] = 'b';
+    text[squareFromName("e1")] = 'W';
+    startFrom(text + " b");
+    playAll({"d6-c5", "c3-d4", "c5:e3", "g3-h4", "e3-d2", "e1:c3", "h6-g5", "h4:f6"});
+    StepBack(); // saved one half-move before the end
+    const std::string record = encodeGameRecord(gameRecord);
+    const std::string position = positionToText(sideToMove);
+    for (SaveType type : {SaveType::Game, SaveType::Position, SaveType::Pdn, SaveType::Text})
+        ASSERT_TRUE(SaveGameFiles(path("setup"), type));
+
+    auto elsewhere = [this] {
+        startFrom(initialPositionText);
+        play("c3-d4");
+    };
+    elsewhere();
+    ASSERT_TRUE(LoadGameFiles(path("setup.gam")));
+    EXPECT_TRUE(encodeGameRecord(gameRecord) == record);
+    EXPECT_EQ(positionToText(sideToMove), position);
+
+    elsewhere();
+    ASSERT_TRUE(LoadGameFiles(path("setup.poz")));
+    EXPECT_EQ(positionToText(sideToMove), position);
+
+    elsewhere();
+    ASSERT_TRUE(LoadGameFiles(path("setup.pdn"))) << (ui.messages.empty() ? "" : ui.messages.back());
+    GameRecord fromPdn = gameRecord;
+    GoToEnd();
+    ASSERT_TRUE(decodeGameRecord(record, gameRecord));
+    const int last = gameRecord.redoLimit;
+    ASSERT_EQ(fromPdn.redoLimit, last); // the whole game, also the half-move after the saved one
+    for (int n = 1; n <= last; ++n)
+        EXPECT_EQ(encodeGameRecord(fromPdn).substr(12 + 24 * (n - 1), 23), record.substr(12 + 24 * (n - 1), 23)) << n;
+
+    // The text has no reader; its half-moves, replayed from the set-up position, give the record again.
+    const std::string notes = readFile(path("setup.txt"));
+    startFrom(text + " b");
+    std::istringstream words(notes);
+    for (std::string word; words >> word;)
+        if (word.size() == 5 && (word[2] == '-' || word[2] == ':')) play(word);
+    EXPECT_EQ(encodeGameRecord(gameRecord).substr(12, 24 * last), record.substr(12, 24 * last));
 }
 
 TEST_F(GameFilesTest, UnwritableAndUnreadableFilesAreReported)

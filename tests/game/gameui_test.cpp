@@ -1,5 +1,6 @@
 // The board refresh reaches the windows' data: the library's book line, and in
 // endings within the bases the verdict of every move in its place.
+#include "game/controller.h"
 #include "game/gameui.h"
 
 #include <fstream>

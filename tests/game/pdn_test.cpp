@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 
 #include "game/controller.h"
 #include "game/gamefiles.h"
@@ -49,6 +50,88 @@ std::vector<std::string> recordEntries(const GameRecord& r)
     std::vector<std::string> entries;
     for (int n = 1; n <= r.redoLimit; ++n) entries.push_back(entryText(r.entries[n]));
     return entries;
+}
+
+// The standard's export form read strictly, without Korvel's reader: the seven tags
+// first and in order, then GameType, SetUp "1" right before FEN, each tag on its own
+// line with only \" and \\ escaped; a blank line; move numbers, steps with "-" and
+// captures with "x"; the Result tag's value as the last word; lines of at most 79
+// characters. Returns the first fault, empty when there is none.
+std::string strictPdnFault(const std::string& text)
+{
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = text.find('\n', at);
+        if (end == std::string::npos) return "no line end at the end of the file";
+        lines.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    const std::vector<std::string> roster = {"Event", "Site", "Date", "Round", "White", "Black", "Result"};
+    std::vector<std::string> names;
+    std::string result, fen;
+    std::size_t line = 0;
+    for (; line < lines.size() && !lines[line].empty(); ++line) {
+        const std::string& tag = lines[line];
+        const std::size_t blank = tag.find(' ');
+        if (tag.front() != '[' || tag.back() != ']' || blank == std::string::npos || tag[blank + 1] != '"' ||
+            tag[tag.size() - 2] != '"')
+            return "not a tag: " + tag;
+        const std::string value = tag.substr(blank + 2, tag.size() - blank - 4);
+        for (std::size_t i = 0; i < value.size(); ++i) {
+            if (value[i] == '"') return "unescaped quote: " + tag;
+            if (value[i] != '\\') continue;
+            if (i + 1 == value.size() || (value[i + 1] != '"' && value[i + 1] != '\\')) return "bad escape: " + tag;
+            ++i;
+        }
+        names.push_back(tag.substr(1, blank - 1));
+        if (names.back() == "Result") result = value;
+        if (names.back() == "FEN") fen = value;
+    }
+    if (line == lines.size()) return "no blank line after the tags";
+    if (names.size() < roster.size() || !std::equal(roster.begin(), roster.end(), names.begin()))
+        return "the seven tags are not first and in order";
+    const std::vector<std::string> others(names.begin() + 7, names.end());
+    const std::vector<std::string> withFen = {"GameType", "SetUp", "FEN"};
+    if (others != std::vector<std::string>{"GameType"} && others != withFen) return "unexpected tags";
+    const std::size_t date = text.find("[Date \"");
+    for (int k = 0; k < 10; ++k) {
+        const char c = text[date + 7 + k];
+        const bool dot = k == 4 || k == 7;
+        if (dot ? c != '.' : !(std::isdigit(static_cast<unsigned char>(c)) || c == '?')) return "bad date";
+    }
+    if (result != "1-0" && result != "0-1" && result != "1/2-1/2" && result != "*") return "bad result " + result;
+
+    std::vector<std::string> words;
+    for (++line; line < lines.size(); ++line) {
+        if (lines[line].size() > 79) return "line longer than 79 characters";
+        std::istringstream in(lines[line]);
+        for (std::string w; in >> w;) words.push_back(w);
+    }
+    if (words.empty() || words.back() != result) return "the moves do not end with the result";
+    words.pop_back();
+    int side = fen.empty() ? White : (fen[0] == 'B' ? Black : White);
+    int number = 1;
+    bool first = true, numbered = false;
+    auto square = [](const std::string& w, std::size_t at) {
+        return at + 1 < w.size() && w[at] >= 'a' && w[at] <= 'h' && w[at + 1] >= '1' && w[at + 1] <= '8';
+    };
+    for (const std::string& w : words) {
+        if (std::isdigit(static_cast<unsigned char>(w[0]))) {
+            const std::string expected = std::to_string(number) + (side == White ? "." : "...");
+            if (numbered || w != expected || (side == Black && !first)) return "bad move number " + w;
+            numbered = true;
+            continue;
+        }
+        if (!numbered && (side == White || first)) return "a move without its number: " + w;
+        bool ok = square(w, 0) && w.size() >= 5 && (w.size() - 2) % 3 == 0;
+        for (std::size_t at = 2; ok && at < w.size(); at += 3)
+            ok = square(w, at + 1) && (w[at] == 'x' || (w[at] == '-' && w.size() == 5));
+        if (!ok) return "not a move: " + w;
+        if (side == Black) ++number;
+        side = 1 - side;
+        numbered = first = false;
+    }
+    return {};
 }
 
 class PdnTest : public ::testing::Test {
@@ -143,7 +226,7 @@ TEST_F(PdnTest, WritesTagsNumberedMovesAndResult)
                                "[Result \"*\"]\n"
                                "[GameType \"25\"]\n"
                                "\n"
-                               "1. c3-d4 f6-g5 2. d4-c5 d6:b4 3. a3:c5 *\n");
+                               "1. c3-d4 f6-g5 2. d4-c5 d6xb4 3. a3xc5 *\n");
     const std::vector<PdnGame> back = readPdn(writePdn(*game));
     ASSERT_EQ(back.size(), 1u);
     EXPECT_EQ(back[0].tag("event"), "Кубок \"Весна\"");
@@ -162,6 +245,133 @@ TEST_F(PdnTest, WritesTagsNumberedMovesAndResult)
     EXPECT_EQ(ui.messages[0], error);
     EXPECT_FALSE(fs::exists(path("broken.pdn")));
     EXPECT_TRUE(fs::is_empty(dir));
+}
+
+TEST_F(PdnTest, WrittenFilesAreExactlyTheStandardsForm)
+{
+    auto written = [](int firstSide, const PdnHeader& header) {
+        const auto game = gameOfRecord(gameRecord, firstSide, header);
+        EXPECT_TRUE(game.has_value());
+        const std::string text = game ? writePdn(*game) : std::string();
+        EXPECT_EQ(strictPdnFault(text), "") << text;
+        const std::vector<PdnGame> back = readPdn(text);
+        EXPECT_EQ(back.size(), 1u);
+        if (back.size() == 1) {
+            EXPECT_EQ(back[0].error, "");
+            EXPECT_EQ(recordEntries(recordOfGame(back[0])), recordEntries(gameRecord)) << text;
+        }
+        return text;
+    };
+    const std::string unknownTags = "[Event \"?\"]\n[Site \"?\"]\n[Date \"????.??.??\"]\n[Round \"?\"]\n"
+                                    "[White \"?\"]\n[Black \"?\"]\n";
+
+    // From the initial position, every tag given.
+    PdnHeader header;
+    header.event = "Тренировка";
+    header.site = "Москва";
+    header.date = "2024.05.17";
+    header.round = "3";
+    header.white = "Иванов";
+    header.black = "Петров";
+    playAll({"c3-d4", "f6-g5", "d4-c5", "b6:d4", "e3:c5", "d6:b4", "a3:c5"});
+    EXPECT_EQ(written(White, header), "[Event \"Тренировка\"]\n[Site \"Москва\"]\n[Date \"2024.05.17\"]\n"
+                                      "[Round \"3\"]\n[White \"Иванов\"]\n[Black \"Петров\"]\n[Result \"*\"]\n"
+                                      "[GameType \"25\"]\n\n"
+                                      "1. c3-d4 f6-g5 2. d4-c5 b6xd4 3. e3xc5 d6xb4 4. a3xc5 *\n");
+
+    // Black first from a set-up position.
+    startFromFen("B:WKa1,e3,g3:Bb8,h6,Kd8");
+    playAll({"h6-g5", "a1-d4", "g5-f4", "e3:g5"});
+    EXPECT_EQ(written(Black, PdnHeader{}), unknownTags + "[Result \"*\"]\n[GameType \"25\"]\n[SetUp \"1\"]\n"
+                                                        "[FEN \"B:WKa1,e3,g3:Bh6,b8,Kd8\"]\n\n"
+                                                        "1... h6-g5 2. a1-d4 g5-f4 3. e3xg5 *\n");
+
+    // Captures sharing their end squares, the longer one winning: 1-0.
+    startFromFen("W:Wf6:Bb4,c7,e7,g7");
+    const int count = generateLegalMoves(White, 0);
+    for (int k = 1; k <= count; ++k)
+        if (popCount(moveLists[0].captured[k]) == 4) {
+            makeMove(moveLists[0].moves[k], moveLists[0].captured[k], White, 0);
+            sideToMove = Black;
+            AppendMove(moveText(moveLists[0].moves[k]));
+            break;
+        }
+    ASSERT_EQ(gameRecord.redoLimit, 2);
+    EXPECT_EQ(written(White, PdnHeader{}), unknownTags + "[Result \"1-0\"]\n[GameType \"25\"]\n[SetUp \"1\"]\n"
+                                                        "[FEN \"W:Wf6:Bb4,c7,e7,g7\"]\n\n1. f6xd8xa5xc3xh8 1-0\n");
+
+    // Black blocks White's last man: 0-1.
+    startFromFen("B:Wa1:Bb2,d4");
+    play("d4-c3");
+    EXPECT_EQ(written(Black, PdnHeader{}), unknownTags + "[Result \"0-1\"]\n[GameType \"25\"]\n[SetUp \"1\"]\n"
+                                                        "[FEN \"B:Wa1:Bb2,d4\"]\n\n1... d4-c3 0-1\n");
+
+    // A drawn game as the program saves it, today's date in the Date tag.
+    startFrom(initialPositionText);
+    play("c3-d4");
+    gameControl.gameOver = true;
+    ASSERT_TRUE(SaveGameFiles(path("draw"), SaveType::Pdn));
+    const std::string saved = readFile(path("draw.pdn"));
+    EXPECT_EQ(strictPdnFault(saved), "");
+    const std::size_t date = saved.find("[Date \"");
+    ASSERT_NE(date, std::string::npos);
+    EXPECT_EQ(saved, "[Event \"?\"]\n[Site \"?\"]\n[Date \"" + saved.substr(date + 7, 10) +
+                         "\"]\n[Round \"?\"]\n[White \"?\"]\n[Black \"?\"]\n[Result \"1/2-1/2\"]\n"
+                         "[GameType \"25\"]\n\n1. c3-d4 1/2-1/2\n");
+    EXPECT_NE(saved.substr(date + 7, 10), "????.??.??");
+
+    // The checker itself refuses what the program no longer writes.
+    EXPECT_NE(strictPdnFault(unknownTags + "[Result \"*\"]\n[GameType \"25\"]\n\n1. c3-d4 d6-c5 2. d4:b6 *\n"), "");
+    EXPECT_NE(strictPdnFault(unknownTags + "[Result \"*\"]\n[GameType \"25\"]\n[FEN \"W:Wc3:Bd6\"]\n\n1. c3-d4 *\n"),
+              "");
+}
+
+TEST_F(PdnTest, TagValuesWithLineBreaksQuotesAndBackslashesReadBack)
+{
+    PdnHeader header;
+    header.event = "Кубок\n\"Весна\"\r\n2024";
+    header.site = "C:\\games\\new\\";
+    header.white = "Иванов\tмл.";
+    header.black = "\\n is not a line break";
+    play("c3-d4");
+    const auto game = gameOfRecord(gameRecord, White, header);
+    ASSERT_TRUE(game.has_value());
+    const std::string text = writePdn(*game);
+    // Each tag keeps to its line: a break inside a value would end it.
+    EXPECT_NE(text.find("[Event \"Кубок\\n\\\"Весна\\\"\\r\\n2024\"]\n"), std::string::npos) << text;
+    const std::vector<PdnGame> back = readPdn(text);
+    ASSERT_EQ(back.size(), 1u);
+    ASSERT_EQ(back[0].error, "");
+    EXPECT_EQ(back[0].tag("Event"), header.event);
+    EXPECT_EQ(back[0].tag("Site"), header.site);
+    EXPECT_EQ(back[0].tag("White"), header.white);
+    EXPECT_EQ(back[0].tag("Black"), header.black);
+    EXPECT_EQ(back[0].moves, std::vector<std::string>{"c3-d4"});
+}
+
+TEST_F(PdnTest, PositionsSetupAllowsAndEmptiedSidesReadBack)
+{
+    // Men left on their crowning rows by setup, Black to move.
+    startFromFen("B:Wb8,c3,g3:Ba1,d6,h6");
+    playAll({"d6-c5", "c3-d4", "c5:e3"});
+    std::vector<std::string> expected = recordEntries(gameRecord);
+    saveAndReload("crowned");
+    EXPECT_EQ(recordEntries(gameRecord), expected);
+    EXPECT_NE(readFile(path("crowned.pdn")).find("[FEN \"B:Wc3,g3,b8:Ba1,d6,h6\"]"), std::string::npos);
+
+    // Positions loaded from position files: one colour without pieces, and nothing at all.
+    for (const std::string fen : {"W:Wc3,Kh8:B", "B:W:B"}) {
+        const BoardPosition p = *parseFen(fen);
+        writeFile(path("start.poz"), encodePosition({p.whiteMen, p.blackMen, p.whiteKings, p.blackKings, p.side}));
+        ASSERT_TRUE(LoadGameFiles(path("start.poz")));
+        expected = recordEntries(gameRecord);
+        const std::string position = positionToText(sideToMove);
+        ui.yesNoAnswers = {true};
+        saveAndReload("emptied");
+        EXPECT_EQ(recordEntries(gameRecord), expected) << fen;
+        EXPECT_EQ(positionToText(sideToMove), position) << fen;
+        EXPECT_NE(readFile(path("emptied.pdn")).find("[FEN \"" + fen + "\"]"), std::string::npos) << fen;
+    }
 }
 
 TEST_F(PdnTest, ResultFollowsTheEndOfTheGame)
@@ -260,7 +470,7 @@ TEST_F(PdnTest, SetUpPositionWithBlackToMoveCarriesItsFen)
     const auto game = gameOfRecord(gameRecord, Black, PdnHeader{});
     ASSERT_TRUE(game.has_value());
     const std::string text = writePdn(*game);
-    EXPECT_NE(text.find("[GameType \"25\"]\n[FEN \"B:Wa1,c1,e1,g1,b2,d2,f2,h2,a3,c3,e3,g3:Bb6,d6,f6,h6,a7,c7,e7,g7,b8,d8,f8,h8\"]\n"),
+    EXPECT_NE(text.find("[GameType \"25\"]\n[SetUp \"1\"]\n[FEN \"B:Wa1,c1,e1,g1,b2,d2,f2,h2,a3,c3,e3,g3:Bb6,d6,f6,h6,a7,c7,e7,g7,b8,d8,f8,h8\"]\n"),
               std::string::npos);
     EXPECT_NE(text.find("\n1... f6-g5 2. c3-d4 g5-h4 *\n"), std::string::npos);
 
@@ -273,7 +483,7 @@ TEST_F(PdnTest, SetUpPositionWithBlackToMoveCarriesItsFen)
     EXPECT_EQ(positionToText(sideToMove), finalPosition);
     EXPECT_EQ(sideToMove, Black);
     EXPECT_NE(readFile(path("black.pdn")).find("[FEN \"B:WKa1,e3,g3:Bh6,b8,Kd8\"]"), std::string::npos);
-    EXPECT_NE(readFile(path("black.pdn")).find("1... h6-g5 2. a1-d4 g5-f4 3. e3:g5 *"), std::string::npos);
+    EXPECT_NE(readFile(path("black.pdn")).find("1... h6-g5 2. a1-d4 g5-f4 3. e3xg5 *"), std::string::npos);
     ASSERT_EQ(notationView.lines.size(), 3u);
     EXPECT_EQ(notationView.lines[0], " 1.  ...  h6-g5");
 }
@@ -321,10 +531,10 @@ TEST_F(PdnTest, CapturesSharingTheirSquaresAreWrittenWithEveryLandingSquare)
         }
         return text.substr(text.find("\n\n") + 2);
     };
-    EXPECT_EQ(writtenAfter(manFen, at({"g7"})), "1. f6:h8 *\n");
-    EXPECT_EQ(writtenAfter(manFen, at({"b4", "c7", "e7", "g7"})), "1. f6:d8:a5:c3:h8 1-0\n");
-    EXPECT_EQ(writtenAfter(kingFen, at({"c3", "f4", "f6"})), "1. d8:g5:d2:b4 *\n");
-    EXPECT_EQ(writtenAfter(kingFen, at({"c3", "g3", "f6"})), "1. d8:h4:e1:b4 *\n");
+    EXPECT_EQ(writtenAfter(manFen, at({"g7"})), "1. f6xh8 *\n");
+    EXPECT_EQ(writtenAfter(manFen, at({"b4", "c7", "e7", "g7"})), "1. f6xd8xa5xc3xh8 1-0\n");
+    EXPECT_EQ(writtenAfter(kingFen, at({"c3", "f4", "f6"})), "1. d8xg5xd2xb4 *\n");
+    EXPECT_EQ(writtenAfter(kingFen, at({"c3", "g3", "f6"})), "1. d8xh4xe1xb4 *\n");
 
     // Read: the landing squares tell them apart, "x" or ":" alike; the two ends alone
     // do not, unless they are the whole path of the single capture.
@@ -353,7 +563,7 @@ TEST_F(PdnTest, PathsTakingTheSamePiecesAreOneMove)
     const auto game = gameOfRecord(gameRecord, White, PdnHeader{});
     ASSERT_TRUE(game.has_value());
     const std::string text = writePdn(*game);
-    EXPECT_NE(text.find("\n1. c3:c3 *\n"), std::string::npos);
+    EXPECT_NE(text.find("\n1. c3xc3 *\n"), std::string::npos);
     for (const std::string move : {"c3:c3", "c3:e5:c7:a5:c3", "c3:a5:c7:e5:c3"}) {
         const PdnGame back = readPdn("[FEN \"" + fen + "\"]\n1. " + move + " *").front();
         ASSERT_EQ(back.error, "") << move;
@@ -609,6 +819,7 @@ TEST_F(PdnTest, EngineGameSavedAsPdnReadsBackIdentically)
     const bool lost = !sideHasMove(sideToMove);
     ASSERT_TRUE(SaveGameFiles(path("selfplay"), SaveType::Pdn));
     const std::string text = readFile(path("selfplay.pdn"));
+    EXPECT_EQ(strictPdnFault(text), "");
     std::size_t lineStart = 0;
     while (lineStart < text.size()) {
         const std::size_t end = text.find('\n', lineStart);

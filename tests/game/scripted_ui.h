@@ -39,6 +39,8 @@ struct ScriptedControlUi : ControlUi {
     int quits = 0;
     // Run inside the next pump, as a window command would arrive during a search.
     std::function<void()> onPump;
+    // The main window handles waiting messages when it draws the board.
+    bool pumpOnRedraw = false;
 
     void showMessage(const std::string& text) override { messages.push_back(text); }
     bool askYesNo(const std::string& text) override
@@ -49,7 +51,11 @@ struct ScriptedControlUi : ControlUi {
         yesNoAnswers.pop_front();
         return a;
     }
-    void redrawBoard() override { ++redraws; }
+    void redrawBoard() override
+    {
+        ++redraws;
+        if (pumpOnRedraw) pumpMessages();
+    }
     void pause(int ms) override { pauses.push_back(ms); }
     void checkModeItem(GameMode mode) override { modeItems.push_back(mode); }
     int chooseCapture(const std::vector<std::string>& lines) override

@@ -189,6 +189,33 @@ private slots:
         Form1->N15->trigger();
     }
 
+    void aBadConfigurationAtNewGameIsReportedAndTheGameStays()
+    {
+        NewGameCommand();
+        QVERIFY(engineIdle());
+        dragOnBoard("c3", "d4");
+        QVERIFY(engineIdle());
+        QCOMPARE(gameRecord.plyNumber, 3);
+        QTemporaryDir dir;
+        const std::string saved = configFileName;
+        configFileName = dir.filePath(QStringLiteral("korvel.ini")).toStdString();
+        QFile ini(QString::fromStdString(configFileName));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("hashsize=12x\n");
+        ini.close();
+        ModalCloser closer;
+        closer.arm();
+        QTest::keyClick(Form1, Qt::Key_N, Qt::ControlModifier);
+        QVERIFY(closer.seen);
+        QVERIFY2(closer.seenText.contains(QStringLiteral("hashsize")) && closer.seenText.contains(QStringLiteral("12x")),
+                 qPrintable(closer.seenText));
+        QCOMPARE(gameRecord.plyNumber, 3);
+        QVERIFY(entryMatchesBoard(gameRecord.entries[3]));
+        configFileName = saved;
+        NewGameCommand();
+        QCOMPARE(gameRecord.plyNumber, 1);
+    }
+
     void rotatedBoardMapsClicksBack()
     {
         NewGameCommand();

@@ -1,0 +1,49 @@
+#include "game/commandguard.h"
+
+#include <exception>
+#include <string>
+
+#include "engine/engine.h"
+#include "game/controller.h"
+#include "game/controlui.h"
+
+namespace {
+
+std::string failureText(const std::exception& error)
+{
+    // The configuration's errors are already sentences for the user.
+    if (dynamic_cast<const ConfigError*>(&error)) return error.what();
+    return std::string("Ошибка: ") + error.what();
+}
+
+void windUpTornTurn()
+{
+    GameControl& gc = gameControl;
+    if (!gc.thinking || EngineTurnRunning()) return;
+    putPieceSetsOnBoard(gc.entrySnapshot);
+    gc.thinking = false;
+    gc.abortRequested = false;
+    gc.restartRequested = false;
+    EndPondering();
+    refreshBoardPicture();
+    controlUi().redrawBoard();
+}
+
+void commandFailed(const std::string& text)
+{
+    windUpTornTurn();
+    controlUi().showMessage(text);
+}
+
+} // namespace
+
+void RunGuarded(const std::function<void()>& command)
+{
+    try {
+        command();
+    } catch (const std::exception& error) {
+        commandFailed(failureText(error));
+    } catch (...) {
+        commandFailed("Ошибка: неизвестная ошибка");
+    }
+}

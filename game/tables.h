@@ -1,0 +1,94 @@
+// The folder the program writes in and the endgame tables kept there. A copy started
+// in a folder holding korvel.ini (as `make run` prepares build/run) keeps everything
+// in that folder; any other start keeps korvel.ini and the tables in the user's data
+// folder and asks once, on the first start, whether to make the tables. They are
+// made by `korvel-cli egtb build` in a child process, so that the program's process
+// stays free of the generator's threads and memory and cancelling is ending that
+// process; they are made in a temporary folder, checked, and only then renamed into
+// place, so that a cancelled or failed run leaves no half-written tables.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+
+// Decides the folder the program writes in, writes a korvel.ini there on the first
+// start (egtbpath pointing at its egtb folder) and points `configFileName` at the
+// korvel.ini to read: the working folder's, else the user's, else the installed
+// copy's. Call before the engine starts.
+void ResolveDataPaths();
+// The same for a given working folder and user's data folder.
+void resolveDataPathsIn(const std::string& workingFolder, const std::string& userFolder);
+
+// The folder the program writes in, absolute (empty when there is none), and whether
+// it is a run folder: the working folder, holding its own korvel.ini.
+const std::string& writableDataFolder();
+bool inRunFolder();
+// writableDataFolder()/egtb
+std::string tablesFolder();
+
+// Every file of the five-piece tables there with its right size, as
+// `korvel-cli egtb check` tests them.
+bool tablesComplete(const std::string& folder);
+
+extern const char* const tablesQuestion; // asked once on the first start
+// True on a start outside a run folder when no tables are in use, none are in the
+// data folder and the question was not declined before.
+bool ShouldOfferTables();
+// Remembered in the data folder, so that the question is not asked again.
+void RememberTablesDeclined();
+
+// korvel-cli beside the program (installed) or one folder up (the build tree, where
+// the program is build/app/korvel); empty when there is none.
+std::string tablesBuilderProgram();
+
+// One run of the generator for the data folder's tables.
+class TablesBuild {
+public:
+    enum class State { Idle, Running, Done, Failed, Cancelled };
+
+    TablesBuild() = default;
+    ~TablesBuild(); // a build still running is cancelled
+    TablesBuild(const TablesBuild&) = delete;
+    TablesBuild& operator=(const TablesBuild&) = delete;
+
+    // Starts `builder egtb build DATA/egtb.tmp --pieces 5`; false (and error()) when
+    // it cannot be started.
+    bool start(const std::string& builder, const std::string& dataFolder);
+    // Reads the progress the generator reported and, once it has ended, checks its
+    // tables and puts them in place (DATA/egtb) with korvel.ini pointing at them.
+    State poll();
+    // Ends the generator and removes what it wrote.
+    void cancel();
+
+    State state() const { return state_; }
+    int tablesMade() const { return tablesMade_; }
+    static int tablesTotal();
+    const std::string& lastTable() const { return lastTable_; }
+    // The share of all positions whose tables are made, 0 to 1.
+    double fractionMade() const;
+    const std::string& error() const { return error_; }
+
+private:
+    void readProgress();
+    void takeLine(const std::string& line);
+    State finish(bool exitedWell);
+    State fail(const std::string& why);
+    std::string temporaryFolder() const;
+
+    State state_ = State::Idle;
+    pid_t child_ = -1;
+    int output_ = -1;
+    std::string dataFolder_;
+    std::string pending_;  // output after the last complete line
+    std::string lastLine_; // the generator's last words, for a failure
+    std::string lastTable_;
+    int tablesMade_ = 0;
+    std::uint64_t positionsMade_ = 0;
+    std::string error_;
+};
+
+// Tables just made are used at once when no search runs (the engine reads them
+// only between searches), otherwise from the next new game; true when at once.
+bool UseMadeTables();
