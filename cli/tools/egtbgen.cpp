@@ -50,23 +50,19 @@ public:
             }
         }
     }
-    SquareSet at(std::uint32_t rank, int k) const { return k == 0 ? 0 : sets_[k][rank]; }
+    SquareSet at(std::uint32_t rank, int k) const { return k == 0 ? 0 : sets_[k][rank]; } // the set of a rank
 
 private:
     static constexpr int mostOfAKind = 4;
     std::vector<SquareSet> sets_[mostOfAKind + 1];
 };
 
-SquareSet unrankSet(std::uint32_t rank, int k)
+// The square numbered n (from 0) among those not taken: every taken square at or
+// below it moves it one further.
+inline int nthFreeSquare(SquareSet taken, int n)
 {
-    static const SetsByRank sets;
-    return sets.at(rank, k);
-}
-
-int nthMember(SquareSet s, int n)
-{
-    for (int i = 0; i < n; ++i) s &= s - 1;
-    return lowestBit(s);
+    for (; taken && __builtin_ctz(taken) <= n; taken &= taken - 1) ++n;
+    return n;
 }
 
 void setBoard(const TablePlacement& p)
@@ -288,14 +284,27 @@ private:
         TablePlacement p;
         placementOfIndex(info_, i, p);
         const SquareSet occ = p.strongKings | p.strongMen | p.weakKings | p.weakMen;
-        const int parentRole = role ^ 1;
-        const bool strongMoved = parentRole == roleStrong;
+        const bool strongMoved = (role ^ 1) == roleStrong;
         const SquareSet kings = strongMoved ? p.strongKings : p.weakKings;
         const SquareSet men = strongMoved ? p.strongMen : p.weakMen;
+        // index = MB + N(MB) * (KB + N(KB) * (MA + N(MA) * KA)): a parent differs from
+        // i in the parts of the side that moved (and, when A moved, in B's kings,
+        // which are numbered among the squares A leaves free).
+        const Material& m = info_.material;
+        const std::uint32_t menB = binomial[28][m.weakMen];
+        const std::uint32_t kingsB = binomial[32 - m.strongKings - m.strongMen][m.weakKings];
+        const std::uint32_t menA = binomial[28][m.strongMen];
+        const std::uint32_t mb = i % menB, kb = i / menB % kingsB, strongPart = i / menB / kingsB;
         auto emit = [&](SquareSet newKings, SquareSet newMen) {
-            const std::uint32_t parent = strongMoved ? bitbaseIndexOf(newKings, newMen, p.weakKings, p.weakMen)
-                                                     : bitbaseIndexOf(p.strongKings, p.strongMen, newKings, newMen);
-            visit(parent);
+            if (strongMoved) {
+                const std::uint32_t a = setRank(newMen) + menA * setRank(newKings);
+                visit(mb + menB * (rankAmongFree(p.weakKings, newKings | newMen) + kingsB * a));
+            } else {
+                const std::uint32_t k =
+                    newKings == p.weakKings ? kb : rankAmongFree(newKings, p.strongKings | p.strongMen);
+                const std::uint32_t n = newMen == p.weakMen ? mb : setRank(newMen >> 4);
+                visit(n + menB * (k + kingsB * strongPart));
+            }
         };
         for (SquareSet x = kings; x; x &= x - 1) {
             const int to = lowestBit(x);
@@ -670,14 +679,15 @@ bool placementOfIndex(const BitbaseTable& table, std::uint32_t index, TablePlace
     index /= weakKingCount;
     const std::uint32_t strongMenRank = index % strongMenCount;
     const std::uint32_t strongKingRank = index / strongMenCount;
-    out.strongKings = unrankSet(strongKingRank, m.strongKings);
-    out.strongMen = unrankSet(strongMenRank, m.strongMen);
-    out.weakMen = unrankSet(weakMenRank, m.weakMen) << 4;
+    static const SetsByRank sets;
+    out.strongKings = sets.at(strongKingRank, m.strongKings);
+    out.strongMen = sets.at(strongMenRank, m.strongMen);
+    out.weakMen = sets.at(weakMenRank, m.weakMen) << 4;
     const SquareSet strong = out.strongKings | out.strongMen;
     // B's kings are numbered among the squares A leaves free.
     out.weakKings = 0;
-    for (SquareSet x = unrankSet(weakKingRank, m.weakKings); x; x &= x - 1)
-        out.weakKings |= squareBit[nthMember(~strong, lowestBit(x))];
+    for (SquareSet x = sets.at(weakKingRank, m.weakKings); x; x &= x - 1)
+        out.weakKings |= squareBit[nthFreeSquare(strong, lowestBit(x))];
     return !(out.strongKings & out.strongMen) && !(out.weakMen & (strong | out.weakKings));
 }
 
