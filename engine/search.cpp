@@ -431,15 +431,20 @@ void prepareRoot(int side)
         n = generateQuietMoves(side, 1);
         moveSeparator = '-';
     }
-    MoveList& list = moveLists[1];
-    for (int k = 1; k <= n; ++k) {
-        makeMove(list.moves[k], list.captured[k], side, 1);
-        plyState[1].extensionCredit = (list.moves[k] & captureFlag) ? captureCredit : 0;
-        list.scores[k] = -alphaBeta(-infiniteScore, infiniteScore, preSearchDepth, 2, side ^ 1);
-        unmakeMove(1);
-    }
+    scoreRootMoves(side, preSearchDepth);
     // A library candidate names its move by its place in generation order.
     if (!bookCandidateCountHook || bookCandidateCountHook() == 0) sortRootMoves();
+}
+
+void scoreRootMoves(int side, int depth)
+{
+    MoveList& list = moveLists[1];
+    for (int k = 1; k <= list.count; ++k) {
+        makeMove(list.moves[k], list.captured[k], side, 1);
+        plyState[1].extensionCredit = (list.moves[k] & captureFlag) ? captureCredit : 0;
+        list.scores[k] = -alphaBeta(-infiniteScore, infiniteScore, depth, 2, side ^ 1);
+        unmakeMove(1);
+    }
 }
 
 void sortRootMoves()

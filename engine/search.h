@@ -94,6 +94,8 @@ void prepareSearch(int side);
 // Fills the root list (ply 1), scores every move by a depth-5 search and sorts it,
 // unless the library has candidates.
 void prepareRoot(int side);
+// Every root move's exact score by a full-window search of the given depth below it.
+void scoreRootMoves(int side, int depth);
 // The root list ordered by its scores, highest first; equal scores keep their order.
 void sortRootMoves();
 // The depth loop for engineSide; on return entry 1 of the root list is the move to play.

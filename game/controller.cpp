@@ -6,11 +6,13 @@
 #include "game/book.h"
 #include "game/controlui.h"
 #include "game/datafiles.h"
+#include "game/drawrules.h"
 #include "game/moveentry.h"
 #include "game/notation.h"
 #include "game/record.h"
 #include "game/settings.h"
 #include "game/setup.h"
+#include "game/strength.h"
 #include "game/timecontrol.h"
 
 const char* const whiteWinsMessage = "Белые выиграли!";
@@ -53,6 +55,17 @@ bool engineStillOnTurn(bool overBeforePump)
     case EngineBlack: return sideToMove == engineSide;
     default: return false;
     }
+}
+
+// With the federation's draw rules on, a dead ending ends the game as a draw.
+bool drawnByRules()
+{
+    if (!officialDrawRules) return false;
+    const DrawRule rule = drawRuleAt(gameRecord, gameRecord.plyNumber, sideToMove);
+    if (rule == DrawRule::None) return false;
+    controlUi().showMessage(drawRuleMessage(rule));
+    gc.gameOver = true;
+    return true;
 }
 
 // Puts the library's move into entry 1 of the root list; false when none is offered.
@@ -98,6 +111,10 @@ bool applyEngineMove()
         gc.gameOver = true;
         return false;
     }
+    if (drawnByRules()) {
+        gc.thinking = false;
+        return false;
+    }
     return true;
 }
 
@@ -125,6 +142,8 @@ SearchOutcome checkFlagsAfterSearch()
 
 } // namespace
 
+bool GameDrawnByRules() { return drawnByRules(); }
+
 bool sideHasMove(int side) { return generateCaptures(side, 0) > 0 || generateQuietMoves(side, 0) > 0; }
 
 void announceLossOfSideToMove() { controlUi().showMessage(sideToMove == 0 ? blackWinsMessage : whiteWinsMessage); }
@@ -146,6 +165,10 @@ void runEngineTurn()
             gc.mode = HumanHuman;
             controlUi().checkModeItem(HumanHuman);
             controlUi().showMessage(repetitionMessage);
+            return;
+        }
+        if (drawnByRules()) {
+            EndPondering();
             return;
         }
         const bool overBeforePump = gc.gameOver;
@@ -172,7 +195,8 @@ void runEngineTurn()
                 gc.gameOver = true;
                 return;
             }
-            if (count > 1) iterativeDeepening();
+            // Analysis, and thinking on the opponent's time, always look at full strength.
+            if (count > 1) searchAtLevel(gc.mode == Analysis ? strongestLevel : engineLevel);
             const SearchOutcome outcome = checkFlagsAfterSearch();
             if (outcome == SearchOutcome::Stop) return;
             if (outcome == SearchOutcome::Restart) {
@@ -269,6 +293,7 @@ void NewGameCommand()
         controlUi().showMessage(error.what());
         return;
     }
+    AbandonSetup();
     stopRequested = true;
     gc.abortRequested = true;
     ClearNotationList();
@@ -433,6 +458,14 @@ void installGameHooks()
     // With library candidates the search keeps its root list in generation order, so
     // that a candidate's move index names the same move there.
     bookCandidateCountHook = [] { return static_cast<int>(bookCandidates.count); };
+}
+
+void RefreshBookWindow()
+{
+    LookupBook();
+    // In endings within the bases the verdicts stand there instead, as after every move.
+    if (EGTBPieses > 0 && popCount(occupied) <= EGTBPieses && showEndgameVerdictsHook)
+        showEndgameVerdictsHook(sideToMove);
 }
 
 void SetBoardSize()

@@ -26,6 +26,9 @@ inline PonderState ponderState;
 bool sideHasMove(int side);
 // The game is lost by the side to move: the message naming the winner.
 void announceLossOfSideToMove();
+// With the federation's draw rules on, a dead ending at the board's position is
+// announced and ends the game.
+bool GameDrawnByRules();
 
 void EngineTurn();
 // Whether an engine turn is on the stack (its search may be pumping messages).
@@ -47,6 +50,9 @@ void ToggleInformation();
 // The information window was closed by its frame: the item loses its mark.
 void InformationWindowClosed();
 void OnMainWindowClose();
+// The book window's text for the board: the library's moves, or in endings within the
+// bases every move's verdict.
+void RefreshBookWindow();
 // Toggles the small board and applies size, margins and centring; redraws.
 void SetBoardSize();
 // Flips the rotation and its check mark; redraws.

@@ -14,6 +14,7 @@
 #include "engine/search.h"
 #include "game/control.h"
 #include "game/controller.h"
+#include "game/drawrules.h"
 #include "game/controlui.h"
 #include "game/gameui.h"
 #include "game/notation.h"
@@ -142,8 +143,11 @@ std::optional<std::string> pdnOfGameInProgress(std::string& error)
     PdnHeader header;
     header.date = today();
     const bool atEnd = gameRecord.plyNumber == gameRecord.redoLimit;
-    if (atEnd && (gameControl.gameOver || IsThreefoldRepetition())) header.result = "1/2-1/2";
     const int firstSide = firstSideOfRecord(gameRecord, sideToMove);
+    const int sideAtEnd = firstSide ^ ((gameRecord.redoLimit - 1) & 1);
+    const bool ruleDraw =
+        officialDrawRules && drawRuleAt(gameRecord, gameRecord.redoLimit, sideAtEnd) != DrawRule::None;
+    if (ruleDraw || (atEnd && (gameControl.gameOver || IsThreefoldRepetition()))) header.result = "1/2-1/2";
     const auto game = gameOfRecord(gameRecord, firstSide, header, &error);
     if (!game) return std::nullopt;
     return writePdn(*game);

@@ -3,6 +3,7 @@
 #include "engine/search.h"
 #include "game/controller.h"
 #include "game/controlui.h"
+#include "game/hint.h"
 #include "game/record.h"
 #include "game/setup.h"
 
@@ -29,7 +30,7 @@ std::optional<PendingRelease> pendingRelease;
 // it when the engine only analyses it, or when the engine's reply is already made.
 bool humanOnMoveWhileThinking()
 {
-    if (gc.mode == Analysis) return true;
+    if (gc.mode == Analysis || hintRunning()) return true;
     return (gc.mode == EngineWhite || gc.mode == EngineBlack) && sideToMove != engineSide;
 }
 
@@ -52,6 +53,7 @@ void playEnteredMove(const CaptureVariant& chosen, int mover, const std::string&
         gc.gameOver = true;
         return;
     }
+    if (GameDrawnByRules()) return;
     controlUi().pumpMessages();
     if (gc.gameOver) return; // a draw accepted meanwhile: the engine does not answer
     if (gc.mode == HumanHuman) engineSide = 1 - engineSide;
@@ -111,6 +113,8 @@ std::vector<CaptureVariant> matchEnteredMove(const std::string& entered, int mov
 void BoardPress(int /*button*/, int x, int y)
 {
     controlUi().playClickSound();
+    // A press ends the hint's search as it ends an analysis; the move follows on release.
+    if (hintRunning()) stopRequested = true;
     if (gc.mode == Analysis) {
         stopRequested = true;
         // While pondering this gives engineSide back to the engine's side.

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "game/drawrules.h"
 #include "game/gameui.h"
 
 NotationView notationView;
@@ -102,6 +103,9 @@ NotationView buildNotation(const GameRecord& record)
         view.lines.push_back(lineNumber(number) + text.substr(0, charactersPerLine));
         text.erase(0, std::min(charactersPerLine, text.size()));
     }
+    const int sideAtEnd = (blackFirst ? Black : White) ^ ((limit - 1) & 1);
+    if (limit >= 2 && officialDrawRules && drawRuleAt(record, limit, sideAtEnd) != DrawRule::None)
+        view.lines.push_back("1/2-1/2");
     view.openingName = openingNameFor(key);
     view.highlight = blackFirst ? (record.plyNumber - 1) / 2 : record.plyNumber / 2 - 1;
     return view;

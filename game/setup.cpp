@@ -83,11 +83,16 @@ void closeSetupPanel()
     sideToMove = setupState.whiteToMove ? 0 : 1;
 }
 
-void finishLeaving()
+void markSetupEnded()
 {
     setupState.active = false;
     controlUi().checkMenuItem(MenuItem::Setup, false);
     controlUi().enableMenuItem(MenuItem::SmallBoard, true);
+}
+
+void finishLeaving()
+{
+    markSetupEnded();
     refreshBoardPicture();
     controlUi().redrawBoard();
 }
@@ -187,6 +192,15 @@ void SetupDone()
     refreshBoardPicture();
     controlUi().redrawBoard();
     startEngineIfItsTurn();
+}
+
+void AbandonSetup()
+{
+    if (!setupState.active) return;
+    gc.mode = gc.savedMode;
+    showSetupPanel(false);
+    markSetupEnded();
+    setEngineSideForMode(gc.mode);
 }
 
 void SetupCancel()

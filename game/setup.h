@@ -26,3 +26,6 @@ void SetupCancel();
 void SetupDone();
 // Validates, hides the panel, takes the side to move, restarts the game record.
 void LeaveSetup();
+// A new game ends setup: the panel goes and the mode before setup comes back; the new
+// game sets position and record.
+void AbandonSetup();

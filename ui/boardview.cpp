@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include "engine/engine.h"
+#include "game/hint.h"
 #include "game/settings.h"
 #include "ui/artwork.h"
 
@@ -83,7 +84,7 @@ void paintBoard(QPainter& p, const QVector<QPixmap>& pictures)
             const char c = boardPicture[index];
             const QPoint corner = squareCorner(i, j);
             p.drawPixmap(corner, pictures[designBase + pictureFor(c, i, j)]);
-            if (showMove && c != previousBoardPicture[index]) outlineSquare(p, corner, cell);
+            if ((showMove && c != previousBoardPicture[index]) || hintOutlines(index)) outlineSquare(p, corner, cell);
         }
     }
     if (marksShown) paintMarks(p);

@@ -22,10 +22,12 @@
 #include "game/commandguard.h"
 #include "game/controller.h"
 #include "game/gamefiles.h"
+#include "game/hint.h"
 #include "game/moveentry.h"
 #include "game/pdn.h"
 #include "game/record.h"
 #include "game/setup.h"
+#include "game/strength.h"
 #include "ui/about.h"
 #include "ui/artwork.h"
 #include "ui/boardview.h"
@@ -113,6 +115,13 @@ void TForm1::buildMenus()
     N8->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Backspace));
     N9 = addItem(N1, QStringLiteral("Вернуть ход"), &TForm1::N9Click);
     N9->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Insert));
+    N1->addSeparator();
+    NHint = addItem(N1, QStringLiteral("Подсказка"), &TForm1::NHintClick);
+    NHint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    // Greyed out in the open menu while no human is to move or the engine thinks; the
+    // shortcut stays live and the hint itself checks.
+    connect(N1, &QMenu::aboutToShow, this, [this] { NHint->setEnabled(HintAvailable()); });
+    connect(N1, &QMenu::aboutToHide, this, [this] { NHint->setEnabled(true); });
 
     N10 = bar->addMenu(QStringLiteral("Настройки"));
     N11 = addItem(N10, QStringLiteral("Время..."), &TForm1::N11Click);
@@ -132,6 +141,7 @@ void TForm1::buildMenus()
     // Enter reaches this item through the board's key handling, not as a menu
     // shortcut, so the text after the tab only shows the key.
     N22 = addItem(N10, QStringLiteral("Маленькая доска\tEnter"), &TForm1::N22Click, true, false);
+    buildLevelMenu();
     addEndgameTablesItem(N10);
 
     N23 = bar->addMenu(QStringLiteral("Режим"));
@@ -150,6 +160,20 @@ void TForm1::buildMenus()
 
     N31 = bar->addMenu(QStringLiteral("Помощь"));
     N32 = addItem(N31, QStringLiteral("О программе..."), &TForm1::N32Click);
+}
+
+// "Уровень": eight radio items, the full strength checked.
+void TForm1::buildLevelMenu()
+{
+    NLevel = N10->addMenu(QStringLiteral("Уровень"));
+    auto* group = new QActionGroup(this);
+    for (int level = weakestLevel; level <= strongestLevel; ++level) {
+        QAction* item = NLevel->addAction(QStringLiteral("Уровень %1").arg(level));
+        item->setCheckable(true);
+        item->setChecked(level == engineLevel);
+        group->addAction(item);
+        connect(item, &QAction::triggered, this, [level] { engineLevel = level; });
+    }
 }
 
 void TForm1::buildSetupPanel()
@@ -315,6 +339,8 @@ void TForm1::N5Click()
 
 void TForm1::NCopyFenClick() { QGuiApplication::clipboard()->setText(QString::fromStdString(CopyPositionFen())); }
 
+void TForm1::NHintClick() { ShowHint(); }
+
 void TForm1::NPasteFenClick() { PastePositionFen(QGuiApplication::clipboard()->text().trimmed().toStdString()); }
 
 // Take-back and replay act when the engine is not thinking, in analysis also while it thinks.
@@ -347,7 +373,7 @@ void TForm1::N13Click()
 {
     N13->setChecked(!N13->isChecked());
     Form7->setVisible(N13->isChecked());
-    if (!gameControl.thinking) LookupBook();
+    if (!gameControl.thinking) RefreshBookWindow();
 }
 
 void TForm1::N14Click()

@@ -49,6 +49,8 @@ public:
     QMenu* N1;
     QAction *N2, *N3, *N4, *N5, *N6, *N7, *N8, *N9;
     QAction *NCopyFen, *NPasteFen; // FEN exchange, after "Сохранить..."
+    QAction* NHint;                // "Подсказка", last in "Игра"
+    QMenu* NLevel;                 // "Уровень" in "Настройки": Уровень 1 .. Уровень 8
     // Menu "Настройки".
     QMenu* N10;
     QAction *N11, *N12, *N13, *N14, *N15, *N16, *N17, *N18, *N19, *N20, *N21, *N22;
@@ -80,6 +82,7 @@ public slots:
     void N8Click();
     void N9Click();
     void NCopyFenClick();
+    void NHintClick();
     void NPasteFenClick();
     void N11Click();
     void N12Click();
@@ -112,6 +115,7 @@ protected:
 private:
     void buildMenus();
     void buildSetupPanel();
+    void buildLevelMenu();
     void FormCreate();
     void FormPaint();
     void FormMouseDown(QMouseEvent* event);

@@ -18,6 +18,7 @@
 #include "ui/boardview.h"
 #include "game/book.h"
 #include "game/control.h"
+#include "game/drawrules.h"
 #include "game/settings.h"
 #include "ui/fonts.h"
 #include "ui/unit1.h"
@@ -67,7 +68,7 @@ TForm3::TForm3(QWidget* parent)
 {
     Form3 = this;
     setWindowTitle(QStringLiteral("Настройки программы..."));
-    setFixedSize(294, 282);
+    setFixedSize(294, 308);
 
     GroupBox1 = new QGroupBox(QStringLiteral("База эндшпилей"), this);
     GroupBox1->setGeometry(8, 4, 278, 46);
@@ -108,17 +109,21 @@ TForm3::TForm3(QWidget* parent)
     RadioButton3 = new QRadioButton(QStringLiteral("Plastic Design"), GroupBox3);
     RadioButton3->setGeometry(10, 60, 200, 19);
 
+    // Off by default: the federation's rules end dead endings only when asked for.
+    CheckBox5 = new QCheckBox(QStringLiteral("Правила ничьей (ФШР)"), this);
+    CheckBox5->setGeometry(18, 246, 260, 22);
+
     Button2 = new QPushButton(QStringLiteral("Цвет края доски"), this);
-    Button2->setGeometry(8, 248, 120, 25);
+    Button2->setGeometry(8, 274, 120, 25);
     Button2->hide();
     CheckBox3 = new QCheckBox(QStringLiteral("Разметка"), this);
-    CheckBox3->setGeometry(140, 248, 80, 20);
+    CheckBox3->setGeometry(140, 274, 80, 20);
     CheckBox3->hide();
     CheckBox4 = new QCheckBox(QStringLiteral("Показывать ход"), this);
-    CheckBox4->setGeometry(18, 250, 160, 22);
+    CheckBox4->setGeometry(18, 276, 160, 22);
     CheckBox4->setChecked(true);
     Button1 = new QPushButton(QStringLiteral("Ok"), this);
-    Button1->setGeometry(208, 248, 78, 26);
+    Button1->setGeometry(208, 274, 78, 26);
     Button1->setDefault(true);
 
     connect(CheckBox1, &QCheckBox::clicked, this, &TForm3::CheckBox1Click);
@@ -132,6 +137,7 @@ TForm3::TForm3(QWidget* parent)
     connect(Button2, &QPushButton::clicked, this, &TForm3::Button2Click);
     connect(CheckBox3, &QCheckBox::clicked, this, &TForm3::CheckBox3Click);
     connect(CheckBox4, &QCheckBox::clicked, this, &TForm3::CheckBox4Click);
+    connect(CheckBox5, &QCheckBox::clicked, this, &TForm3::CheckBox5Click);
     connect(Button1, &QPushButton::clicked, this, &TForm3::Button1Click);
 
     // The settings start from the controls' defaults.
@@ -179,6 +185,7 @@ void TForm3::Button2Click()
 
 void TForm3::CheckBox3Click() { marksShown = CheckBox3->isChecked(); }
 void TForm3::CheckBox4Click() { showMove = CheckBox4->isChecked(); }
+void TForm3::CheckBox5Click() { officialDrawRules = CheckBox5->isChecked(); }
 
 void TForm3::Button1Click()
 {

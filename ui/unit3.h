@@ -28,6 +28,7 @@ public:
     QPushButton* Button2;   // "Цвет края доски", hidden
     QCheckBox* CheckBox3;   // "Разметка", hidden
     QCheckBox* CheckBox4;   // "Показывать ход"
+    QCheckBox* CheckBox5;   // "Правила ничьей (ФШР)"
     QPushButton* Button1;   // "Ok"
 
 public slots:
@@ -41,6 +42,7 @@ public slots:
     void Button2Click();
     void CheckBox3Click();
     void CheckBox4Click();
+    void CheckBox5Click();
     void Button1Click();
     // The close box and Escape end here.
     void reject() override;

@@ -19,6 +19,7 @@
 #include "game/settings.h"
 #include "game/setup.h"
 #include "game/timecontrol.h"
+#include "notation_count.h"
 #include "scripted_ui.h"
 
 namespace controller_testing {
@@ -31,13 +32,7 @@ struct CheckingUi : controller_testing::ScriptedControlUi {
         ScriptedControlUi::redrawBoard();
         if (gameControl.thinking || gameControl.mode == GameMode::Setup) return;
         if (!entryMatchesBoard(gameRecord.entries[gameRecord.plyNumber])) ++inconsistencies;
-        int halfMoves = 0;
-        for (const std::string& line : notationView.lines)
-            for (std::size_t i = 0; i + 5 <= line.size(); ++i)
-                if ((line[i + 2] == '-' || line[i + 2] == ':') && squareFromName(line.substr(i, 2)) >= 0 &&
-                    squareFromName(line.substr(i + 3, 2)) >= 0)
-                    ++halfMoves;
-        if (gameRecord.plyNumber > 1 && halfMoves != gameRecord.redoLimit - 1) ++inconsistencies;
+        if (gameRecord.plyNumber > 1 && halfMovesInNotation() != gameRecord.redoLimit - 1) ++inconsistencies;
     }
 };
 

@@ -324,3 +324,26 @@ TEST_F(ControllerFlowTest, SetupEnteredDuringASearchEditsNothingUntilTheSearchHa
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ControllerFlowTest, ANewGameDuringSetupEndsIt)
+{
+    SetMode(EngineWhite);
+    ASSERT_EQ(sideToMove, Black);
+    SetMode(GameMode::Setup);
+    SetupClear();
+    NewGameCommand();
+    // The mode before setup is back, and the engine opened the new game as White.
+    EXPECT_FALSE(setupState.active);
+    EXPECT_EQ(gameControl.mode, EngineWhite);
+    EXPECT_EQ(ui.setupPanel.back(), false);
+    EXPECT_EQ(gameRecord.plyNumber, 2);
+    EXPECT_TRUE(boardIsTheRecordsPosition());
+    // Nothing of the setup comes back later.
+    SetupCancel();
+    EXPECT_EQ(gameRecord.plyNumber, 2);
+    EXPECT_TRUE(boardIsTheRecordsPosition());
+}
+
+} // namespace

@@ -67,6 +67,12 @@ TEST_F(GameHooksTest, EndingsShowTheVerdictsInTheBookWindow)
     refreshBoardPicture();
     EXPECT_EQ(bookText, "");
     EXPECT_EQ(watching.bookChanges, 1);
+
+    // The book window opened later shows the verdicts too, not the library's empty line.
+    EGTBPieses = 3;
+    bookText.clear();
+    RefreshBookWindow();
+    EXPECT_EQ(bookText, EndgameVerdictsText(White));
 }
 
 } // namespace

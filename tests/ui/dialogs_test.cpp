@@ -15,6 +15,7 @@
 
 #include "engine/search.h"
 #include "fixture.h"
+#include "game/drawrules.h"
 #include "game/record.h"
 #include "game/settings.h"
 #include "game/timecontrol.h"
@@ -146,7 +147,7 @@ private slots:
     void settingsDialogControls()
     {
         QCOMPARE(Form3->windowTitle(), QStringLiteral("Настройки программы..."));
-        QCOMPARE(Form3->size(), QSize(294, 282));
+        QCOMPARE(Form3->size(), QSize(294, 308));
         QCOMPARE(Form3->GroupBox1->title(), QStringLiteral("База эндшпилей"));
         QCOMPARE(Form3->GroupBox2->title(), QStringLiteral("Дебютная библиотека"));
         QCOMPARE(Form3->GroupBox3->title(), QStringLiteral("Дизайн доски"));
@@ -165,6 +166,13 @@ private slots:
         QCOMPARE(Form3->Button2->text(), QStringLiteral("Цвет края доски"));
         QCOMPARE(Form3->CheckBox3->text(), QStringLiteral("Разметка"));
         QCOMPARE(Form3->CheckBox4->text(), QStringLiteral("Показывать ход"));
+        QCOMPARE(Form3->CheckBox5->text(), QStringLiteral("Правила ничьей (ФШР)"));
+        QVERIFY(!Form3->CheckBox5->isChecked());
+        QVERIFY(!officialDrawRules);
+        Form3->CheckBox5->click();
+        QVERIFY(officialDrawRules);
+        Form3->CheckBox5->click();
+        QVERIFY(!officialDrawRules);
         QCOMPARE(Form3->Button1->text(), QStringLiteral("Ok"));
         QVERIFY(Form3->Button1->isDefault());
         QVERIFY(Form3->CheckBox1->isChecked());

@@ -48,6 +48,7 @@ private slots:
             {Form1->N7, "Вернуть полуход", QKeySequence(Qt::SHIFT | Qt::Key_Insert), false, false},
             {Form1->N8, "Отменить ход", QKeySequence(Qt::ALT | Qt::Key_Backspace), false, false},
             {Form1->N9, "Вернуть ход", QKeySequence(Qt::CTRL | Qt::Key_Insert), false, false},
+            {Form1->NHint, "Подсказка", QKeySequence(Qt::CTRL | Qt::Key_H), false, false},
             {Form1->N11, "Время...", QKeySequence(Qt::CTRL | Qt::Key_T), false, false},
             {Form1->N12, "Повернутая доска", QKeySequence(Qt::Key_F2), true, false},
             {Form1->N13, "Книга", {}, true, false},
@@ -83,6 +84,16 @@ private slots:
         QCOMPARE(game.indexOf(Form1->NCopyFen), 4); // the exchange items follow "Сохранить..."
         QCOMPARE(game.indexOf(Form1->NPasteFen), 5);
         QCOMPARE(game.indexOf(Form1->N9), 9);
+        QCOMPARE(game.indexOf(Form1->NHint), game.size() - 1);
+        // Greyed out in the open menu when no human can move, live again once it closes.
+        emit Form1->N1->aboutToShow();
+        QVERIFY(Form1->NHint->isEnabled());
+        gameControl.gameOver = true;
+        emit Form1->N1->aboutToShow();
+        QVERIFY(!Form1->NHint->isEnabled());
+        emit Form1->N1->aboutToHide();
+        QVERIFY(Form1->NHint->isEnabled());
+        gameControl.gameOver = false;
         const QList<QAction*> settings = Form1->N10->actions();
         QCOMPARE(settings.indexOf(Form1->N11), 0);
         QCOMPARE(settings.indexOf(Form1->N22), 11);

@@ -15,12 +15,14 @@
 #include "game/boardview.h"
 #include "game/controller.h"
 #include "game/controlui.h"
+#include "game/drawrules.h"
 #include "game/gamefiles.h"
 #include "game/moveentry.h"
 #include "game/notation.h"
 #include "game/pdn.h"
 #include "game/record.h"
 #include "game/setup.h"
+#include "../notation_count.h"
 
 namespace {
 
@@ -63,6 +65,19 @@ GameMode randomPlayMode()
 // Answers like a user clicking through; commands sometimes arrive inside the pumps.
 struct SoakUi : ControlUi {
     int depth = 0;
+    void redrawBoard() override
+    {
+        if (!stopAtFault) return;
+        const RecordEntry& e = gameRecord.entries[1];
+        const PieceSets board = boardPieceSets();
+        putPieceSetsOnBoard({e.whiteMen, e.whiteKings, e.blackMen, e.blackKings});
+        const std::string first = positionToText(0);
+        putPieceSetsOnBoard(board);
+        trace.push_back("      redraw @" + std::to_string(gameRecord.plyNumber) + "/" +
+                        std::to_string(gameRecord.redoLimit) + " mode " + std::to_string(gameControl.mode) +
+                        (gameControl.thinking ? " thinking" : "") + " entry1 " + first.substr(0, 32) + " board " +
+                        positionToText(sideToMove));
+    }
     bool askYesNo(const std::string&) override { return chance(70); }
     int chooseCapture(const std::vector<std::string>& lines) override
     {
@@ -173,12 +188,12 @@ void saveAndLoad()
 
 const char* const commandNames[] = {"move", "StepBack", "MoveBack", "StepForward", "MoveForward", "Home/End",
                                     "NewGame", "SetMode", "setup", "save+load", "FEN copy+paste", "OfferDraw",
-                                    "TogglePonder", "ToggleRotation", "EGTBPieses"};
+                                    "TogglePonder", "ToggleRotation", "EGTBPieses", "draw rules"};
 
 int commandOf(int roll)
 {
-    static const int bounds[] = {40, 48, 52, 57, 60, 62, 64, 72, 75, 80, 82, 86, 88, 89, 90};
-    for (int i = 0; i < 15; ++i)
+    static const int bounds[] = {40, 48, 52, 57, 60, 62, 64, 72, 75, 80, 82, 86, 88, 89, 90, 91};
+    for (int i = 0; i < 16; ++i)
         if (roll < bounds[i]) return i;
     return 0;
 }
@@ -202,6 +217,7 @@ void randomCommand(bool insidePump)
     else if (roll < 88) TogglePonder();
     else if (roll < 89) ToggleRotation();
     else if (roll < 90) { if (!insidePump) EGTBPieses = below(8); }
+    else if (roll < 91) officialDrawRules = !officialDrawRules;
     else humanMove();
 }
 
@@ -263,13 +279,8 @@ void checkAfterStep()
     if (!entryMatchesBoard(gameRecord.entries[gameRecord.plyNumber])) fault("the board is not the record's position");
     if (gameRecord.plyNumber < 1 || gameRecord.plyNumber > gameRecord.redoLimit) fault("plyNumber outside the record");
     if (!recordIsAGame()) fault("a recorded half-move is no legal move");
-    int halfMoves = 0;
-    for (const std::string& line : notationView.lines)
-        for (std::size_t i = 0; i + 5 <= line.size(); ++i)
-            if ((line[i + 2] == '-' || line[i + 2] == ':') && squareFromName(line.substr(i, 2)) >= 0 &&
-                squareFromName(line.substr(i + 3, 2)) >= 0)
-                ++halfMoves;
-    if (gameRecord.redoLimit > 1 && halfMoves != gameRecord.redoLimit - 1) fault("the notation misses half-moves");
+    if (gameRecord.redoLimit > 1 && halfMovesInNotation() != gameRecord.redoLimit - 1)
+        fault("the notation misses half-moves");
 }
 
 } // namespace
