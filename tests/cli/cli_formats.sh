@@ -98,7 +98,7 @@ printf 'hashsize=12x\n' >korvel.ini
 mkdir -p "$work/tables"
 for command in "moves|$initial" "perft|$initial|3" "divide|$initial|3" "eval|$initial" \
     "search|$initial|--depth|7" "egtb|build|$work/tables|--pieces|2" "egtb|verify|$work/tables" \
-    "egtb|probe|$work/tables|$crowning"; do
+    "egtb|probe|$work/tables|$crowning" "match|--ballots|1|--depth|3"; do
     IFS='|' read -r -a args <<<"$command"
     "$cli" "${args[@]}" >"$work/out" 2>"$work/err"
     status=$?
