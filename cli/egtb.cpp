@@ -1,6 +1,10 @@
 // egtb build, verify, probe: making, checking and reading the endgame tables.
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <string>
 
 #include "cli/command.h"
 #include "cli/tools/egtbgen.h"
@@ -8,13 +12,25 @@
 
 namespace {
 
+// A number from 1 to `most` written as digits alone.
+bool parseCount(const std::string& text, int most, int& value)
+{
+    if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+    value = std::stoi(text);
+    return value >= 1 && value <= most;
+}
+
 int runBuild(const Args& args)
 {
     int pieces = bitbaseMaxPieces;
-    if (args.size() == 4 && args[2] == "--pieces" && args[3].size() == 1 && args[3][0] >= '2' && args[3][0] <= '5')
-        pieces = args[3][0] - '0';
-    else if (args.size() != 2)
-        return usageError("egtb");
+    // One table at a time per core: tables that do not reach each other are solved at once.
+    int jobs = static_cast<int>(std::max(1L, sysconf(_SC_NPROCESSORS_ONLN)));
+    if (args.size() % 2 != 0) return usageError("egtb");
+    for (std::size_t i = 2; i < args.size(); i += 2) {
+        const bool ok = (args[i] == "--pieces" && parseCount(args[i + 1], bitbaseMaxPieces, pieces) && pieces >= 2) ||
+                        (args[i] == "--jobs" && parseCount(args[i + 1], 64, jobs));
+        if (!ok) return usageError("egtb");
+    }
     if (!startEngine()) return 1;
     std::error_code ec;
     std::filesystem::create_directories(args[1], ec);
@@ -22,7 +38,7 @@ int runBuild(const Args& args)
         std::fprintf(stderr, "korvel-cli: cannot create %s: %s\n", args[1].c_str(), ec.message().c_str());
         return 1;
     }
-    const BuildResult result = buildBitbases(args[1], pieces, stderr);
+    const BuildResult result = buildBitbases(args[1], pieces, stderr, jobs);
     if (!result.ok) {
         std::fprintf(stderr, "korvel-cli: %s\n", result.error.c_str());
         return 1;
@@ -131,6 +147,6 @@ int runEgtb(const Args& args)
 }
 
 const bool registered =
-    registerCommand({"egtb", "build DIR [--pieces N] | verify DIR | check DIR | probe DIR POSITION", runEgtb});
+    registerCommand({"egtb", "build DIR [--pieces N] [--jobs N] | verify DIR | check DIR | probe DIR POSITION", runEgtb});
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "engine/egtb.h"
 #include "engine/engine.h"
 #include "engine/search.h"
+#include "game/strength.h"
 
 namespace {
 
@@ -56,34 +57,42 @@ void freshTurn()
     bitbaseProbeCount = 0;
 }
 
-int thinkFor(int side)
+int thinkFor(int side, int level = strongestLevel)
 {
     prepareSearch(side);
     const int n = moveLists[1].count;
-    if (n >= 2) iterativeDeepening();
+    if (n >= 2) searchAtLevel(level);
     return n;
 }
 
 struct SearchLimits {
     std::int32_t budget = 200;
     int depth = lastIterationDepth;
+    int level = strongestLevel;
 };
 
+// --time CENTISECONDS or --depth D, and --level N, after the position.
 bool parseLimits(const Args& args, SearchLimits& limits)
 {
-    if (args.size() == 1) return true;
-    if (args.size() != 3) return false;
-    long value = 0;
-    if (args[1] == "--time" && parseNumber(args[2], 0, unlimitedTime, value)) {
-        limits.budget = static_cast<std::int32_t>(value);
-        return true;
+    bool timeOrDepth = false;
+    for (std::size_t i = 1; i < args.size(); i += 2) {
+        if (i + 1 >= args.size()) return false;
+        long value = 0;
+        if (args[i] == "--time" && !timeOrDepth && parseNumber(args[i + 1], 0, unlimitedTime, value)) {
+            limits.budget = static_cast<std::int32_t>(value);
+        } else if (args[i] == "--depth" && !timeOrDepth &&
+                   parseNumber(args[i + 1], firstIterationDepth, lastIterationDepth, value)) {
+            limits.budget = unlimitedTime;
+            limits.depth = static_cast<int>(value);
+        } else if (args[i] == "--level" && parseNumber(args[i + 1], weakestLevel, strongestLevel, value)) {
+            limits.level = static_cast<int>(value);
+            continue;
+        } else {
+            return false;
+        }
+        timeOrDepth = true;
     }
-    if (args[1] == "--depth" && parseNumber(args[2], firstIterationDepth, lastIterationDepth, value)) {
-        limits.budget = unlimitedTime;
-        limits.depth = static_cast<int>(value);
-        return true;
-    }
-    return false;
+    return true;
 }
 
 int runSearch(const Args& args)
@@ -99,7 +108,7 @@ int runSearch(const Args& args)
     LineReporter reporter(Clock::now());
     searchReporter = &reporter;
     freshTurn();
-    const int n = thinkFor(side);
+    const int n = thinkFor(side, limits.level);
     searchReporter = nullptr;
     if (n == 0) std::printf("bestmove none\n");
     else std::printf("bestmove %s\n", moveText(moveLists[1].moves[1]).c_str());
@@ -137,6 +146,7 @@ int runBench(const Args& args)
     configFileName.clear();
     seedRandom(1);
     if (!startEngine()) return 1;
+    touchHashTables(); // the system's work for fresh pages is start-up, not search
     timeBudget = unlimitedTime;
     std::int64_t total = 0;
     long long searchMs = 0;
@@ -160,7 +170,7 @@ int runBench(const Args& args)
     return 0;
 }
 
-const bool registered = registerCommand({"search", "POSITION [--time CENTISECONDS | --depth D]", runSearch}) &&
+const bool registered = registerCommand({"search", "POSITION [--time CENTISECONDS | --depth D] [--level N]", runSearch}) &&
                         registerCommand({"bench", "", runBench});
 
 } // namespace

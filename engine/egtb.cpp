@@ -48,15 +48,6 @@ bool whiteStrongerOrEqual(const Material& m)
 // Counts beyond the table (more than six pieces of a kind) never occur in a table.
 inline std::uint32_t choose(int n, int k) { return k <= 6 ? binomial[n][k] : 0; }
 
-// The combinatorial rank of a set: C(s1, 1) + C(s2, 2) + ... over its squares in
-// ascending order.
-std::uint32_t rankOf(SquareSet s)
-{
-    std::uint32_t rank = 0;
-    for (int k = 1; s && k <= 6; s &= s - 1, ++k) rank += binomial[lowestBit(s)][k];
-    return rank;
-}
-
 // The byte of the current board's distance file (White as A), or -1 when the file
 // is missing or too short.
 int readDistanceByte(int table)
@@ -137,29 +128,47 @@ void buildBinomialTable()
         for (int k = 0; k <= 6; ++k) binomial[n][k] = bitbase_detail::choose(n, k);
 }
 
-void LoadBitbase()
+bool readBitbaseFile(const std::string& folder, int pieces, std::vector<std::uint8_t>& data)
 {
-    bitbaseLoaded = false;
-    buildBinomialTable();
-    const int pieces = EGTBPieses < 0 ? 0 : EGTBPieses > bitbaseMaxPieces ? bitbaseMaxPieces : EGTBPieses;
+    pieces = std::clamp(pieces, 0, bitbaseMaxPieces);
     char path[512];
-    std::snprintf(path, sizeof path, "%segtb%d.bit", egtbpath.c_str(), pieces);
+    std::snprintf(path, sizeof path, "%segtb%d.bit", folder.c_str(), pieces);
     std::FILE* file = std::fopen(path, "rb");
-    if (!file) {
-        bitbaseData.clear();
-        return;
-    }
+    if (!file) return false;
     // A shorter file leaves the rest as draws; a longer one is read up to the buffer.
-    bitbaseData.assign(pieces == bitbaseMaxPieces ? bitbaseSizeFivePieces : bitbaseSizeFourPieces, 0);
+    std::vector<std::uint8_t> read;
+    try {
+        read.assign(pieces == bitbaseMaxPieces ? bitbaseSizeFivePieces : bitbaseSizeFourPieces, 0);
+    } catch (...) {
+        std::fclose(file);
+        throw;
+    }
     std::size_t filled = 0;
-    while (filled < bitbaseData.size()) {
-        const std::size_t want = std::min(readBlock, bitbaseData.size() - filled);
-        const std::size_t got = std::fread(bitbaseData.data() + filled, 1, want, file);
+    while (filled < read.size()) {
+        const std::size_t want = std::min(readBlock, read.size() - filled);
+        const std::size_t got = std::fread(read.data() + filled, 1, want, file);
         if (got == 0) break;
         filled += got;
     }
     std::fclose(file);
-    bitbaseLoaded = true;
+    data.swap(read);
+    return true;
+}
+
+void installBitbase(std::vector<std::uint8_t>&& data, bool found)
+{
+    buildBinomialTable();
+    bitbaseData.swap(data);
+    if (!found) std::vector<std::uint8_t>().swap(bitbaseData);
+    bitbaseLoaded = found;
+}
+
+void LoadBitbase()
+{
+    bitbaseLoaded = false;
+    std::vector<std::uint8_t> data;
+    const bool found = readBitbaseFile(egtbpath, EGTBPieses, data);
+    installBitbase(std::move(data), found);
 }
 
 void SwapSides()
@@ -195,16 +204,10 @@ std::uint32_t bitbaseIndexOf(SquareSet strongKings, SquareSet strongMen, SquareS
 {
     const SquareSet strong = strongKings | strongMen;
     const int freeSquares = 32 - popCount(strong);
-    // B's kings are numbered among the squares A leaves free.
-    std::uint32_t weakKingRank = 0;
-    int k = 1;
-    for (SquareSet x = weakKings; x && k <= 6; x &= x - 1, ++k) {
-        const int s = lowestBit(x);
-        weakKingRank += binomial[s - popCount(strong & (squareBit[s] - 1))][k];
-    }
-    const std::uint32_t ka = rankOf(strongKings);
-    const std::uint32_t ma = rankOf(strongMen);
-    const std::uint32_t mb = rankOf(weakMen >> 4); // B's men never stand on 0-3
+    const std::uint32_t weakKingRank = rankAmongFree(weakKings, strong);
+    const std::uint32_t ka = setRank(strongKings);
+    const std::uint32_t ma = setRank(strongMen);
+    const std::uint32_t mb = setRank(weakMen >> 4); // B's men never stand on 0-3
     const std::uint32_t menA = choose(28, popCount(strongMen));
     const std::uint32_t kingsB = choose(freeSquares, popCount(weakKings));
     const std::uint32_t menB = choose(28, popCount(weakMen));

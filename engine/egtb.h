@@ -110,6 +110,15 @@ extern std::uint32_t binomial[33][7];
 
 void buildBinomialTable();
 void LoadBitbase();
+// The ".bit" file for a folder and a piece limit ("egtbN.bit", N the limit clamped to
+// 0..5) read into `data`, sized for its tables; false when there is no such file.
+// Throws std::bad_alloc and then leaves `data` as it was.
+bool readBitbaseFile(const std::string& folder, int pieces, std::vector<std::uint8_t>& data);
+// What LoadBitbase does after reading: the data becomes the in-memory table.
+void installBitbase(std::vector<std::uint8_t>&& data, bool found);
+// The largest number of pieces the tables are probed for: the configured limit, but
+// never beyond the five pieces the tables hold.
+inline int bitbasePieceLimit() { return EGTBPieses < bitbaseMaxPieces ? EGTBPieses : bitbaseMaxPieces; }
 // Exchanges White and Black and turns the board by 180 degrees; twice restores it.
 void SwapSides();
 
@@ -118,6 +127,24 @@ void SwapSides();
 int bitbaseTableOf(const Material& m);
 // The name of the current board's table ("2d1p_1d0p_ru"), whichever side is stronger.
 std::string TableName();
+// The parts of a table index. The combinatorial rank of a set (at most six squares):
+// C(s1, 1) + C(s2, 2) + ... over its squares in ascending order.
+inline std::uint32_t setRank(SquareSet s)
+{
+    std::uint32_t rank = 0;
+    for (int k = 1; s && k <= 6; s &= s - 1, ++k) rank += binomial[__builtin_ctz(s)][k];
+    return rank;
+}
+// The rank of B's kings numbered among the squares that A's pieces leave free.
+inline std::uint32_t rankAmongFree(SquareSet kings, SquareSet taken)
+{
+    std::uint32_t rank = 0;
+    for (int k = 1; kings && k <= 6; kings &= kings - 1, ++k) {
+        const int s = __builtin_ctz(kings);
+        rank += binomial[s - popCount(taken & ((1u << s) - 1))][k];
+    }
+    return rank;
+}
 // Index of the pieces in their table, with A's and B's sets given as they stand
 // there (A's men toward 28-31).
 std::uint32_t bitbaseIndexOf(SquareSet strongKings, SquareSet strongMen, SquareSet weakKings, SquareSet weakMen);

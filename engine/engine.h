@@ -5,7 +5,9 @@
 // belongs to the game controller and the windows, the search's root is ply 1.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -39,6 +41,17 @@ constexpr int boundExact = 3;
 
 constexpr char initialPositionText[] = "wwwwwwwwwwww00000000bbbbbbbbbbbb w";
 constexpr char emptyPositionText[] = "00000000000000000000000000000000 w";
+
+// ---------------------------------------------------------------- errors
+// A value in the configuration file that cannot be used; the Russian text names the
+// file, the text and the key.
+struct ConfigError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+// The tables the configuration asks for do not fit in memory.
+struct TableMemoryError : ConfigError {
+    using ConfigError::ConfigError;
+};
 
 // ---------------------------------------------------------------- bit helpers
 inline int lowestBit(SquareSet s) { return s ? __builtin_ctz(s) : 0; }
@@ -197,6 +210,26 @@ extern HashEntry* hashTables[2];
 extern std::int32_t hashMask;
 extern std::int32_t searchAge;
 
+// Both tables in one block, White's first, as it came from the system: all zero.
+struct HashTableBlock {
+    struct Release {
+        std::size_t bytes;
+        void operator()(HashEntry* p) const; // gives the pages back to the system
+    };
+    std::unique_ptr<HashEntry[], Release> entries; // null: keep the tables in place
+    std::size_t perTable = 0;
+};
+// Where the tables' memory comes from: zero-filled pages mapped from the system, to
+// be unmapped again, or null when there are none. Replaceable, so that a failure
+// can be tried out.
+extern void* (*hashTableMemory)(std::size_t bytes);
+// Tables of mask + 1 entries each, or an empty block when the tables in place already
+// have that size; throws TableMemoryError, changing nothing, when memory runs out.
+HashTableBlock newHashTables(std::int32_t mask);
+// The block becomes the tables (the old ones are released), or, when it is empty, the
+// tables in place are cleared. Cannot fail.
+void installHashTables(HashTableBlock&& block, std::int32_t mask);
+
 // The run-time random generator (keys, library choice), seeded from the clock.
 void seedRandom(std::uint32_t seed);
 void seedRandomFromClock();
@@ -205,9 +238,32 @@ std::uint32_t randomBelow(std::uint32_t bound);
 std::uint32_t randomKey();
 void buildKeys();
 std::uint32_t hashPosition(int side);
-void allocateHashTables(); // hashMask + 1 entries each
-void clearHash();
-int probeHash(int side, int depth, int ply);
+void clearHash(); // quick when nothing was stored since the tables were last empty
+// Writes every page of the tables once, changing nothing, so that the system gives
+// them their memory now: for measurements that must not count that first-touch work.
+void touchHashTables();
+// Wins and losses (beyond decidedScore) count their plies from the root; the tables
+// hold them counted from the entry's own node, so that a position met again at
+// another ply gets the right distance back. Other scores, bitbase verdicts among
+// them, are stored as they are.
+constexpr int decidedScore = 4000;
+constexpr int scoreToTable(int score, int ply)
+{
+    return score > decidedScore ? score + ply : score < -decidedScore ? score - ply : score;
+}
+constexpr int scoreFromTable(int stored, int ply)
+{
+    return stored > decidedScore ? stored - ply : stored < -decidedScore ? stored + ply : stored;
+}
+
+// Asks the memory for the entry of a key ahead of its probe: a probe lands anywhere in
+// the tables and mostly waits for memory.
+inline void prefetchHash(std::uint32_t key, int side)
+{
+    __builtin_prefetch(&hashTables[side][key & static_cast<std::uint32_t>(hashMask)]);
+}
+int probeHash(int side, int depth, int ply); // the score seen from ply
+// The entry's score as stored: pass it through scoreFromTable with the entry's ply.
 HashPeek peekHash(std::uint32_t key, int side);
 void storeHash(int side, int depth, int ply, int score, int bound, MoveCode move);
 
@@ -221,24 +277,23 @@ void buildEvaluationTables();
 int materialScore(int side);
 
 // ---------------------------------------------------------------- start-up
-// A number in the configuration file that does not convert: names the key and the text.
-struct ConfigError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
 extern std::string configFileName; // "korvel.ini" in the working directory
 extern std::string egtbpath;
 extern std::int32_t EGTBPieses;
 
-void initEngine();   // throws ConfigError for a malformed number in the configuration
+// Throws ConfigError (or TableMemoryError) and then leaves everything as it was:
+// settings, tables, keys and position.
+void initEngine();
 void finishStartup(); // once, after the first initEngine
-// Reads the configuration as initEngine would and throws its ConfigError; changes nothing.
+// Reads the configuration file as initEngine does and throws the same ConfigError,
+// changing nothing: a new game can check the file before it ends the game in progress.
 void checkConfiguration();
 
 // ---------------------------------------------------------------- making moves, inlined
 // The sets are worked on in locals and written back once, so that the compiler need
-// not assume every store may change another set.
-template <int side>
+// not assume every store may change another set. Below a quiescence node nothing reads
+// the key or the material of the next ply: `keyed` false leaves them out there.
+template <int side, bool keyed = true>
 inline void makeMoveFor(MoveCode m, SquareSet captured, int ply)
 {
     --nodeCountdown;
@@ -253,8 +308,6 @@ inline void makeMoveFor(MoveCode m, SquareSet captured, int ply)
     SquareSet& ownMen = side == White ? wm : bm;
     SquareSet& enemyKings = side == White ? bk : wk;
     SquareSet& enemyMen = side == White ? bm : wm;
-    const std::uint32_t* const enemyKingKeys = pieceKeys[2 * (side ^ 1)];
-    const std::uint32_t* const enemyManKeys = pieceKeys[2 * (side ^ 1) + 1];
 
     const int from = moveFrom(m);
     const int to = moveTo(m);
@@ -268,17 +321,23 @@ inline void makeMoveFor(MoveCode m, SquareSet captured, int ply)
     const SquareSet kingMask = endsKing ? ~0u : 0u;
     ownKings |= toBit & kingMask;
     ownMen |= toBit & ~kingMask;
-    // Key rows: 2 * side for the side's kings, the next one for its men.
-    std::uint32_t k = here.positionKey ^ pieceKeys[2 * side + !isKing][from] ^ pieceKeys[2 * side + !endsKing][to];
-
-    int material = -here.materialBalance;
-    if (m & promotionFlag) material -= 200; // the mover gained a king for a man
+    if constexpr (keyed) {
+        // Key rows: 2 * side for the side's kings, the next one for its men.
+        std::uint32_t k = here.positionKey ^ pieceKeys[2 * side + !isKing][from] ^ pieceKeys[2 * side + !endsKing][to];
+        int material = -here.materialBalance;
+        if (m & promotionFlag) material -= 200; // the mover gained a king for a man
+        if (m & captureFlag) {
+            const SquareSet kingsTaken = captured & enemyKings;
+            const SquareSet menTaken = captured & enemyMen;
+            material -= 300 * popCount(kingsTaken) + 100 * popCount(menTaken);
+            for (SquareSet x = kingsTaken; x; x &= x - 1) k ^= pieceKeys[2 * (side ^ 1)][__builtin_ctz(x)];
+            for (SquareSet x = menTaken; x; x &= x - 1) k ^= pieceKeys[2 * (side ^ 1) + 1][__builtin_ctz(x)];
+        }
+        PlyState& next = plyState[ply + 1];
+        next.materialBalance = material;
+        next.positionKey = k ^ blackToMoveKey;
+    }
     if (m & captureFlag) {
-        const SquareSet kingsTaken = captured & enemyKings;
-        const SquareSet menTaken = captured & enemyMen;
-        material -= 300 * popCount(kingsTaken) + 100 * popCount(menTaken);
-        for (SquareSet x = kingsTaken; x; x &= x - 1) k ^= enemyKingKeys[__builtin_ctz(x)];
-        for (SquareSet x = menTaken; x; x &= x - 1) k ^= enemyManKeys[__builtin_ctz(x)];
         enemyKings &= ~captured;
         enemyMen &= ~captured;
     }
@@ -290,9 +349,6 @@ inline void makeMoveFor(MoveCode m, SquareSet captured, int ply)
     whitePieces = wk | wm;
     blackPieces = bk | bm;
     occupied = whitePieces | blackPieces;
-    PlyState& next = plyState[ply + 1];
-    next.materialBalance = material;
-    next.positionKey = k ^ blackToMoveKey;
 }
 
 inline void makeMove(MoveCode m, SquareSet captured, int side, int ply)
@@ -395,6 +451,25 @@ inline FirstJumps firstJumps(SquareSet men, SquareSet enemy, SquareSet empty)
              men & jumpable[2] & stepUpLeft(enemy) & (empty << 7), men & jumpable[3] & stepUpRight(enemy) & (empty << 9)}};
 }
 
+// True when every first jump of the men ends its move, as most captures do: no
+// landing square on the promotion rank, and none from which the man can jump on. It
+// may not jump back over the piece it has just taken, so that direction is left
+// out; every other jump from the landing square passes squares the move has not
+// touched, so the board as it stands decides it.
+template <int side>
+inline bool firstJumpsEndTheMove(const FirstJumps& jumps, SquareSet enemy, SquareSet empty)
+{
+    const FirstJumps onward = firstJumps(~0u, enemy, empty); // from any square
+    const SquareSet upLeft = jumps.dir[0] << 7, upRight = jumps.dir[1] << 9;
+    const SquareSet downRight = jumps.dir[2] >> 7, downLeft = jumps.dir[3] >> 9;
+    const SquareSet goesOn = (upLeft & (onward.dir[0] | onward.dir[1] | onward.dir[3])) |
+                             (upRight & (onward.dir[0] | onward.dir[1] | onward.dir[2])) |
+                             (downRight & (onward.dir[1] | onward.dir[2] | onward.dir[3])) |
+                             (downLeft & (onward.dir[0] | onward.dir[2] | onward.dir[3]));
+    const SquareSet promotion = side == White ? whitePromotionRank : blackPromotionRank;
+    return !(goesOn | ((upLeft | upRight | downRight | downLeft) & promotion));
+}
+
 // The capture searches of every piece that can capture (movegen.cpp).
 template <int side>
 int searchCaptures(int ply, const FirstJumps& jumps);
@@ -422,6 +497,40 @@ inline int generateLegalMoves(int side, int ply)
 {
     const int n = generateCaptures(side, ply);
     return n ? n : generateQuietMoves(side, ply);
+}
+
+// The quiet moves of a side counted without listing them. Kings: the empty squares
+// each king reaches in each direction, flooded for all kings at once (the rays of two
+// kings in one direction never share a square: the nearer king blocks the other).
+template <int side>
+inline int countQuietMovesFor()
+{
+    const SquareSet empty = ~occupied;
+    const SquareSet men = side == White ? whiteMen : blackMen;
+    const SquareSet kings = side == White ? whiteKings : blackKings;
+    int n = side == White ? popCount(men & stepDownRight(empty)) + popCount(men & stepDownLeft(empty))
+                          : popCount(men & stepUpLeft(empty)) + popCount(men & stepUpRight(empty));
+    if (!kings) return n;
+    for (SquareSet x = stepUpLeft(kings) & empty; x; x = stepUpLeft(x) & empty) n += popCount(x);
+    for (SquareSet x = stepUpRight(kings) & empty; x; x = stepUpRight(x) & empty) n += popCount(x);
+    for (SquareSet x = stepDownRight(kings) & empty; x; x = stepDownRight(x) & empty) n += popCount(x);
+    for (SquareSet x = stepDownLeft(kings) & empty; x; x = stepDownLeft(x) & empty) n += popCount(x);
+    return n;
+}
+
+// The number of legal moves, listing only captures that go on beyond one jump (at ply).
+template <int side>
+inline int countLegalMovesFor(int ply)
+{
+    const SquareSet men = side == White ? whiteMen : blackMen;
+    const SquareSet kings = side == White ? whiteKings : blackKings;
+    const SquareSet enemy = side == White ? blackPieces : whitePieces;
+    const FirstJumps jumps = firstJumps(men, enemy, ~occupied);
+    if (!(jumps.any() | kings)) return countQuietMovesFor<side>();
+    if (!kings && firstJumpsEndTheMove<side>(jumps, enemy, ~occupied))
+        return popCount(jumps.dir[0]) + popCount(jumps.dir[1]) + popCount(jumps.dir[2]) + popCount(jumps.dir[3]);
+    const int n = searchCaptures<side>(ply, jumps);
+    return n ? n : countQuietMovesFor<side>();
 }
 
 // ---------------------------------------------------------------- advanced men, inlined

@@ -1,7 +1,9 @@
 // Zobrist keys and the two transposition tables, one per side to move.
+#include <sys/mman.h>
+
 #include <chrono>
 #include <cstring>
-#include <vector>
+#include <string>
 
 #include "engine/engine.h"
 
@@ -12,9 +14,28 @@ std::int32_t hashMask = 0x1FFFFF;
 std::int32_t searchAge = 1;
 
 namespace {
-std::vector<HashEntry> tableStorage[2];
+HashTableBlock tableStorage;
+// Set by every store, so that clearing tables that are still empty costs nothing:
+// fresh memory from the system is zero, and a program that has just started need
+// not write over every page of its tables.
+bool tablesUsed = false;
 std::uint32_t randomState = 1;
+
+// Anonymous pages read as zero until written, and only written pages take memory.
+// Huge pages, where the system grants them, spare the probes most of their address
+// translation misses: a probe lands anywhere in the tables.
+void* mappedMemory(std::size_t bytes)
+{
+    void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED) return nullptr;
+    madvise(p, bytes, MADV_HUGEPAGE);
+    return p;
+}
 } // namespace
+
+void* (*hashTableMemory)(std::size_t bytes) = mappedMemory;
+
+void HashTableBlock::Release::operator()(HashEntry* p) const { munmap(p, bytes); }
 
 // A linear congruential generator: uniform enough for keys and the library choice,
 // and repeatable from a seed in tests.
@@ -78,24 +99,45 @@ std::uint32_t hashPosition(int side)
     return k;
 }
 
-void allocateHashTables()
+HashTableBlock newHashTables(std::int32_t mask)
 {
-    const std::size_t entries = static_cast<std::size_t>(hashMask) + 1;
-    for (int side = 0; side < 2; ++side) {
-        if (tableStorage[side].size() != entries) {
-            // Free the old table first, so that a resize never holds both at once.
-            std::vector<HashEntry>().swap(tableStorage[side]);
-            tableStorage[side].resize(entries);
-        }
-        hashTables[side] = tableStorage[side].data();
+    const std::size_t perTable = static_cast<std::size_t>(mask) + 1;
+    HashTableBlock block;
+    if (tableStorage.entries && tableStorage.perTable == perTable) return block;
+    const std::size_t bytes = 2 * perTable * sizeof(HashEntry);
+    block.entries = {static_cast<HashEntry*>(hashTableMemory(bytes)), HashTableBlock::Release{bytes}};
+    if (!block.entries)
+        throw TableMemoryError("Недостаточно памяти для хеш-таблиц: " + std::to_string(perTable / 32768) +
+                               " МБ (hashsize)");
+    block.perTable = perTable;
+    return block;
+}
+
+void installHashTables(HashTableBlock&& block, std::int32_t mask)
+{
+    if (block.entries) {
+        tableStorage = std::move(block);
+        tablesUsed = false;
+    } else {
+        clearHash();
     }
+    hashMask = mask;
+    hashTables[White] = tableStorage.entries.get();
+    hashTables[Black] = tableStorage.entries.get() + tableStorage.perTable;
+}
+
+void touchHashTables()
+{
+    const std::size_t bytes = 2 * tableStorage.perTable * sizeof(HashEntry);
+    auto* first = reinterpret_cast<volatile unsigned char*>(tableStorage.entries.get());
+    for (std::size_t at = 0; at < bytes; at += 4096) first[at] = first[at];
 }
 
 void clearHash()
 {
-    for (int side = 0; side < 2; ++side)
-        if (!tableStorage[side].empty())
-            std::memset(static_cast<void*>(tableStorage[side].data()), 0, tableStorage[side].size() * sizeof(HashEntry));
+    if (!tablesUsed || !tableStorage.entries) return;
+    std::memset(static_cast<void*>(tableStorage.entries.get()), 0, 2 * tableStorage.perTable * sizeof(HashEntry));
+    tablesUsed = false;
 }
 
 int probeHash(int side, int depth, int ply)
@@ -106,7 +148,7 @@ int probeHash(int side, int depth, int ply)
     state.hashMove = e.move;
     if (static_cast<int>(e.info & 0xFF) >= depth) {
         state.hashBound = static_cast<int>((e.info >> 8) & 0xFF);
-        return e.score;
+        return scoreFromTable(e.score, ply);
     }
     return 0;
 }
@@ -124,8 +166,9 @@ void storeHash(int side, int depth, int ply, int score, int bound, MoveCode move
     HashEntry& e = hashTables[side][key & static_cast<std::uint32_t>(hashMask)];
     // A deeper entry of this engine move is kept, whatever position it holds.
     if (depth < static_cast<int>(e.info & 0xFF) && static_cast<int>((e.info >> 16) & 0x7F) == searchAge) return;
+    tablesUsed = true;
     e.key = key;
-    e.score = score;
+    e.score = scoreToTable(score, ply);
     e.move = move;
     e.info = static_cast<std::uint32_t>(searchAge) * 65536u + static_cast<std::uint32_t>(bound) * 256u +
              static_cast<std::uint32_t>(depth & 0xFF);

@@ -1,7 +1,11 @@
 // Engine start-up: board tables, initial position, keys, configuration, tables, bitbase.
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
+#include <new>
 
 #include "engine/egtb.h"
 #include "engine/engine.h"
@@ -14,6 +18,8 @@ namespace {
 
 constexpr std::int32_t defaultHashMask = 0x1FFFFF;
 constexpr std::size_t maxConfigLine = 255;
+constexpr long entriesPerUnit = 32768;
+constexpr long mostUnits = 65535; // the entry count must stay within hashMask's 32 bits
 bool squareTablesRaised = false;
 
 struct EngineSettings {
@@ -21,6 +27,11 @@ struct EngineSettings {
     std::string egtbpath;
     std::int32_t egtbPieces = 0;
 };
+
+[[noreturn]] void refuse(const std::string& text, const std::string& why, const std::string& key)
+{
+    throw ConfigError("Ошибка в " + configFileName + ": \"" + text + "\" — " + why + " (" + key + ")");
+}
 
 // Leading blanks and a sign are accepted; anything after the digits is an error.
 long toInteger(const std::string& key, const std::string& text)
@@ -38,8 +49,29 @@ long toInteger(const std::string& key, const std::string& text)
         value = std::strtol(text.c_str() + i, nullptr, 10);
         if (errno == ERANGE || value > 2147483647L || value < -2147483647L - 1) ok = false;
     }
-    if (!ok) throw ConfigError("\"" + text + "\" is not a valid integer value for " + key + " in " + configFileName);
+    if (!ok) refuse(text, "не целое число", key);
     return value;
+}
+
+// One unit is 32768 entries in each of two tables of 16-byte entries: 1 MiB.
+long largestHashSize()
+{
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    if (pages <= 0 || pageSize <= 0) return mostUnits;
+    const long halfOfMemory = static_cast<long>(static_cast<unsigned long long>(pages) * pageSize / 2 / (1 << 20));
+    return std::clamp(halfOfMemory, 1L, mostUnits);
+}
+
+std::int32_t hashMaskFor(const std::string& key, const std::string& text)
+{
+    const long units = toInteger(key, text);
+    // Below 1 there would be no table at all; the default serves instead.
+    if (units < 1) return defaultHashMask;
+    const long largest = largestHashSize();
+    if (units > largest)
+        refuse(text, "таблицам не хватит памяти, наибольшее допустимое значение " + std::to_string(largest), key);
+    return static_cast<std::int32_t>(units * entriesPerUnit - 1);
 }
 
 std::string normalisedPath(std::string path)
@@ -47,6 +79,23 @@ std::string normalisedPath(std::string path)
     if (path.size() < 2) return {};
     if (path.back() != '/' && path.back() != '\\') path += '/';
     return path;
+}
+
+inline bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+// A line starting with '#' or ';' is a comment, and so is everything from a '#' that
+// follows a blank, together with the blanks before it. A '#' right after other text
+// belongs to the value, so that a folder such as "/data/egtb#2/" can be named.
+std::string withoutComment(const std::string& line)
+{
+    if (!line.empty() && (line[0] == '#' || line[0] == ';')) return {};
+    for (std::size_t i = 1; i < line.size(); ++i)
+        if (line[i] == '#' && isBlank(line[i - 1])) {
+            std::size_t end = i;
+            while (end > 0 && isBlank(line[end - 1])) --end;
+            return line.substr(0, end);
+        }
+    return line;
 }
 
 EngineSettings readSettings()
@@ -58,21 +107,18 @@ EngineSettings readSettings()
     while (std::getline(file, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.size() > maxConfigLine) line.resize(maxConfigLine);
+        line = withoutComment(line);
         const std::size_t eq = line.find('=');
         if (eq == std::string::npos) continue;
         const std::string key = line.substr(0, eq);
         const std::string value = line.substr(eq + 1);
         if (key == "hashsize" || key == "Hashsize") {
-            const long units = toInteger(key, value);
-            // Below 1 there would be no table at all; the default serves instead.
-            if (units < 1) settings.hashMask = defaultHashMask;
-            else if (units > 65535) throw ConfigError("hashsize " + value + " is too large in " + configFileName);
-            else settings.hashMask = static_cast<std::int32_t>(units * 32768 - 1);
+            settings.hashMask = hashMaskFor(key, value);
         } else if (key == "egtbpath" || key == "EGTBpath") {
             settings.egtbpath = value;
         } else if (key == "EGTBPieses" || key == "egtbpieses") {
-            const long pieces = toInteger(key, value);
-            settings.egtbPieces = static_cast<std::int32_t>(pieces < 0 ? 0 : pieces > 5 ? 5 : pieces);
+            // Kept as written: the draw offer compares with it; the tables clamp it.
+            settings.egtbPieces = static_cast<std::int32_t>(toInteger(key, value));
         }
         settings.egtbpath = normalisedPath(settings.egtbpath);
     }
@@ -81,26 +127,33 @@ EngineSettings readSettings()
 
 } // namespace
 
+void checkConfiguration() { readSettings(); }
+
 void initEngine()
 {
-    // Read the configuration before anything changes, so that a malformed file
-    // leaves the engine as it was.
+    // Everything that can fail comes first: reading the file, the new tables and the
+    // bitbase. Until then nothing has changed, so a failure leaves the engine as it was.
     const EngineSettings settings = readSettings();
+    HashTableBlock tables = newHashTables(settings.hashMask);
+    std::vector<std::uint8_t> bitbase;
+    bool bitbaseFound = false;
+    try {
+        bitbaseFound = readBitbaseFile(settings.egtbpath, settings.egtbPieces, bitbase);
+    } catch (const std::bad_alloc&) {
+        throw TableMemoryError("Недостаточно памяти для эндшпильной базы (EGTBPieses)");
+    }
+
     buildBoardTables();
     buildEvaluationTables();
     setPositionFromText(initialPositionText);
     buildKeys();
     searchAge = 1;
     buildHistoryBonus();
-    hashMask = settings.hashMask;
     egtbpath = settings.egtbpath;
     EGTBPieses = settings.egtbPieces;
-    allocateHashTables();
-    clearHash();
-    LoadBitbase();
+    installHashTables(std::move(tables), settings.hashMask);
+    installBitbase(std::move(bitbase), bitbaseFound);
 }
-
-void checkConfiguration() { (void)readSettings(); }
 
 void finishStartup()
 {

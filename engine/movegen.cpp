@@ -222,6 +222,18 @@ int searchCaptures(int ply, const FirstJumps& jumps)
     const SquareSet kings = side == White ? whiteKings : blackKings;
     CaptureContext cx{&list, 0, plyState[ply].hashMove, enemy, occupied,
                       side == White ? whitePromotionRank : blackPromotionRank};
+    if (!kings && firstJumpsEndTheMove<side>(jumps, enemy, ~occupied)) {
+        // Every move is one jump: stored in the order the searches below would find them.
+        for (SquareSet x = jumps.any(); x; x &= x - 1) {
+            const int s = lowestBit(x);
+            for (unsigned dirs = jumps.of(s); dirs; dirs &= dirs - 1) {
+                const int over = neighbourSquare[__builtin_ctz(dirs)][s];
+                storeCapture(cx, static_cast<MoveCode>(s), neighbourSquare[__builtin_ctz(dirs)][over], squareBit[over]);
+            }
+        }
+        list.count = cx.n;
+        return cx.n;
+    }
     for (SquareSet x = kings; x; x &= x - 1) {
         const int s = lowestBit(x);
         if (!(diagonalMask[s] & enemy)) continue;

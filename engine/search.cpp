@@ -43,7 +43,7 @@ constexpr std::size_t pvTextCapacity = 66 * 6 + sizeof blackPrefix;
 
 // The interior bitbase probe, where the tables cover the position: its value when the
 // side to move is the stronger or equal side.
-inline bool bitbaseCovers() { return bitbaseLoaded && popCount(occupied) <= EGTBPieses; }
+inline bool bitbaseCovers() { return bitbaseLoaded && popCount(occupied) <= bitbasePieceLimit(); }
 
 bool probeInterior(int side, int& score)
 {
@@ -78,6 +78,18 @@ inline void resetOrderingState(PlyState& state)
     state.hashBound = 0;
 }
 
+// The table entries of the children of the quiet moves in the list are asked for
+// from memory all at once, long before the children probe them: their waits overlap,
+// and they overlap with the search of the first moves.
+void prefetchChildEntries(int side, int ply, int n)
+{
+    const MoveList& list = moveLists[ply];
+    for (int i = 1; i <= n; ++i) {
+        keyAfterQuietMove(list.moves[i], side, ply);
+        prefetchHash(plyState[ply + 1].positionKey, side ^ 1);
+    }
+}
+
 // Enhanced transposition cutoff over the quiet moves of the list: a child already
 // known to be bad enough for the opponent refutes this node without a search. Returns
 // true with the score when it does; otherwise raises moves whose child failed low.
@@ -90,8 +102,9 @@ bool transpositionCutoff(int side, int depth, int beta, int ply, int n, int& sco
         const HashPeek entry = peekHash(childKey, side ^ 1);
         if (entry.bound == 0) continue;
         if (entry.depth >= depth - 1) {
-            if ((entry.bound == boundUpper || entry.bound == boundExact) && -entry.score >= beta) {
-                score = -entry.score;
+            const int childScore = scoreFromTable(entry.score, ply + 1);
+            if ((entry.bound == boundUpper || entry.bound == boundExact) && -childScore >= beta) {
+                score = -childScore;
                 return true;
             }
         } else if (entry.bound == boundUpper) {
@@ -164,7 +177,7 @@ void reportNewBestMove(int score)
 // The root move's score from the distance files, when they cover the position after it.
 bool rootBitbaseScore(int side, int& score)
 {
-    if (!bitbaseLoaded || popCount(occupied) > EGTBPieses || whitePieces == 0 || blackPieces == 0) return false;
+    if (!bitbaseLoaded || popCount(occupied) > bitbasePieceLimit() || whitePieces == 0 || blackPieces == 0) return false;
     if (side == Black) SwapSides(); // the tables see the side that has just moved as White
     const int r = ProbeExact();
     if (side == Black) SwapSides();
@@ -277,6 +290,7 @@ int alphaBetaFor(int alpha, int beta, int depth, int ply)
     if (n == 0) {
         n = generateQuietMovesFor<side>(ply);
         if (n == 0) return ply - infiniteScore;
+        if (depth > 3) prefetchChildEntries(side, ply, n); // children deeper than 2 probe
         if (int cut = 0; depth > 4 && transpositionCutoff(side, depth, beta, ply, n, cut)) return cut;
     }
 
@@ -288,9 +302,15 @@ int alphaBetaFor(int alpha, int beta, int depth, int ply)
     for (int i; (i = pickNextMove(ply)) != 0;) {
         const MoveCode move = list.moves[i];
         const bool capture = move & captureFlag;
-        makeMoveFor<side>(move, list.captured[i], ply);
         adjust = depthAdjustment(capture, ply, alpha, beta, material, pieces);
         const int newDepth = depth + adjust - 1;
+        // A quiescence child reads no key: only a searched child gets one.
+        if (newDepth <= 0) {
+            makeMoveFor<side, false>(move, list.captured[i], ply);
+        } else {
+            makeMoveFor<side>(move, list.captured[i], ply);
+            if (newDepth > 2) prefetchHash(plyState[ply + 1].positionKey, side ^ 1);
+        }
         int score;
         if (newDepth <= 0) {
             score = -quiescenceFor<side ^ 1>(-beta, -alpha, ply + 1);
@@ -313,7 +333,9 @@ int alphaBetaFor(int alpha, int beta, int depth, int ply)
         bound = boundExact;
         pvFound = true;
     }
-    if (depth > 2) storeHash(side, depth + adjust, ply, alpha, bound, static_cast<MoveCode>(state.bestMove));
+    // A node cut short by a stop knows no bound: it leaves nothing for later searches.
+    if (depth > 2 && !stopRequested)
+        storeHash(side, depth + adjust, ply, alpha, bound, static_cast<MoveCode>(state.bestMove));
     return alpha;
 }
 
@@ -343,7 +365,7 @@ int quiescenceFor(int alpha, int beta, int ply)
     const MoveList& list = moveLists[ply];
     for (int i; (i = pickNextMove(ply)) != 0;) {
         const MoveCode move = list.moves[i];
-        makeMoveFor<side>(move, list.captured[i], ply);
+        makeMoveFor<side, false>(move, list.captured[i], ply); // quiescence reads no key
         const int score = -quiescenceFor<side ^ 1>(-beta, -alpha, ply + 1);
         unmakeMove(ply);
         if (score <= alpha) continue;

@@ -19,8 +19,6 @@ std::vector<std::optional<PositionVerdict>> verdicts;
 
 bool analysisRunning = false;
 
-constexpr int wonScoreShown = 4000; // beyond it a score is a win in a number of moves
-
 int fromSide(int side, int score) { return side == White ? score : -score; }
 
 PieceSets piecesOf(const BoardPosition& p) { return {p.whiteMen, p.whiteKings, p.blackMen, p.blackKings}; }
@@ -178,8 +176,8 @@ private:
         if (stopped_) return std::nullopt;
         if (forced % 2 == 1) score = -score;
         // A win's distance counts from the position analysed.
-        if (score > wonScoreShown) score -= forced;
-        if (score < -wonScoreShown) score += forced;
+        if (score > decidedScore) score -= forced;
+        if (score < -decidedScore) score += forced;
         return score;
     }
 };
@@ -204,9 +202,9 @@ MoveMark markOf(const PositionVerdict& before, const PositionVerdict& after, con
     const int best = fromSide(mover, before.score);
     const int played = fromSide(mover, after.score);
     const bool lostEarlier =
-        earlier && earlier->afterBest == before.position && fromSide(mover, earlier->score) <= -decidedScore;
-    if (best <= -decidedScore || lostEarlier) return MoveMark::None;
-    if (best >= decidedScore) return played >= decidedScore ? MoveMark::None : MoveMark::Blunder;
+        earlier && earlier->afterBest == before.position && fromSide(mover, earlier->score) <= -settledScore;
+    if (best <= -settledScore || lostEarlier) return MoveMark::None;
+    if (best >= settledScore) return played >= settledScore ? MoveMark::None : MoveMark::Blunder;
     const int loss = best - played;
     if (loss >= blunderLoss) return MoveMark::Blunder;
     if (loss >= mistakeLoss) return MoveMark::Mistake;
@@ -409,7 +407,7 @@ void GoToPosition(int k)
 std::string scoreComment(int whiteScore)
 {
     const int size = std::abs(whiteScore);
-    if (size > wonScoreShown) return (whiteScore > 0 ? "#" : "#-") + std::to_string((infiniteScore - size) / 2);
+    if (size > decidedScore) return (whiteScore > 0 ? "#" : "#-") + std::to_string((infiniteScore - size) / 2);
     char text[24];
     std::snprintf(text, sizeof text, "%s%d.%02d", whiteScore > 0 ? "+" : whiteScore < 0 ? "-" : "", size / 100,
                   size % 100);

@@ -33,8 +33,9 @@ enum class MoveMark : std::uint8_t { None, Dubious, Mistake, Blunder };
 constexpr int dubiousLoss = 60;
 constexpr int mistakeLoss = 90;
 constexpr int blunderLoss = 250;
-// From here a score is a decided game: a bitbase verdict (about 3000) or a found win.
-constexpr int decidedScore = 2500;
+// From here a score is a settled game: a bitbase verdict (about 3000) or a found win
+// (beyond decidedScore).
+constexpr int settledScore = 2500;
 
 const char* markText(MoveMark mark); // "", "?!", "?", "??"
 

@@ -57,5 +57,13 @@ struct GameControl {
 
 inline GameControl gameControl;
 
+// Thinking on the opponent's time keeps its own saved mode, so that it never
+// overwrites the mode position setup returns to.
+struct PonderState {
+    bool active = false;
+    GameMode savedMode = EngineWhite;
+};
+inline PonderState ponderState;
+
 // Set by the game controller; loading a file calls it when the engine is to move.
 inline void (*engineTurnHook)() = nullptr;

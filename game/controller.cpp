@@ -7,6 +7,7 @@
 #include "game/controlui.h"
 #include "game/datafiles.h"
 #include "game/drawrules.h"
+#include "game/hint.h"
 #include "game/moveentry.h"
 #include "game/notation.h"
 #include "game/record.h"
@@ -413,6 +414,57 @@ void OfferDraw()
     EndPondering();
     controlUi().showMessage(drawAcceptedMessage);
     gc.gameOver = true;
+}
+
+namespace {
+
+// The engine's colour as the mode has it once the hint's search is over.
+void restoreEngineSide()
+{
+    if (gc.mode == EngineWhite) engineSide = White;
+    else if (gc.mode == EngineBlack) engineSide = Black;
+    else engineSide = 1 - sideToMove;
+}
+
+// Commands handled in the hint's pumps reached it through the flags: whatever they
+// changed stands, and no hint is shown.
+bool hintInterrupted()
+{
+    if (gc.closing) {
+        controlUi().quitProgram();
+        return true;
+    }
+    if (!gc.abortRequested && !gc.restartRequested) return false;
+    gc.abortRequested = false;
+    putPieceSetsOnBoard(gc.entrySnapshot);
+    restoreEngineSide();
+    if (gc.restartRequested) {
+        // A new game arrived: the engine opens it if it is its turn.
+        gc.restartRequested = false;
+        if (engineStartsNewGame()) EngineTurn();
+    }
+    return true;
+}
+
+} // namespace
+
+void ShowHint()
+{
+    if (!HintAvailable()) return;
+    gc.entrySnapshot = boardPieceSets();
+    gc.abortRequested = gc.restartRequested = false;
+    gc.thinking = true;
+    const int count = searchForHint(sideToMove);
+    gc.thinking = false;
+    if (!hintInterrupted()) {
+        restoreEngineSide();
+        if (count > 0) {
+            rememberHint(moveLists[1].moves[1]);
+            setInfoFieldText(InfoField::Label6, movePlayedText(moveLists[1].moves[1]));
+            controlUi().redrawBoard();
+        }
+    }
+    PlayPendingRelease();
 }
 
 void TogglePonder()

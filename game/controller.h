@@ -14,14 +14,6 @@ extern const char* const repetitionMessage;     // "Ничья! Троекрат
 extern const char* const drawRefusedMessage;    // "Предложение отклонено! Продолжайте играть"
 extern const char* const drawAcceptedMessage;   // "Предложение принято. Ничья!"
 
-// Thinking on the opponent's time keeps its own saved mode, so that it never
-// overwrites the mode position setup returns to.
-struct PonderState {
-    bool active = false;
-    GameMode savedMode = EngineWhite;
-};
-inline PonderState ponderState;
-
 // Whether the side has a legal move at ply 0 (overwrites ply 0's move list).
 bool sideHasMove(int side);
 // The game is lost by the side to move: the message naming the winner.
@@ -40,6 +32,8 @@ void StartNewGame();
 void NewGameCommand();
 void SetMode(GameMode mode);
 void OfferDraw();
+// "Подсказка": the suggested move is outlined and shown as the best move; nothing is played.
+void ShowHint();
 void TogglePonder();
 // "Звук": the move sound is played after a move while the item is checked.
 void ToggleSound();

@@ -3,15 +3,13 @@
 #include <cstring>
 
 #include "engine/search.h"
-#include "game/controller.h"
-#include "game/controlui.h"
-#include "game/moveentry.h"
+#include "game/control.h"
 #include "game/record.h"
 #include "game/timecontrol.h"
 
 namespace {
 
-GameControl& gc = gameControl;
+const GameControl& gc = gameControl;
 
 bool running = false;
 bool shown = false;
@@ -35,15 +33,25 @@ bool humanToMove()
     }
 }
 
-// The engine's colour as the mode has it once the hint's search is over.
-void restoreEngineSide()
+} // namespace
+
+bool HintAvailable() { return !gc.thinking && !gc.gameOver && !ponderState.active && humanToMove(); }
+
+bool hintRunning() { return running; }
+
+int searchForHint(int side)
 {
-    if (gc.mode == EngineWhite) engineSide = White;
-    else if (gc.mode == EngineBlack) engineSide = Black;
-    else engineSide = 1 - sideToMove;
+    running = true;
+    RecomputeBudget(gameRecord.plyNumber, side);
+    ShowBudget();
+    prepareSearch(side); // the reports show the side searched for
+    const int count = moveLists[1].count;
+    if (count > 1) iterativeDeepening();
+    running = false;
+    return count;
 }
 
-void outline(MoveCode move)
+void rememberHint(MoveCode move)
 {
     std::memcpy(hintPicture, boardPicture, sizeof hintPicture);
     std::memset(hintSquare, 0, sizeof hintSquare);
@@ -52,65 +60,7 @@ void outline(MoveCode move)
     shown = true;
 }
 
-// Commands handled in the search's pumps reach the hint through the controller's
-// flags: whatever they changed stands, and no hint is shown.
-bool interrupted()
-{
-    if (gc.closing) {
-        controlUi().quitProgram();
-        return true;
-    }
-    if (!gc.abortRequested && !gc.restartRequested) return false;
-    gc.abortRequested = false;
-    putPieceSetsOnBoard(gc.entrySnapshot);
-    restoreEngineSide();
-    if (gc.restartRequested) {
-        // A new game arrived: the engine opens it if it is its turn.
-        gc.restartRequested = false;
-        if (gc.mode == EngineBoth || sideToMove == engineSide) EngineTurn();
-    }
-    return true;
-}
-
-} // namespace
-
-bool HintAvailable() { return !gc.thinking && !gc.gameOver && !ponderState.active && humanToMove(); }
-
-bool hintRunning() { return running; }
-
 bool hintOutlines(int pictureIndex)
 {
     return shown && hintSquare[pictureIndex] && std::memcmp(hintPicture, boardPicture, sizeof hintPicture) == 0;
-}
-
-void ShowHint()
-{
-    if (!HintAvailable()) return;
-    const int side = sideToMove;
-    gc.entrySnapshot = boardPieceSets();
-    gc.abortRequested = gc.restartRequested = false;
-    gc.thinking = true;
-    running = true;
-    engineSide = side; // the reports show the human's side's view
-    RecomputeBudget(gameRecord.plyNumber, side);
-    ShowBudget();
-    prepareSearch(side);
-    const int count = moveLists[1].count;
-    if (count > 1) iterativeDeepening();
-    running = false;
-    gc.thinking = false;
-    if (interrupted()) {
-        PlayPendingRelease();
-        return;
-    }
-    restoreEngineSide();
-    if (count > 0) {
-        const MoveCode move = moveLists[1].moves[1];
-        outline(move);
-        std::string text = moveText(move);
-        text[2] = moveSeparator;
-        setInfoFieldText(InfoField::Label6, text);
-        controlUi().redrawBoard();
-    }
-    PlayPendingRelease();
 }

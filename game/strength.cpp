@@ -41,9 +41,11 @@ void chooseWithinMargin(const LevelSettings& level)
     moveToFront(chosen);
     std::string move = moveText(moveLists[1].moves[1]);
     move[2] = moveSeparator;
+    pvText = move + ' ';
     report(InfoField::Label1, std::to_string(level.choiceDepth));
     report(InfoField::Label6, move);
     report(InfoField::Label7, scoreText(score));
+    if (searchReporter) searchReporter->iterationCompleted(level.choiceDepth, score);
 }
 
 } // namespace

@@ -22,8 +22,7 @@ bool placementOfIndex(const BitbaseTable& table, std::uint32_t index, TablePlace
 std::vector<int> tableSolvingOrder(int maxPieces);
 
 // What one table holds, for the progress report and for checks.
-struct TableSummary {
-    std::string name;
+struct TableCounts {
     std::uint32_t positions = 0;   // legal positions (no two pieces on one square)
     std::uint32_t strongWins = 0;  // with A to move
     std::uint32_t strongLosses = 0;
@@ -34,6 +33,9 @@ struct TableSummary {
     int longestWeakWin = 0;        // moves of B, B to move
     double seconds = 0;
 };
+struct TableSummary : TableCounts {
+    std::string name;
+};
 
 struct BuildResult {
     bool ok = false;
@@ -42,10 +44,16 @@ struct BuildResult {
     double seconds = 0;
 };
 
+// The tables that captures and promotions from a table lead into: it can be solved
+// once they are.
+std::vector<int> tablesReachedFrom(int table);
+
 // Solves every table of 2 to maxPieces pieces and writes "egtb" maxPieces ".bit" and
-// the ".brg" files into dir (which must exist). Progress lines go to `progress`
-// when it is not null.
-BuildResult buildBitbases(const std::string& dir, int maxPieces, std::FILE* progress);
+// the ".brg" files into dir (which must exist). Up to `jobs` tables are solved at
+// once, each in a process of its own, a table as soon as those it reaches are done;
+// the files are the same whatever the number. Progress lines go to `progress` when
+// it is not null, in the order in which the tables are done.
+BuildResult buildBitbases(const std::string& dir, int maxPieces, std::FILE* progress, int jobs = 1);
 
 struct VerifyResult {
     bool ok = false;

@@ -92,14 +92,21 @@ check_one_line_usage "perft depth not a number" perft "$initial" 3x
 check_one_line_usage "divide depth not a number" divide "$initial" abc
 check_one_line_usage "eval with two positions" eval "$initial" "$initial"
 
-# A malformed number in korvel.ini is reported and the tool ends with an error.
+# A malformed number in korvel.ini is reported, in the engine's own words, by every
+# command that starts the engine, which then ends with status 1: not with its usage.
 printf 'hashsize=12x\n' >korvel.ini
-"$cli" moves "$initial" >"$work/out" 2>"$work/err"
-status=$?
-[ "$status" -ne 0 ] || fail "malformed korvel.ini: exit status 0"
-expect_equal "malformed korvel.ini: standard output" "" "$(cat "$work/out")"
-grep -q 'hashsize' "$work/err" && grep -q '12x' "$work/err" ||
-    fail "malformed korvel.ini: message names key and text: $(cat "$work/err")"
+mkdir -p "$work/tables"
+for command in "moves|$initial" "perft|$initial|3" "divide|$initial|3" "eval|$initial" \
+    "search|$initial|--depth|7" "egtb|build|$work/tables|--pieces|2" "egtb|verify|$work/tables" \
+    "egtb|probe|$work/tables|$crowning" "match|--ballots|1|--depth|3"; do
+    IFS='|' read -r -a args <<<"$command"
+    "$cli" "${args[@]}" >"$work/out" 2>"$work/err"
+    status=$?
+    expect_equal "malformed korvel.ini, ${args[0]}: exit status" 1 "$status"
+    expect_equal "malformed korvel.ini, ${args[0]}: standard output" "" "$(cat "$work/out")"
+    expect_equal "malformed korvel.ini, ${args[0]}: the message" \
+        'korvel-cli: Ошибка в korvel.ini: "12x" — не целое число (hashsize)' "$(cat "$work/err")"
+done
 # A good one is read: a small table still gives the same counts.
 printf 'hashsize=1\n' >korvel.ini
 expect_equal "with korvel.ini" "perft 3 302" "$("$cli" perft "$initial" 3 | tail -n 1 | awk '{print $1, $2, $3}')"

@@ -36,6 +36,9 @@ echo "$out" | grep -q "^bitbase none" || fail "probe weaker side: $out"
 
 "$cli" egtb probe "$dir" "$(position w W0 W1 W2 W3 B31 B30)" >/dev/null && fail "six pieces accepted"
 "$cli" egtb build "$dir" --pieces 7 2>/dev/null; [ $? = 2 ] || fail "bad piece count not a usage error"
+"$cli" egtb build "$dir" --jobs 0 2>/dev/null; [ $? = 2 ] || fail "no jobs not a usage error"
+"$cli" egtb build "$dir" --pieces 2 --jobs 2>/dev/null; [ $? = 2 ] || fail "a missing job count not a usage error"
+"$cli" egtb build "$dir/two" --jobs 2 --pieces 2 2>/dev/null | grep -q "^built 3 tables" || fail "options in either order"
 "$cli" egtb 2>/dev/null; [ $? = 2 ] || fail "missing subcommand not a usage error"
 
 # One wrong distance byte is found and named.

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <filesystem>
 #include <fstream>
@@ -349,6 +350,87 @@ TEST_F(EgtbGenTest, FourPieceTablesVerifyAndHoldTheKnownEndgames)
     EXPECT_EQ(verdictForSideToMove(White), 3000); // a1 over b2 to c3
     setBoard(at({"h6"}), 0, 0, at({"b2"}));
     EXPECT_EQ(exactForSideThatMoved(Black), 0);
+}
+
+TEST_F(EgtbGenTest, BuildingInSeveralProcessesWritesTheSameFiles)
+{
+    const fs::path alone = dir_ / "alone", together = dir_ / "together";
+    fs::create_directories(alone);
+    fs::create_directories(together);
+    const BuildResult one = buildBitbases(alone.string(), 4, nullptr, 1);
+    const BuildResult three = buildBitbases(together.string(), 4, nullptr, 3);
+    ASSERT_TRUE(one.ok) << one.error;
+    ASSERT_TRUE(three.ok) << three.error;
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator(alone)) {
+        ++files;
+        EXPECT_TRUE(readAll(entry.path()) == readAll(together / entry.path().filename())) << entry.path().filename();
+    }
+    EXPECT_EQ(files, 24); // 23 tables and egtb4.bit
+    ASSERT_EQ(three.tables.size(), one.tables.size());
+    for (std::size_t i = 0; i < one.tables.size(); ++i) {
+        EXPECT_EQ(three.tables[i].name, one.tables[i].name) << "summaries in solving order";
+        EXPECT_EQ(three.tables[i].strongWins, one.tables[i].strongWins) << one.tables[i].name;
+        EXPECT_EQ(three.tables[i].longestWeakLoss, one.tables[i].longestWeakLoss) << one.tables[i].name;
+    }
+}
+
+TEST_F(EgtbGenTest, EveryCaptureAndPromotionLeadsIntoATableSolvedBefore)
+{
+    // Sampled positions of every table, either side to move: wherever a capture or a
+    // promotion leads, that table is among those the table waits for.
+    std::mt19937 random(11);
+    for (int t = 0; t < bitbaseTableCount; ++t) {
+        const std::vector<int> reached = tablesReachedFrom(t);
+        for (int r : reached) EXPECT_NE(r, t) << bitbaseTables[t].name;
+        const BitbaseTable& table = bitbaseTables[t];
+        int leaving = 0;
+        for (int sample = 0; sample < 3000; ++sample) {
+            TablePlacement p;
+            if (!placementOfIndex(table, static_cast<std::uint32_t>(random() % table.positions), p)) continue;
+            for (int side : {White, Black}) {
+                setBoard(p.strongKings, p.strongMen, p.weakKings, p.weakMen);
+                const int n = generateLegalMoves(side, 1);
+                for (int k = 1; k <= n; ++k) {
+                    const MoveCode m = moveLists[1].moves[k];
+                    if (!(m & (captureFlag | promotionFlag))) continue;
+                    makeMove(m, moveLists[1].captured[k], side, 1);
+                    ++leaving;
+                    if (whitePieces && blackPieces) { // otherwise the game is over
+                        const Material after{popCount(whiteKings), popCount(whiteMen), popCount(blackKings), popCount(blackMen)};
+                        const bool whiteStronger = after.weakKings < after.strongKings ||
+                                                   (after.weakKings == after.strongKings && after.strongMen >= after.weakMen);
+                        const int into = bitbaseTableOf(whiteStronger ? after
+                                                                      : Material{after.weakKings, after.weakMen,
+                                                                                 after.strongKings, after.strongMen});
+                        EXPECT_NE(std::find(reached.begin(), reached.end(), into), reached.end())
+                            << table.name << " reaches " << (into < 0 ? "no table" : bitbaseTables[into].name);
+                    }
+                    unmakeMove(1);
+                }
+            }
+        }
+        EXPECT_GT(leaving, 0) << table.name;
+    }
+}
+
+TEST_F(EgtbGenTest, DrawsWrittenAs128VerifyWhileTheBuildWritesThemAs0)
+{
+    build(3);
+    const fs::path brg = dir_ / "1d1p_0d1p_ru.brg";
+    std::vector<std::uint8_t> bytes = readAll(brg);
+    std::size_t draws = 0;
+    for (std::uint8_t& byte : bytes)
+        if (byte == 0) {
+            byte = 128;
+            ++draws;
+        }
+    ASSERT_GT(draws, 0u);
+    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), 128), static_cast<std::ptrdiff_t>(draws))
+        << "the build writes no 128 of its own";
+    writeAll(brg, bytes);
+    const VerifyResult r = verifyBitbases(dir_.string());
+    EXPECT_TRUE(r.ok) << (r.problems.empty() ? "" : r.problems.front());
 }
 
 TEST_F(EgtbGenTest, VerifierFindsEveryKindOfDamage)

@@ -55,7 +55,7 @@ out=$("$cli" search "$initial" --time 20)
 expect_equal "search --time: bestmove" "bestmove" "$(echo "$out" | tail -n 1 | awk '{print $1}')"
 
 # Wrong arguments: one usage line on standard error, exit 2.
-usage="usage: korvel-cli search POSITION [--time CENTISECONDS | --depth D]"
+usage="usage: korvel-cli search POSITION [--time CENTISECONDS | --depth D] [--level N]"
 check_usage() { # description, then the arguments
     local what=$1
     shift
@@ -74,6 +74,18 @@ check_usage "negative time" "$initial" --time -1
 check_usage "time without value" "$initial" --time
 check_usage "time and depth together" "$initial" --depth 9 --time 5
 check_usage "unknown option" "$initial" --nodes 5
+check_usage "level above 8" "$initial" --level 9
+check_usage "level without value" "$initial" --depth 9 --level
+
+# Levels: 8 is the full engine; 5 ends the depth loop at 7; 2 scores the root moves at
+# depth 2 and reports one line.
+expect_equal "search --level 8: the full search" "$("$cli" search "$initial" --depth 9 | sed 's/ ms [0-9]*//')" \
+    "$("$cli" search "$initial" --depth 9 --level 8 | sed 's/ ms [0-9]*//')"
+expect_equal "search --level 5: depths" "7" "$("$cli" search "$initial" --level 5 --depth 9 | grep '^depth' | awk '{print $2}' | paste -sd' ')"
+out=$("$cli" search "$initial" --level 2)
+expect_equal "search --level 2: one depth line" "2" "$(echo "$out" | grep '^depth' | awk '{print $2}')"
+"$cli" moves "$initial" | awk '{print $1}' | grep -qx "$(echo "$out" | tail -n 1 | awk '{print $2}')" ||
+    fail "search --level 2: the move chosen is not a legal move"
 
 # With distance files, every root move takes its score from them: king e1 against
 # men c7 and g7 wins with e1-c3 in as many moves as the table says.

@@ -87,6 +87,11 @@ protected:
             if (!sameList("advanced man moves", generateAdvancedManMoves(side, 1), ref::advancedManMoves(board, side),
                           text, side))
                 return;
+            // The count without a list, as perft takes it at its last ply.
+            const int counted = side == White ? countLegalMovesFor<White>(1) : countLegalMovesFor<Black>(1);
+            const std::size_t legal = captures.empty() ? ref::quietMoves(board, side).size() : captures.size();
+            if (counted != static_cast<int>(legal) && ++reported_ <= 5)
+                ADD_FAILURE() << "countLegalMoves gave " << counted << ", not " << legal << ", in \"" << text << "\"";
             if (currentSets() != before) {
                 ADD_FAILURE() << "generators changed the position \"" << text << "\"";
                 return;

@@ -144,9 +144,32 @@ TEST_F(Hashing, StoreKeepsADeeperEntryOfThisEngineMoveOnly)
     storeHash(White, 255, 2, -4999, boundUpper, 0x1234);
     const HashPeek white = peekHash(key, White);
     EXPECT_EQ(white.depth, 255);
-    EXPECT_EQ(white.score, -4999);
+    EXPECT_EQ(scoreFromTable(white.score, 2), -4999);
     EXPECT_EQ(white.bound, boundUpper);
     EXPECT_EQ(peekHash(other, Black).score, 500);
+}
+
+TEST_F(Hashing, WinsAndLossesAreKeptCountedFromTheirNodeOtherScoresAsTheyAre)
+{
+    const std::uint32_t key = 0x00ABCDEFu;
+    auto storedAtPlyThreeSeenFrom = [&](int score, int ply) {
+        plyState[3].positionKey = key;
+        storeHash(White, 6, 3, score, boundExact, 0);
+        plyState[ply].positionKey = key;
+        plyState[ply].hashBound = 0;
+        return probeHash(White, 6, ply);
+    };
+    // A win 7 plies below the node stored at ply 3 is 7 plies below it at ply 9 too.
+    EXPECT_EQ(storedAtPlyThreeSeenFrom(5000 - 10, 9), 5000 - 16);
+    EXPECT_EQ(peekHash(key, White).score, 5000 - 7);
+    EXPECT_EQ(storedAtPlyThreeSeenFrom(10 - 5000, 5), 12 - 5000);
+    EXPECT_EQ(storedAtPlyThreeSeenFrom(decidedScore + 1, 3), decidedScore + 1);
+    // Bitbase verdicts with their material correction, and the edge of the range, are
+    // no distances.
+    for (int score : {3003, -3003, decidedScore, -decidedScore, 0}) {
+        EXPECT_EQ(storedAtPlyThreeSeenFrom(score, 11), score);
+        EXPECT_EQ(peekHash(key, White).score, score);
+    }
 }
 
 TEST_F(Hashing, ClearEmptiesBothTables)

@@ -1,9 +1,13 @@
 // Engine start-up and the "korvel.ini" reader.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cstdlib>
+#include <fstream>
 #include <string>
 #include <tuple>
 
+#include "engine/egtb.h"
 #include "engine/engine.h"
 #include "tests/engine/test_support.h"
 
@@ -103,16 +107,33 @@ TEST_F(Startup, HashSizeBelowOneGivesTheDefault)
     }
 }
 
-TEST_F(Startup, BitbasePiecesAreCappedAtFive)
+TEST_F(Startup, BitbasePiecesKeepTheConfiguredValue)
 {
     initWith("EGTBPieses=5\n");
     EXPECT_EQ(EGTBPieses, 5);
     initWith("egtbpieses=4\n");
     EXPECT_EQ(EGTBPieses, 4);
-    initWith("EGTBPieses=9\n");
-    EXPECT_EQ(EGTBPieses, 5);
+    // Beyond the tables' five pieces the value stays as written: the draw offer
+    // compares the pieces on the board with it. Only the loader and the probes clamp.
+    initWith("EGTBPieses=6\n");
+    EXPECT_EQ(EGTBPieses, 6);
+    EXPECT_EQ(bitbasePieceLimit(), 5);
+    initWith("EGTBPieses=-2\n");
+    EXPECT_EQ(EGTBPieses, -2);
     initWith("Egtbpieses=3\n");
     EXPECT_EQ(EGTBPieses, 0);
+}
+
+TEST_F(Startup, ALimitAboveFiveLoadsTheFivePieceFile)
+{
+    const auto dir = uniqueTempDir("bitbase");
+    std::ofstream(dir / "egtb5.bit", std::ios::binary) << std::string(100, '\x55');
+    initWith("egtbpath=" + dir.string() + "/\nEGTBPieses=6\n");
+    EXPECT_TRUE(bitbaseLoaded);
+    EXPECT_EQ(bitbaseData.size(), bitbaseSizeFivePieces);
+    EXPECT_EQ(bitbaseData[0], 0x55);
+    initWith("");
+    EXPECT_FALSE(bitbaseLoaded);
 }
 
 TEST_F(Startup, BitbaseFolderEndsInASeparator)
@@ -158,13 +179,167 @@ TEST_F(Startup, MalformedNumberNamesKeyAndTextAndKeepsThePreviousSettings)
                                              std::tuple{"hashsize=2\negtbpath=/b/\nEGTBPieses=4x\n", "EGTBPieses", "4x"},
                                              std::tuple{"egtbpieses=-\n", "egtbpieses", "-"}}) {
         const std::string message = errorOf(content);
-        EXPECT_NE(message.find(key), std::string::npos) << message;
-        EXPECT_NE(message.find(text), std::string::npos) << message;
+        EXPECT_EQ(message, "Ошибка в " + configFileName + ": \"" + text + "\" — не целое число (" + key + ")");
         EXPECT_EQ(hashMask, 524287) << content;
         EXPECT_EQ(egtbpath, "/a/") << content;
         EXPECT_EQ(EGTBPieses, 3) << content;
         touchLastEntries();
     }
+}
+
+TEST_F(Startup, AFailedStartLeavesKeysPositionAndTablesAsTheyWere)
+{
+    initWith("hashsize=2\n");
+    plyState[1].positionKey = 0x1234;
+    storeHash(White, 7, 1, 55, boundExact, 9);
+    const HashEntry* const table = hashTables[White];
+    const std::uint32_t key = pieceKeys[1][5];
+    const std::string middlegame = "wwww0w0ww00w00w0b000bbbb0000bbbb b";
+    setPositionFromText(middlegame);
+    for (const char* content : {"hashsize=4\nEGTBPieses=x\n", "hashsize=99999999\n", "EGTBPieses=5\nhashsize=#\n"}) {
+        EXPECT_THROW(initWith(content), ConfigError) << content;
+        EXPECT_EQ(hashMask, 65535) << content;
+        EXPECT_EQ(hashTables[White], table) << content;
+        EXPECT_EQ(peekHash(0x1234, White).score, 55) << content;
+        EXPECT_EQ(pieceKeys[1][5], key) << content;
+        EXPECT_EQ(positionToText(sideToMove), middlegame) << content;
+        EXPECT_EQ(EGTBPieses, 0) << content;
+    }
+}
+
+TEST_F(Startup, CheckingTheConfigurationThrowsWhatInitialisationWouldAndChangesNothing)
+{
+    initWith("hashsize=2\negtbpath=/a/\n");
+    plyState[1].positionKey = 0x1234;
+    storeHash(White, 7, 1, 55, boundExact, 9);
+    const std::string bad = "hashsize=4\negtbpath=/b/\nEGTBPieses=4x\n";
+    const std::string expected = errorOf(bad);
+    try {
+        checkConfiguration();
+        ADD_FAILURE() << "a malformed number passed";
+    } catch (const ConfigError& e) {
+        EXPECT_EQ(std::string(e.what()), expected);
+    }
+    useConfig("hashsize=4\negtbpath=/b/\nEGTBPieses=4\n");
+    EXPECT_NO_THROW(checkConfiguration());
+    EXPECT_EQ(hashMask, 65535);
+    EXPECT_EQ(egtbpath, "/a/");
+    EXPECT_EQ(EGTBPieses, 0);
+    EXPECT_EQ(peekHash(0x1234, White).score, 55);
+}
+
+TEST_F(Startup, CommentsAreSkippedAndAHashAfterABlankStartsOne)
+{
+    initWith("# engine settings\n"
+             "; hashsize=4\n"
+             "#hashsize=8\n"
+             "hashsize=16   # sixteen units\n"
+             "egtbpath=/data/egtb#2/\t# a '#' right after text belongs to the value\n"
+             "EGTBPieses=4 #\n");
+    EXPECT_EQ(hashMask, 524287);
+    EXPECT_EQ(egtbpath, "/data/egtb#2/");
+    EXPECT_EQ(EGTBPieses, 4);
+    // Without a blank before it, '#' is part of the number, which is then malformed;
+    // and a line without '#' means what it always meant.
+    EXPECT_NE(errorOf("hashsize=16#x\n").find("\"16#x\""), std::string::npos);
+    EXPECT_NE(errorOf("hashsize=16 \n").find("\"16 \""), std::string::npos);
+    initWith("hashsize =16 # a blank before '=' still makes the key unknown\n");
+    EXPECT_EQ(hashMask, 0x1FFFFF);
+}
+
+TEST_F(Startup, TheReadmeExampleIsReadAsPrinted)
+{
+    std::ifstream readme(std::string(KORVEL_SOURCE_DIR) + "/README.md");
+    ASSERT_TRUE(readme) << "README.md not found";
+    // The indented block that starts with the hashsize line, without its indent.
+    std::string example, line;
+    bool inBlock = false;
+    while (std::getline(readme, line)) {
+        if (!inBlock && line.rfind("    hashsize=", 0) != 0) continue;
+        if (line.rfind("    ", 0) != 0) break;
+        inBlock = true;
+        example += line.substr(4) + "\n";
+    }
+    ASSERT_FALSE(example.empty()) << "no example block in README.md";
+    initWith(example);
+    EXPECT_EQ(hashMask, 64 * 32768 - 1);
+    EXPECT_EQ(egtbpath, "/path/egtb/");
+    EXPECT_EQ(EGTBPieses, 5);
+}
+
+// The number in "... значение N (hashsize)", or -1.
+long largestNamedIn(const std::string& message)
+{
+    const std::string marker = "значение ";
+    const std::size_t at = message.find(marker);
+    if (at == std::string::npos) return -1;
+    return std::strtol(message.c_str() + at + marker.size(), nullptr, 10);
+}
+
+TEST_F(Startup, HashSizeBeyondHalfOfMemoryIsRefusedNamingTheLargestValueAccepted)
+{
+    useConfig("hashsize=65535\n");
+    std::string message;
+    try {
+        checkConfiguration(); // only checks: nothing is allocated
+    } catch (const ConfigError& e) {
+        message = e.what();
+    }
+    if (message.empty()) GTEST_SKIP() << "this machine has room for the largest tables";
+    EXPECT_NE(message.find("\"65535\""), std::string::npos) << message;
+    EXPECT_NE(message.find("(hashsize)"), std::string::npos) << message;
+    const long largest = largestNamedIn(message);
+    ASSERT_GE(largest, 1) << message;
+    // One unit is 1 MiB for both tables together: the largest fits in half of memory.
+    const double halfOfMemory = static_cast<double>(sysconf(_SC_PHYS_PAGES)) * sysconf(_SC_PAGESIZE) / 2;
+    EXPECT_LE(static_cast<double>(largest) * 1048576, halfOfMemory);
+    EXPECT_GT(static_cast<double>(largest + 1) * 1048576, halfOfMemory);
+    useConfig("hashsize=" + std::to_string(largest) + "\n");
+    EXPECT_NO_THROW(checkConfiguration());
+    useConfig("Hashsize=" + std::to_string(largest + 1) + "\n");
+    EXPECT_THROW(checkConfiguration(), ConfigError);
+    // initEngine refuses it before it allocates anything.
+    EXPECT_THROW(initWith("hashsize=65535\n"), ConfigError);
+    EXPECT_EQ(hashMask, 32767);
+}
+
+// Makes every request for table memory fail while it lives.
+struct NoTableMemory {
+    NoTableMemory() : saved(hashTableMemory) { hashTableMemory = [](std::size_t) -> void* { return nullptr; }; }
+    ~NoTableMemory() { hashTableMemory = saved; }
+    void* (*saved)(std::size_t);
+};
+
+TEST_F(Startup, TablesThatCannotBeAllocatedLeaveTheEngineAsItWas)
+{
+    initWith("hashsize=2\negtbpath=/a/\nEGTBPieses=3\n");
+    plyState[1].positionKey = 0x1234;
+    storeHash(White, 7, 1, 55, boundExact, 9);
+    const HashEntry* const table = hashTables[White];
+    {
+        NoTableMemory noMemory;
+        try {
+            initWith("hashsize=4\negtbpath=/b/\nEGTBPieses=5\n");
+            ADD_FAILURE() << "no error";
+        } catch (const TableMemoryError& e) {
+            const std::string message = e.what();
+            EXPECT_NE(message.find("Недостаточно памяти"), std::string::npos) << message;
+            EXPECT_NE(message.find("hashsize"), std::string::npos) << message;
+        }
+        EXPECT_EQ(hashMask, 65535);
+        EXPECT_EQ(hashTables[White], table);
+        EXPECT_EQ(peekHash(0x1234, White).score, 55);
+        EXPECT_EQ(egtbpath, "/a/");
+        EXPECT_EQ(EGTBPieses, 3);
+        touchLastEntries();
+        // The same size needs no new memory: the tables in place are cleared.
+        initWith("hashsize=2\n");
+        EXPECT_EQ(hashTables[White], table);
+        EXPECT_EQ(peekHash(0x1234, White).bound, 0);
+    }
+    initWith("hashsize=4\n");
+    EXPECT_EQ(hashMask, 131071);
+    touchLastEntries();
 }
 
 TEST_F(Startup, NewGameResizesTheTablesAndRaisesTheSquareTablesOnlyOnce)

@@ -3,6 +3,7 @@
 // stores), quiescence's stand-pat, the bitbase probe of interior nodes and the stop.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -220,6 +221,12 @@ TEST_F(SearchTest, InteriorNodesOfTheStrongerSideTakeTheBitbaseVerdictWithMateri
     const std::uint32_t before = bitbaseProbeCount;
     alphaBeta(-infiniteScore, infiniteScore, 1, 3, White);
     EXPECT_EQ(bitbaseProbeCount - before, 0u);
+    // Nor beyond the five pieces the tables hold, whatever limit is configured: six
+    // pieces would otherwise read as a draw from no table at all.
+    EGTBPieses = 6;
+    placeNode(position("a1 c1 e1", "b8 d8 f8", 'w'), 3);
+    EXPECT_LT(alphaBeta(-infiniteScore, infiniteScore, 1, 3, White), 1000) << "searched, not probed";
+    EXPECT_EQ(bitbaseProbeCount - before, 0u);
 }
 
 TEST_F(SearchTest, AfterAStopNodesReturnAtOnceOrFinishTheirLoopsAndLeaveThePosition)
@@ -232,7 +239,7 @@ TEST_F(SearchTest, AfterAStopNodesReturnAtOnceOrFinishTheirLoopsAndLeaveThePosit
     stopRequested = false;
 
     // Stopped by the clock in the middle: every node still returns, the position is
-    // as before, and the node that was open stores its result.
+    // as before, and the node that was open stores nothing: its result is no bound.
     const char* positions[] = {initialPositionText, "wwww0w0ww00w00w0b000bbbb0000bbbb w",
                                "0w0w0000b0ww00wb00w0000b00b0000b w", "00000W0000000000000000b00b0B0000 b"};
     for (const char* text : positions) {
@@ -249,7 +256,7 @@ TEST_F(SearchTest, AfterAStopNodesReturnAtOnceOrFinishTheirLoopsAndLeaveThePosit
             EXPECT_EQ(currentSets(), before) << text << " after " << movesBeforeCheck;
             EXPECT_GE(score, -infiniteScore);
             EXPECT_LE(score, infiniteScore);
-            EXPECT_NE(peekHash(plyState[2].positionKey, side).bound, 0) << "the open node still stores";
+            EXPECT_EQ(peekHash(plyState[2].positionKey, side).bound, 0) << "the open node stores nothing";
         }
     }
     timeBudget = unlimitedTime;
@@ -261,6 +268,48 @@ TEST_F(SearchTest, AfterAStopNodesReturnAtOnceOrFinishTheirLoopsAndLeaveThePosit
         const auto before = currentSets();
         alphaBeta(-infiniteScore, infiniteScore, 8, 2, side);
         EXPECT_EQ(currentSets(), before) << text;
+    }
+}
+
+TEST_F(SearchTest, AStoppedSearchLeavesNothingThatALaterSearchTakesForAResult)
+{
+    const std::string text = "wwww0w0ww00w00w0b000bbbb0000bbbb w";
+    int side = placeNode(text, 2);
+    const int unhurried = alphaBeta(-infiniteScore, infiniteScore, 6, 2, side);
+    clearHash();
+    clearOrdering();
+    // The clock stops the search in its first child: every move then scores as lost.
+    side = placeNode(text, 2);
+    timeBudget = 0;
+    budgetStart = fakeNow;
+    nodeCountdown = 1;
+    alphaBeta(-infiniteScore, infiniteScore, 9, 2, side);
+    ASSERT_TRUE(stopRequested);
+    // The next search of the position must not take that for an upper bound.
+    stopRequested = false;
+    timeBudget = unlimitedTime;
+    clearOrdering();
+    side = placeNode(text, 2);
+    EXPECT_EQ(alphaBeta(-infiniteScore, infiniteScore, 6, 2, side), unhurried);
+}
+
+TEST_F(SearchTest, WinAndLossDistancesSurviveATranspositionToAnotherPly)
+{
+    // King a1 takes the last black man at once; with Black to move and a second king
+    // on e1 either step of the man is taken.
+    for (const std::string& text : {position("Ka1", "c3", 'w'), position("Ka1 Ke1", "c3", 'b')}) {
+        clearHash();
+        int side = placeNode(text, 4);
+        const int atPlyFour = alphaBeta(-infiniteScore, infiniteScore, 5, 4, side);
+        ASSERT_GT(std::abs(atPlyFour), decidedScore) << text;
+        // Stored by a search two plies nearer the root, then met again at ply 4: a
+        // null-window node takes the exact entry, which must count from ply 4.
+        clearHash();
+        side = placeNode(text, 2);
+        EXPECT_EQ(alphaBeta(-infiniteScore, infiniteScore, 5, 2, side), atPlyFour + (atPlyFour > 0 ? 2 : -2)) << text;
+        side = placeNode(text, 4);
+        EXPECT_EQ(alphaBeta(atPlyFour - 1, atPlyFour, 5, 4, side), atPlyFour) << text;
+        EXPECT_EQ(pvLast[4], 4) << "the cutoff came from the table";
     }
 }
 
