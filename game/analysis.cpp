@@ -307,14 +307,6 @@ public:
     GameTurnKeeper& operator=(const GameTurnKeeper&) = delete;
 };
 
-// The engine's colour as the mode has it, the human's opponent's where no mode fixes it.
-void engineSideOfMode()
-{
-    if (gc.mode == EngineWhite) engineSide = White;
-    else if (gc.mode == EngineBlack) engineSide = Black;
-    else engineSide = 1 - sideToMove;
-}
-
 bool engineOnTurn()
 {
     if (gc.mode == EngineBoth || gc.mode == Analysis) return true;
@@ -343,7 +335,7 @@ void analyseGameRecord(std::int32_t budget)
     const bool restart = gc.restartRequested;
     gc.restartRequested = false;
     if (restart || gc.mode != modeBefore) {
-        engineSideOfMode();
+        restoreEngineSide();
         if (engineOnTurn()) {
             EngineTurn();
             return;

@@ -416,15 +416,14 @@ void OfferDraw()
     gc.gameOver = true;
 }
 
-namespace {
-
-// The engine's colour as the mode has it once the hint's search is over.
 void restoreEngineSide()
 {
     if (gc.mode == EngineWhite) engineSide = White;
     else if (gc.mode == EngineBlack) engineSide = Black;
     else engineSide = 1 - sideToMove;
 }
+
+namespace {
 
 // Commands handled in the hint's pumps reached it through the flags: whatever they
 // changed stands, and no hint is shown.

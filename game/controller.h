@@ -34,6 +34,9 @@ void SetMode(GameMode mode);
 void OfferDraw();
 // "Подсказка": the suggested move is outlined and shown as the best move; nothing is played.
 void ShowHint();
+// The engine's colour as the mode has it once a search it plays nothing from (a hint,
+// a whole-game analysis) is over: the human's opponent's where no mode fixes it.
+void restoreEngineSide();
 void TogglePonder();
 // "Звук": the move sound is played after a move while the item is checked.
 void ToggleSound();
