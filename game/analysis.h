@@ -4,8 +4,9 @@
 // were computed for, so that a game that changes keeps them where it did not change.
 //
 // Each position's search starts with cleared transposition tables, as an engine turn
-// does: entries left by a search that the time stopped mislead the next one (kept
-// tables turned ordinary positions into false wins).
+// does, so that each verdict is the one the engine gives playing from that position.
+// Kept tables made neighbouring verdicts disagree more (a found win in one position, an
+// ordinary score in the next), which the marks then read as mistakes.
 #pragma once
 
 #include <cstdint>
