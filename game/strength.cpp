@@ -10,10 +10,10 @@ namespace {
 // below it at a tenth of a second a move.
 constexpr LevelSettings levels[strongestLevel + 1] = {
     {},
-    {0, 1, 150}, // 1
-    {0, 2, 90},  // 2
-    {0, 3, 50},  // 3
-    {0, 5, 20},  // 4
+    {0, 1, 90},  // 1
+    {0, 2, 70},  // 2
+    {0, 3, 40},  // 3
+    {0, 5, 25},  // 4
     {7, 0, 0},   // 5
     {9, 0, 0},   // 6
     {11, 0, 0},  // 7
