@@ -63,8 +63,8 @@ TEST_F(StrengthTest, LevelEightIsTheFullSearchAndTheMiddleLevelsStopEarlier)
 
 TEST_F(StrengthTest, TheLowestLevelChoosesAtRandomOnlyWithinItsMargin)
 {
-    // The initial position: seven quiet moves of unequal worth.
-    const std::string position = "wwwwwwwwwwww00000000bbbbbbbbbbbb w";
+    // White men c3, g3, h2 against e5 and b8: c3-d4 gives a man away, the others do not.
+    const std::string position = "0000000w0w0w000000b000000000b000 w";
     std::set<MoveCode> chosen;
     for (std::uint32_t seed = 1; seed <= 40; ++seed) {
         setPositionFromText(position);
@@ -79,6 +79,7 @@ TEST_F(StrengthTest, TheLowestLevelChoosesAtRandomOnlyWithinItsMargin)
         EXPECT_GE(list.scores[1], best - levelSettings(weakestLevel).margin);
     }
     EXPECT_GT(chosen.size(), 1u); // it does vary
+    for (MoveCode move : chosen) EXPECT_NE(moveText(move), "c3-d4");
 }
 
 TEST_F(StrengthTest, TheEngineTurnPlaysAtTheLevelAndAnalysisAtFullStrength)
