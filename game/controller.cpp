@@ -251,8 +251,7 @@ void EndPondering()
     ponderState.active = false;
     // Only the analysis pondering switched to is ended; a mode chosen since stays.
     if (gc.mode == Analysis) gc.mode = ponderState.savedMode;
-    if (gc.mode == EngineWhite) engineSide = White;
-    if (gc.mode == EngineBlack) engineSide = Black;
+    if (gc.mode == EngineWhite || gc.mode == EngineBlack) restoreEngineSide();
 }
 
 void StartNewGame()
