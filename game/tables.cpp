@@ -22,7 +22,7 @@ extern char** environ;
 
 namespace fs = std::filesystem;
 
-const char* const tablesQuestion = "Создать таблицы эндшпиля сейчас? Это займёт около минуты и 110 МБ на диске.";
+const char* const tablesQuestion = "Создать таблицы эндшпиля сейчас? Это займёт около полуминуты и 110 МБ на диске.";
 
 namespace {
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Prepares the folder the program runs in: the opening library, the move sound, the
 # endgame tables and a korvel.ini pointing at them. Tables that are already there
-# with the right sizes are kept; making them takes about a minute and a half.
+# with the right sizes are kept; making them takes about half a minute on two cores.
 #   scripts/prepare-run.sh BUILD_DIR RUN_DIR [PROGRAM]
 # With PROGRAM it then starts that program in RUN_DIR; preparing and starting are one
 # process so that Ctrl+C during the tables skips them and the program still starts.
