@@ -6,18 +6,14 @@
 
 #include "game/control.h"
 #include "game/controller.h"
-#include "game/controlui.h"
-#include "game/moveentry.h"
-#include "game/notation.h"
 
 const char* const noMovesToAnalyseMessage = "В партии нет ходов для анализа.";
+bool analysisRunning = false;
 
 namespace {
 
 // By position index, as the last analysis left them.
 std::vector<std::optional<PositionVerdict>> verdicts;
-
-bool analysisRunning = false;
 
 int fromSide(int side, int score) { return side == White ? score : -score; }
 
@@ -260,104 +256,13 @@ bool analysePositions(const std::vector<BoardPosition>& positions, const Analysi
 
 namespace {
 
-GameControl& gc = gameControl;
+const GameControl& gc = gameControl;
 
 int firstSideOfGame() { return firstSideOfRecord(gameRecord, sideToMove); }
-
-// The notation and the graph follow each result as it comes.
-void showResults()
-{
-    RefreshNotation();
-    controlUi().analysisChanged();
-}
-
-// The windows' analysis runs as an engine turn does: it counts as thinking, so that
-// commands handled in its pumps reach it only through the controller's flags.
-class WindowObserver : public AnalysisObserver {
-public:
-    bool keepGoing(int done, int total, int secondsLeft) override
-    {
-        controlUi().pumpMessages();
-        if (gc.abortRequested || gc.restartRequested || gc.closing) return false;
-        return controlUi().analysisProgress(done, total, secondsLeft);
-    }
-    void halfMoveDone(int, const HalfMoveResult&) override { showResults(); }
-};
-
-// Puts the game back when the analysis ends: the position a command reached meanwhile
-// (take-back, load, new game) or the one it started from.
-class GameTurnKeeper {
-public:
-    GameTurnKeeper()
-    {
-        analysisRunning = true;
-        gc.thinking = true;
-        gc.abortRequested = false;
-        gc.entrySnapshot = boardPieceSets();
-    }
-    ~GameTurnKeeper()
-    {
-        putPieceSetsOnBoard(gc.entrySnapshot);
-        gc.thinking = false;
-        gc.abortRequested = false;
-        analysisRunning = false;
-        controlUi().analysisFinished();
-    }
-    GameTurnKeeper(const GameTurnKeeper&) = delete;
-    GameTurnKeeper& operator=(const GameTurnKeeper&) = delete;
-};
-
-bool engineOnTurn()
-{
-    if (gc.mode == EngineBoth || gc.mode == Analysis) return true;
-    return (gc.mode == EngineWhite || gc.mode == EngineBlack) && sideToMove == engineSide;
-}
-
-void analyseGameRecord(std::int32_t budget)
-{
-    const GameMode modeBefore = gc.mode;
-    {
-        // Earlier results stay until a position's new one replaces them, so that a
-        // cancelled run keeps the rest of the last analysis.
-        GameTurnKeeper keeper;
-        WindowObserver observer;
-        // The depth limit in force: 63 in play.
-        analysePositions(recordPositions(gameRecord, firstSideOfGame()), {budget, maxIterationDepth}, observer);
-    }
-    showResults();
-    controlUi().redrawBoard();
-    if (gc.closing) {
-        controlUi().quitProgram();
-        return;
-    }
-    // A mode or a new game chosen meanwhile: the engine takes the colour and the turn
-    // that command would have given it had the analysis not been running.
-    const bool restart = gc.restartRequested;
-    gc.restartRequested = false;
-    if (restart || gc.mode != modeBefore) {
-        restoreEngineSide();
-        if (engineOnTurn()) {
-            EngineTurn();
-            return;
-        }
-    }
-    PlayPendingRelease();
-}
 
 } // namespace
 
 bool AnalysisAllowed() { return !gc.thinking && !EngineTurnRunning() && !analysisRunning && gc.mode != Setup; }
-
-void AnalyseGameCommand()
-{
-    if (!AnalysisAllowed()) return;
-    if (gameRecord.redoLimit < 2) {
-        controlUi().showMessage(noMovesToAnalyseMessage);
-        return;
-    }
-    const int budget = controlUi().askAnalysisTime();
-    if (budget > 0) analyseGameRecord(budget);
-}
 
 std::vector<std::string> gameRecordMarks()
 {

@@ -107,11 +107,9 @@ extern const char* const noMovesToAnalyseMessage; // "В партии нет х�
 // Neither the engine (its turn or a hint) nor an analysis is running, and no position
 // is being set up; the menu item is greyed out otherwise.
 bool AnalysisAllowed();
-// "Анализ партии...": asks the time per half-move and analyses the game record with a
-// progress report that can cancel it; each position's new result replaces the old. The
-// game, its position and side to move, the mode and the engine's flags are as before
-// when it ends, however it ends.
-void AnalyseGameCommand();
+// Set while the windows' analysis of the game record runs (the controller's
+// AnalyseGameCommand).
+extern bool analysisRunning;
 
 // The marks of the game record for the notation, by entry (the half-move leading to
 // it); empty when the game has none.

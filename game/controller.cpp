@@ -3,6 +3,7 @@
 #include "engine/egtb.h"
 #include "engine/search.h"
 #include "game/boardview.h"
+#include "game/analysis.h"
 #include "game/book.h"
 #include "game/controlui.h"
 #include "game/datafiles.h"
@@ -10,6 +11,7 @@
 #include "game/hint.h"
 #include "game/moveentry.h"
 #include "game/notation.h"
+#include "game/pdn.h"
 #include "game/record.h"
 #include "game/settings.h"
 #include "game/setup.h"
@@ -464,6 +466,102 @@ void ShowHint()
     }
     PlayPendingRelease();
 }
+
+namespace {
+
+// The notation and the graph follow each result as it comes.
+void showResults()
+{
+    RefreshNotation();
+    controlUi().analysisChanged();
+}
+
+// The windows' analysis runs as an engine turn does: it counts as thinking, so that
+// commands handled in its pumps reach it only through the controller's flags.
+class WindowObserver : public AnalysisObserver {
+public:
+    bool keepGoing(int done, int total, int secondsLeft) override
+    {
+        controlUi().pumpMessages();
+        if (gc.abortRequested || gc.restartRequested || gc.closing) return false;
+        return controlUi().analysisProgress(done, total, secondsLeft);
+    }
+    void halfMoveDone(int, const HalfMoveResult&) override { showResults(); }
+};
+
+// Puts the game back when the analysis ends: the position a command reached meanwhile
+// (take-back, load, new game) or the one it started from.
+class GameTurnKeeper {
+public:
+    GameTurnKeeper()
+    {
+        analysisRunning = true;
+        gc.thinking = true;
+        gc.abortRequested = false;
+        gc.entrySnapshot = boardPieceSets();
+    }
+    ~GameTurnKeeper()
+    {
+        putPieceSetsOnBoard(gc.entrySnapshot);
+        gc.thinking = false;
+        gc.abortRequested = false;
+        analysisRunning = false;
+        controlUi().analysisFinished();
+    }
+    GameTurnKeeper(const GameTurnKeeper&) = delete;
+    GameTurnKeeper& operator=(const GameTurnKeeper&) = delete;
+};
+
+bool engineOnTurn()
+{
+    if (gc.mode == EngineBoth || gc.mode == Analysis) return true;
+    return (gc.mode == EngineWhite || gc.mode == EngineBlack) && sideToMove == engineSide;
+}
+
+void analyseGameRecord(std::int32_t budget)
+{
+    const GameMode modeBefore = gc.mode;
+    {
+        // Earlier results stay until a position's new one replaces them, so that a
+        // cancelled run keeps the rest of the last analysis.
+        GameTurnKeeper keeper;
+        WindowObserver observer;
+        // The depth limit in force: 63 in play.
+        analysePositions(recordPositions(gameRecord, firstSideOfRecord(gameRecord, sideToMove)), {budget, maxIterationDepth}, observer);
+    }
+    showResults();
+    controlUi().redrawBoard();
+    if (gc.closing) {
+        controlUi().quitProgram();
+        return;
+    }
+    // A mode or a new game chosen meanwhile: the engine takes the colour and the turn
+    // that command would have given it had the analysis not been running.
+    const bool restart = gc.restartRequested;
+    gc.restartRequested = false;
+    if (restart || gc.mode != modeBefore) {
+        restoreEngineSide();
+        if (engineOnTurn()) {
+            EngineTurn();
+            return;
+        }
+    }
+    PlayPendingRelease();
+}
+
+} // namespace
+
+void AnalyseGameCommand()
+{
+    if (!AnalysisAllowed()) return;
+    if (gameRecord.redoLimit < 2) {
+        controlUi().showMessage(noMovesToAnalyseMessage);
+        return;
+    }
+    const int budget = controlUi().askAnalysisTime();
+    if (budget > 0) analyseGameRecord(budget);
+}
+
 
 void TogglePonder()
 {

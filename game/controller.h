@@ -34,6 +34,11 @@ void SetMode(GameMode mode);
 void OfferDraw();
 // "Подсказка": the suggested move is outlined and shown as the best move; nothing is played.
 void ShowHint();
+// "Анализ партии...": asks the time per half-move and analyses the game record with a
+// progress report that can cancel it; each position's new result replaces the old. The
+// game, its position and side to move, the mode and the engine's flags are as before
+// when it ends, however it ends.
+void AnalyseGameCommand();
 // The engine's colour as the mode has it once a search it plays nothing from (a hint,
 // a whole-game analysis) is over: the human's opponent's where no mode fixes it.
 void restoreEngineSide();
