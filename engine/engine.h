@@ -282,8 +282,12 @@ extern std::string egtbpath;
 extern std::int32_t EGTBPieses;
 
 // Throws ConfigError (or TableMemoryError) and then leaves everything as it was:
-// settings, tables, keys and position.
+// settings, tables, keys and position. A file that exists but cannot be read, and
+// values outside their ranges (hashsize from 1 to what fits in memory, EGTBPieses
+// from 0 to 5) are such errors.
 void initEngine();
+// initEngine without reading the configuration file: the default settings.
+void initEngineWithDefaults();
 void finishStartup(); // once, after the first initEngine
 // Reads the configuration file as initEngine does and throws the same ConfigError,
 // changing nothing: a new game can check the file before it ends the game in progress.

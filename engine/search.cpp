@@ -148,7 +148,7 @@ void reportSpeed(const char* unit)
     setField(InfoField::Label8, std::to_string(thousands) + unit);
 }
 
-void reportScore(int score) { setField(InfoField::Label7, scoreText(score)); }
+void reportScore(int score) { searchReporter->showScore(score); }
 
 void reportBestMove() { setField(InfoField::Label6, pvText.substr(0, 5)); }
 

@@ -46,6 +46,9 @@ class SearchReporter {
 public:
     virtual ~SearchReporter() = default;
     virtual void setInfoField(InfoField, const std::string&) {}
+    // The score field ("Оценка:"): its text as scoreText writes it, unless the
+    // listener words it otherwise.
+    virtual void showScore(int score) { setInfoField(InfoField::Label7, scoreText(score)); }
     // The principal variation window's whole text, " ...  " first when Black searches.
     virtual void ShowVariation(const std::string&) {}
     // Lets the windows handle what is queued; commands may set stopRequested here.

@@ -70,6 +70,8 @@ protected:
         writeFile(table + ".brg", data);
     }
 
+    static std::uint32_t tableSize(const std::string& table) { return bitbaseTables[tableNamed(table)].positions; }
+
     fs::path dir_;
 };
 
@@ -168,35 +170,79 @@ TEST_F(EgtbTest, InMemoryProbeReadsTwoBitsPerPositionLowestFirst)
     EXPECT_EQ(ProbeBitbase(), 0);
 }
 
-TEST_F(EgtbTest, LoaderReadsTheFileOfTheConfiguredLimitUpToItsBuffer)
+TEST_F(EgtbTest, LoaderTakesOnlyAWholeFileOfTheConfiguredLimit)
 {
-    std::vector<std::uint8_t> shortFile(1000);
-    for (std::size_t i = 0; i < shortFile.size(); ++i) shortFile[i] = static_cast<std::uint8_t>(i * 7 + 1);
-    writeFile("egtb4.bit", shortFile);
-    EGTBPieses = 4;
-    LoadBitbase();
-    ASSERT_TRUE(bitbaseLoaded);
-    ASSERT_EQ(bitbaseData.size(), bitbaseSizeFourPieces);
-    EXPECT_TRUE(std::equal(shortFile.begin(), shortFile.end(), bitbaseData.begin()));
-    EXPECT_EQ(bitbaseData[1000], 0);
-    EXPECT_EQ(bitbaseData.back(), 0);
-
-    std::vector<std::uint8_t> longFile(bitbaseSizeFourPieces + 5000, 0x55);
-    writeFile("egtb3.bit", longFile);
-    EGTBPieses = 3;
-    LoadBitbase();
-    ASSERT_TRUE(bitbaseLoaded);
-    EXPECT_EQ(bitbaseData.size(), bitbaseSizeFourPieces);
-    EXPECT_EQ(bitbaseData.back(), 0x55);
-
-    EGTBPieses = 5; // egtb5.bit is not there
+    // Wins (2) in every entry of the first bytes, nothing that reads as an error entry.
+    std::vector<std::uint8_t> whole(bitbaseSizeFourPieces, 0);
+    for (std::size_t i = 0; i < 1000; ++i) whole[i] = static_cast<std::uint8_t>(0xAA | ((i & 1) ? 0xFF : 0));
+    std::vector<std::uint8_t> withErrorEntry = whole;
+    withErrorEntry[5000] = 0x04; // the entry in bits 2-3 holds 1
+    const std::vector<std::uint8_t> fiveWhole(bitbaseSizeFivePieces, 0);
+    struct Case {
+        const char* what;
+        int pieces;
+        std::vector<std::uint8_t> bytes;
+        bool loaded;
+    };
+    const Case cases[] = {
+        {"whole", 4, whole, true},
+        {"cut short", 4, std::vector<std::uint8_t>(whole.begin(), whole.begin() + 1000), false},
+        {"one byte short", 3, std::vector<std::uint8_t>(whole.begin(), whole.end() - 1), false},
+        {"longer", 3, [&] { auto b = whole; b.resize(b.size() + 5000, 0); return b; }(), false},
+        {"error entry", 4, withErrorEntry, false},
+        {"five pieces whole", 5, fiveWhole, true},
+        {"five pieces sized for four", 5, whole, false},
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        writeFile("egtb" + std::to_string(c.pieces) + ".bit", c.bytes);
+        EGTBPieses = c.pieces;
+        LoadBitbase();
+        EXPECT_EQ(bitbaseLoaded, c.loaded) << c.what;
+        if (!c.loaded) {
+            EXPECT_TRUE(bitbaseData.empty()) << c.what;
+            const auto damaged = damagedBitbaseFiles(egtbpath, c.pieces);
+            ASSERT_FALSE(damaged.empty()) << c.what;
+            EXPECT_EQ(damaged[0].rfind("egtb" + std::to_string(c.pieces) + ".bit: ", 0), 0u) << damaged[0];
+            continue;
+        }
+        EXPECT_EQ(bitbaseData, c.bytes) << c.what;
+    }
+    EGTBPieses = 5;
+    fs::remove(dir_ / "egtb5.bit");
     LoadBitbase();
     EXPECT_FALSE(bitbaseLoaded);
+}
 
-    writeFile("egtb5.bit", shortFile);
-    LoadBitbase();
-    ASSERT_TRUE(bitbaseLoaded);
-    EXPECT_EQ(bitbaseData.size(), bitbaseSizeFivePieces);
+TEST_F(EgtbTest, DamagedFilesAreNamedAndADamagedDistanceFileIsNeverRead)
+{
+    // White (two kings) has just moved; Black's king to move.
+    setBoard(at({"c1", "e1"}), 0, at({"h6"}), 0);
+    const std::uint32_t i = BitbaseIndex();
+    writeDistances("2d0p_1d0p_ru", {{i, 5}});
+    ASSERT_EQ(ProbeExact(), 5);
+    EXPECT_TRUE(damagedBitbaseFiles(egtbpath, 3).empty()); // no ".bit": missing ".brg" files are no damage
+
+    // Cut short after the entry, or longer: the entry itself is there, but the file is damaged.
+    for (const std::size_t size : {static_cast<std::size_t>(i) + 1, static_cast<std::size_t>(tableSize("2d0p_1d0p_ru")) + 1}) {
+        std::vector<std::uint8_t> bytes(size, 0);
+        bytes[i] = 5;
+        writeFile("2d0p_1d0p_ru.brg", bytes);
+        EXPECT_EQ(ProbeExact(), probeUnavailable) << size;
+        EXPECT_EQ(damagedBitbaseFiles(egtbpath, 3),
+                  std::vector<std::string>{"2d0p_1d0p_ru.brg: " + std::to_string(size) + " байт вместо " +
+                                           std::to_string(tableSize("2d0p_1d0p_ru"))});
+    }
+    // Beyond the limit a table is not looked at.
+    EXPECT_TRUE(damagedBitbaseFiles(egtbpath, 2).empty());
+
+    // Beside a whole ".bit" file every distance file of the limit must be there.
+    writeDistances("2d0p_1d0p_ru", {});
+    writeFile("egtb3.bit", std::vector<std::uint8_t>(bitbaseSizeFourPieces, 0));
+    const auto damaged = damagedBitbaseFiles(egtbpath, 3);
+    EXPECT_EQ(damaged.size(), 8u); // the nine tables of two and three pieces, one of them there
+    EXPECT_EQ(damaged[0], "1d0p_1d0p_ru.brg: файла нет");
 }
 
 TEST_F(EgtbTest, ExactProbeReadsTheDistanceByteOfTheStrongerSide)
