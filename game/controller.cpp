@@ -16,6 +16,7 @@
 #include "game/settings.h"
 #include "game/setup.h"
 #include "game/strength.h"
+#include "game/tables.h"
 #include "game/timecontrol.h"
 
 const char* const whiteWinsMessage = "Белые выиграли!";
@@ -232,6 +233,32 @@ void runEngineTurn()
 
 } // namespace
 
+namespace {
+
+// A korvel.ini refused at start: the program runs with the engine's defaults until a
+// new game finds the file mended.
+bool configurationRefused = false;
+
+// The engine with the settings of korvel.ini, or its defaults while the file refused
+// at start is not mended; then the data folder's tables where the file in force is
+// not the data folder's.
+void initEngineForGame()
+{
+    if (configurationRefused) {
+        try {
+            initEngine();
+            configurationRefused = false;
+        } catch (const ConfigError&) {
+            initEngineWithDefaults();
+        }
+    } else {
+        initEngine();
+    }
+    UseDataFolderTables();
+}
+
+} // namespace
+
 void EngineTurn()
 {
     if (turnActive) {
@@ -261,7 +288,7 @@ void StartNewGame()
     clearHash();
     ResetClocks();
     seedRandomFromClock();
-    initEngine();
+    initEngineForGame();
     // The new game is played in the mode the user chose, with the engine on its colour.
     EndPondering();
     sideToMove = 0;
@@ -288,12 +315,14 @@ void StartNewGame()
 
 void NewGameCommand()
 {
-    // A configuration that cannot be read keeps the game in progress and the settings in force.
+    // A configuration that cannot be read keeps the game in progress and the settings
+    // in force; when those are already the defaults of a file refused at start, the
+    // new game is played with them.
     try {
         checkConfiguration();
     } catch (const std::exception& error) {
         controlUi().showMessage(error.what());
-        return;
+        if (!configurationRefused) return;
     }
     AbandonSetup();
     stopRequested = true;
@@ -633,7 +662,18 @@ void ToggleRotation()
 
 void StartUp()
 {
-    initEngine();
+    if (!dataFolderProblem().empty()) controlUi().showMessage(dataFolderProblem());
+    // A bad korvel.ini is told, as at a new game, and the program goes on with the
+    // engine's defaults, leaving the file for the user to mend.
+    configurationRefused = false;
+    try {
+        initEngine();
+    } catch (const ConfigError& error) {
+        controlUi().showMessage(error.what());
+        configurationRefused = true;
+        initEngineWithDefaults();
+    }
+    UseDataFolderTables();
     finishStartup();
     installGameHooks();
     engineTurnHook = EngineTurn;

@@ -11,6 +11,7 @@ int scoreSide = Black;
 class ControllerReporter : public SearchReporter {
 public:
     void setInfoField(InfoField field, const std::string& text) override { setInfoFieldText(field, text); }
+    void showScore(int score) override { setInfoFieldText(InfoField::Label7, windowScoreText(score)); }
     void ShowVariation(const std::string& text) override { activeControlUi->showVariation(text); }
     void pumpMessages() override { activeControlUi->pumpMessages(); }
     bool variationItemChecked() const override { return activeControlUi->variationItemChecked(); }
@@ -28,6 +29,16 @@ void installControlUi(ControlUi* ui)
 }
 
 ControlUi& controlUi() { return *activeControlUi; }
+
+std::string windowScoreText(int score)
+{
+    // A table's verdict (3000 and the material) or a win found beyond it without its
+    // distance: the words alone, never the number.
+    if (score > decidedScore || score < -decidedScore) return scoreText(score);
+    if (score >= tableVerdictScore) return "Выигрыш";
+    if (score <= -tableVerdictScore) return "Проигрыш";
+    return scoreText(score);
+}
 
 const std::string& infoFieldText(InfoField field) { return infoTexts[static_cast<int>(field)]; }
 

@@ -59,6 +59,14 @@ public:
 void installControlUi(ControlUi* ui);
 ControlUi& controlUi();
 
+// From here up to decidedScore a score is a win (or, negative, a loss) the endgame
+// tables know without its distance: their verdict of 3000 give or take the material.
+constexpr int tableVerdictScore = 2900;
+// The score field's text for a score from the side searched: a number as "+35", a win
+// or loss with its distance as "Выигрыш через 7 ходов", and one known without its
+// distance as "Выигрыш" or "Проигрыш".
+std::string windowScoreText(int score);
+
 // The information window's fields as last written, for the draw offer to read back.
 const std::string& infoFieldText(InfoField field);
 void setInfoFieldText(InfoField field, const std::string& text);

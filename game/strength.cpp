@@ -44,7 +44,7 @@ void chooseWithinMargin(const LevelSettings& level)
     pvText = move + ' ';
     report(InfoField::Label1, std::to_string(level.choiceDepth));
     report(InfoField::Label6, move);
-    report(InfoField::Label7, scoreText(score));
+    if (searchReporter) searchReporter->showScore(score);
     if (searchReporter) searchReporter->iterationCompleted(level.choiceDepth, score);
 }
 

@@ -88,6 +88,40 @@ TEST_F(ControllerFlowTest, ABadConfigurationAtANewGameKeepsTheGameAndTheSettings
     EXPECT_EQ(hashMask, 2 * 32768 - 1);
 }
 
+TEST_F(ControllerFlowTest, ABadConfigurationAtStartIsToldAndTheProgramGoesOnWithTheDefaults)
+{
+    for (const char* text : {"hashsize=abc\n", "hashsize=99999999\n", "hashsize=0\n", "EGTBPieses=9\n"}) {
+        SCOPED_TRACE(text);
+        useConfiguration(std::string("hashsize=2\n") + text);
+        ui.messages.clear();
+        ASSERT_NO_THROW(StartUp());
+        timeBudget = 1;
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].rfind("Ошибка в " + configFileName + ":", 0), 0u) << ui.messages[0];
+        EXPECT_EQ(hashMask, 0x1FFFFF);
+        EXPECT_EQ(EGTBPieses, 0);
+        // The main window's new game, and the user's, go on with the defaults.
+        ASSERT_NO_THROW(StartNewGame());
+        drag("c3", "d4");
+        EXPECT_EQ(gameRecord.plyNumber, 3);
+        ui.messages.clear();
+        NewGameCommand();
+        EXPECT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(gameRecord.plyNumber, 1);
+        EXPECT_EQ(hashMask, 0x1FFFFF);
+        EXPECT_EQ(game_testing::readFile(configFileName), std::string("hashsize=2\n") + text);
+    }
+    // Mended, the next new game reads it, and a later bad file keeps the game again.
+    useConfiguration("hashsize=2\n");
+    NewGameCommand();
+    EXPECT_EQ(hashMask, 2 * 32768 - 1);
+    drag("c3", "d4");
+    useConfiguration("hashsize=x\n");
+    NewGameCommand();
+    EXPECT_EQ(gameRecord.plyNumber, 3);
+    EXPECT_EQ(hashMask, 2 * 32768 - 1);
+}
+
 TEST_F(ControllerFlowTest, AnExceptionOutOfACommandIsReportedAndTheGameGoesOn)
 {
     RunGuarded([] { throw std::runtime_error("x"); });

@@ -2,7 +2,10 @@
 // as the controller does, a scripted user interface and private temporary folders.
 #pragma once
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -118,5 +121,54 @@ inline std::filesystem::path uniqueTempDir(const std::string& tag)
     std::filesystem::create_directories(dir);
     return dir;
 }
+
+// A folder in which no file can be made or replaced while this lives: its write
+// permission is taken away, and for a user whom permissions do not stop (root) it is
+// marked immutable where the file system allows. `held()` is false when neither works.
+class UnwritableFolder {
+public:
+    explicit UnwritableFolder(const std::filesystem::path& folder) : folder_(folder)
+    {
+        namespace fs = std::filesystem;
+        fs::permissions(folder_, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        fs::perm_options::remove);
+        if (canCreateIn(folder_)) setImmutable(true);
+        held_ = !canCreateIn(folder_);
+    }
+    ~UnwritableFolder()
+    {
+        if (immutable_) setImmutable(false);
+        std::filesystem::permissions(folder_, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+    }
+    UnwritableFolder(const UnwritableFolder&) = delete;
+    UnwritableFolder& operator=(const UnwritableFolder&) = delete;
+    bool held() const { return held_; }
+
+private:
+    static bool canCreateIn(const std::filesystem::path& folder)
+    {
+        const auto probe = folder / ".probe";
+        const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        if (fd < 0) return false;
+        ::close(fd);
+        ::unlink(probe.c_str());
+        return true;
+    }
+    void setImmutable(bool on)
+    {
+        const int fd = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY);
+        if (fd < 0) return;
+        int flags = 0;
+        if (::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
+            flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+            if (::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0) immutable_ = on;
+        }
+        ::close(fd);
+    }
+
+    std::filesystem::path folder_;
+    bool immutable_ = false;
+    bool held_ = false;
+};
 
 } // namespace game_testing

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -8,6 +10,7 @@
 #include <sstream>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -326,6 +329,62 @@ TEST_F(GameFilesTest, SavingNeverTouchesOtherFilesBesideTheTarget)
         ++count;
     }
     EXPECT_EQ(count, 4u);
+}
+
+TEST_F(GameFilesTest, ASaveThroughALinkWritesTheFileTheLinkNames)
+{
+    fs::create_directories(dir / "real");
+    writeFile(path("real/old.gam"), "old");
+    fs::create_symlink("real/old.gam", path("relative.gam"));           // relative, to a file that exists
+    fs::create_symlink(path("real/new.gam"), path("dangling.gam"));     // absolute, to none yet
+    fs::create_symlink("relative.gam", path("chain.gam"));              // a link to a link
+    ui.answer = true;
+    for (const auto& [name, target] : {std::pair{"relative", "real/old.gam"}, std::pair{"dangling", "real/new.gam"},
+                                       std::pair{"chain", "real/old.gam"}}) {
+        writeFile(path(target), "before");
+        ASSERT_TRUE(SaveGameFiles(path(name), SaveType::Game)) << name;
+        EXPECT_TRUE(fs::is_symlink(path(std::string(name) + ".gam"))) << name;
+        EXPECT_EQ(readFile(path(target)).size(), gameFileSize) << name;
+    }
+    EXPECT_TRUE(fs::is_symlink(path("relative.gam")));
+    // Nothing but the links and their targets.
+    std::size_t files = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(dir)) files += !entry.is_symlink() && entry.is_regular_file();
+    EXPECT_EQ(files, 2u);
+}
+
+TEST_F(GameFilesTest, ASaveRemovesWhatKilledSavesOfItsNameLeft)
+{
+    // Temporaries of killed saves, one of a save still running (it holds its lock),
+    // and the user's own files.
+    const std::vector<std::pair<std::string, bool>> files = {
+        {".partie.gam.Ab12Cd", false}, {".partie.gam.9x8Y7z", false}, {".partie.gam.Held00", true},
+        {".partie.gam.backup", true},  {".partie.gam.Ab12C", true},   {".autre.gam.Ab12Cd", true},
+        {"partie.gam.Ab12Cd", true}};
+    for (const auto& [name, kept] : files) writeFile(path(name), std::string(1000, 'x'));
+    const int held = ::open(path(".partie.gam.Held00").c_str(), O_RDONLY);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    ASSERT_TRUE(SaveGameFiles(path("partie"), SaveType::Game));
+    ::close(held);
+    for (const auto& [name, kept] : files) EXPECT_EQ(fs::exists(path(name)), kept) << name;
+    EXPECT_EQ(readFile(path("partie.gam")).size(), gameFileSize);
+}
+
+TEST_F(GameFilesTest, AFailedSaveOrLoadNamesTheFileAndTheReason)
+{
+    ui.answer = true;
+    const std::string missingFolder = path("no-such-folder/partie.gam");
+    EXPECT_FALSE(SaveGameFiles(missingFolder, SaveType::Game));
+    fs::create_directory(path("blocked.poz"));
+    EXPECT_FALSE(SaveGameFiles(path("blocked"), SaveType::Position));
+    EXPECT_FALSE(LoadGameFiles(path("blocked.poz")));
+    EXPECT_FALSE(LoadGameFiles(path("missing.gam")));
+    EXPECT_EQ(ui.messages, (std::vector<std::string>{
+                               "Не удалось записать файл " + missingFolder + ": " + std::strerror(ENOENT),
+                               "Не удалось записать файл " + path("blocked.poz") + ": " + std::strerror(EISDIR),
+                               "Не удалось прочитать файл " + path("blocked.poz") + ": " + std::strerror(EISDIR),
+                               "Не удалось прочитать файл " + path("missing.gam") + ": " + std::strerror(ENOENT)}));
 }
 
 TEST_F(GameFilesTest, ASaveIsOnDiskBeforeItReplacesTheFileAndKeepsItsPermissions)
