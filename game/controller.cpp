@@ -152,6 +152,14 @@ bool sideHasMove(int side) { return generateCaptures(side, 0) > 0 || generateQui
 
 void announceLossOfSideToMove() { controlUi().showMessage(sideToMove == 0 ? blackWinsMessage : whiteWinsMessage); }
 
+bool EndGameIfSideToMoveCannotMove()
+{
+    if (sideHasMove(sideToMove)) return false;
+    announceLossOfSideToMove();
+    gc.gameOver = true;
+    return true;
+}
+
 namespace {
 
 void runEngineTurn()

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "game/control.h"
+#include "game/controller.h"
 #include "game/controlui.h"
 #include "game/gamefiles.h"
 
@@ -721,5 +722,8 @@ bool PastePositionFen(const std::string& text)
     }
     const BoardPosition& p = *position;
     ContinueFromPosition({p.whiteMen, p.blackMen, p.whiteKings, p.blackKings, p.side});
+    // A position in which the side to move cannot play ends at once (a file holding
+    // one loads as it is).
+    EndGameIfSideToMoveCannotMove();
     return true;
 }

@@ -10,6 +10,7 @@
 #include "controller_fixture.h"
 #include "game/commandguard.h"
 #include "game/fen.h"
+#include "game/hint.h"
 #include "game/pdn.h"
 #include "game_support.h"
 
@@ -320,6 +321,41 @@ TEST_F(ControllerFlowTest, AReplyEnteredWhileTheEnginesMoveIsShownIsPlayed)
     EXPECT_FALSE(waiting);
     EXPECT_EQ(gameRecord.plyNumber, 7);
     EXPECT_EQ(ui.inconsistencies, 0);
+}
+
+TEST_F(ControllerFlowTest, APositionTheSideToMoveCannotPlayEndsTheGameAtOnce)
+{
+    // White men on their crowning row have no move; pieces of either colour alone.
+    const std::pair<const char*, const char*> pasted[] = {
+        {"W:W:B", blackWinsMessage},         {"B:W:B", whiteWinsMessage},      {"B:Wc3:B", whiteWinsMessage},
+        {"W:W:Bf6", blackWinsMessage},       {"W:Wb8,h8:Bf6", blackWinsMessage}, {"W:Wc3:Bf6", nullptr}};
+    for (const auto& [fen, announcement] : pasted) {
+        SCOPED_TRACE(fen);
+        gameControl.gameOver = false;
+        ui.messages.clear();
+        ASSERT_TRUE(PastePositionFen(fen));
+        if (!announcement) {
+            EXPECT_TRUE(ui.messages.empty());
+            EXPECT_FALSE(gameControl.gameOver);
+            continue;
+        }
+        EXPECT_EQ(ui.messages, std::vector<std::string>{announcement});
+        EXPECT_TRUE(gameControl.gameOver);
+        EXPECT_FALSE(HintAvailable());
+    }
+
+    // Set up so, with the human on the move: the game is over before the engine is asked.
+    SetMode(EngineBlack);
+    gameControl.gameOver = false;
+    SetMode(GameMode::Setup);
+    setPositionFromText("0000000000000000000b000000000w0w w"); // white men on d8 and h8, a black one on g5
+    setupState.whiteToMove = true;
+    ui.messages.clear();
+    SetupDone();
+    EXPECT_EQ(ui.messages, std::vector<std::string>{blackWinsMessage});
+    EXPECT_TRUE(gameControl.gameOver);
+    EXPECT_EQ(gameControl.mode, EngineBlack);
+    EXPECT_EQ(searchPauses(), 0);
 }
 
 TEST_F(ControllerFlowTest, SetupEnteredDuringASearchEditsNothingUntilTheSearchHasReturned)
