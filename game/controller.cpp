@@ -483,16 +483,40 @@ bool hintInterrupted()
     return true;
 }
 
+// The hint's search owns the thinking flag and the board while it runs: torn by an
+// exception, it puts back those, and the engine's colour, and nothing else.
+class HintSearch {
+public:
+    HintSearch()
+    {
+        gc.entrySnapshot = boardPieceSets();
+        gc.abortRequested = gc.restartRequested = false;
+        gc.thinking = true;
+    }
+    ~HintSearch()
+    {
+        if (!gc.thinking) return;
+        putPieceSetsOnBoard(gc.entrySnapshot);
+        gc.thinking = false;
+        restoreEngineSide();
+    }
+    HintSearch(const HintSearch&) = delete;
+    HintSearch& operator=(const HintSearch&) = delete;
+
+    int run()
+    {
+        const int count = searchForHint(sideToMove);
+        gc.thinking = false;
+        return count;
+    }
+};
+
 } // namespace
 
 void ShowHint()
 {
     if (!HintAvailable()) return;
-    gc.entrySnapshot = boardPieceSets();
-    gc.abortRequested = gc.restartRequested = false;
-    gc.thinking = true;
-    const int count = searchForHint(sideToMove);
-    gc.thinking = false;
+    const int count = HintSearch().run();
     if (!hintInterrupted()) {
         restoreEngineSide();
         if (count > 0) {

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "controller_fixture.h"
+#include "game/analysis.h"
 #include "game/commandguard.h"
 #include "game/fen.h"
 #include "game/hint.h"
@@ -156,6 +157,51 @@ TEST_F(ControllerFlowTest, AnExceptionOutOfACommandIsReportedAndTheGameGoesOn)
     SetMode(EngineBlack);
     EXPECT_EQ(gameRecord.plyNumber, 5);
     EXPECT_TRUE(boardIsTheRecordsPosition());
+}
+
+TEST_F(ControllerFlowTest, AnExceptionInTheHintsOrTheAnalysissPumpLeavesThatSearchItsFlags)
+{
+    // The human (White) asks for a hint; a command in its pump throws; a move dragged
+    // there waits for the hint and is then played, and the engine answers it.
+    std::vector<bool> offered;
+    whenPumped([] { return gameControl.thinking; },
+               [&offered] {
+                   RunGuarded([] { throw std::runtime_error("in the hint"); });
+                   offered = {gameControl.thinking, HintAvailable(), AnalysisAllowed()};
+                   dragMove("c3-d4");
+               });
+    RunGuarded(ShowHint);
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Ошибка: in the hint"});
+    EXPECT_EQ(offered, (std::vector<bool>{true, false, false}));
+    EXPECT_EQ(recorded(2), "c3-d4");
+    EXPECT_EQ(gameRecord.plyNumber, 3);
+    EXPECT_FALSE(gameControl.thinking);
+    EXPECT_TRUE(boardIsTheRecordsPosition());
+
+    // The same in the whole-game analysis's pump: the analysis runs to its end.
+    struct TimedUi : CheckingUi {
+        int askAnalysisTime() override { return 1; }
+        int finished = 0;
+        void analysisFinished() override { ++finished; }
+    } analysisUi;
+    installControlUi(&analysisUi);
+    offered.clear();
+    const PieceSets before = boardPieceSets();
+    analysisUi.onPump = [&offered] {
+        RunGuarded([] { throw std::runtime_error("in the analysis"); });
+        offered = {gameControl.thinking, HintAvailable(), AnalysisAllowed()};
+    };
+    RunGuarded(AnalyseGameCommand);
+    installControlUi(&ui);
+    EXPECT_EQ(analysisUi.messages.front(), "Ошибка: in the analysis");
+    EXPECT_EQ(offered, (std::vector<bool>{true, false, false}));
+    EXPECT_EQ(analysisUi.finished, 1);
+    EXPECT_EQ(evaluationGraph().scores.size(), 3u);
+    EXPECT_TRUE(evaluationGraph().scores[2].has_value()); // not cut short
+    EXPECT_FALSE(gameControl.thinking);
+    EXPECT_EQ(boardPieceSets().whiteMen, before.whiteMen);
+    EXPECT_EQ(boardPieceSets().blackMen, before.blackMen);
+    EXPECT_TRUE(AnalysisAllowed());
 }
 
 TEST_F(ControllerFlowTest, ANewGameWhilePonderingPlaysTheChosenColour)
