@@ -18,7 +18,6 @@
 #include "game/analysis.h"
 #include "game/control.h"
 #include "game/controller.h"
-#include "game/drawrules.h"
 #include "game/controlui.h"
 #include "game/gameui.h"
 #include "game/notation.h"
@@ -158,18 +157,16 @@ std::string today()
     return text;
 }
 
-// The replayable game as PDN. A finished game whose last position still has moves
-// ended in an agreed draw; one whose last position came for the third time is drawn too.
+// The replayable game as PDN, with the result the record's end shows. A finished game
+// whose last position still has moves and no draw of its own ended in an agreed draw.
 std::optional<std::string> pdnOfGameInProgress(std::string& error)
 {
     PdnHeader header;
     header.date = today();
     const bool atEnd = gameRecord.plyNumber == gameRecord.redoLimit;
     const int firstSide = firstSideOfRecord(gameRecord, sideToMove);
-    const int sideAtEnd = firstSide ^ ((gameRecord.redoLimit - 1) & 1);
-    const bool ruleDraw =
-        officialDrawRules && drawRuleAt(gameRecord, gameRecord.redoLimit, sideAtEnd) != DrawRule::None;
-    if (ruleDraw || (atEnd && (gameControl.gameOver || IsThreefoldRepetition()))) header.result = "1/2-1/2";
+    header.result = recordResult(gameRecord, firstSide);
+    if (header.result.empty() && atEnd && gameControl.gameOver) header.result = "1/2-1/2";
     auto game = gameOfRecord(gameRecord, firstSide, header, &error);
     if (!game) return std::nullopt;
     annotatePdnGame(*game); // the last analysis's scores and marks, where they still fit

@@ -7,6 +7,7 @@
 #include "game/control.h"
 #include "game/controller.h"
 #include "game/controlui.h"
+#include "game/drawrules.h"
 #include "game/gamefiles.h"
 
 const char* const noPdnGameMessage = "В файле нет ни одной партии";
@@ -611,6 +612,18 @@ std::vector<PdnGame> readPdn(const std::string& text)
 int firstSideOfRecord(const GameRecord& record, int sideAtPly)
 {
     return (record.plyNumber - 1) % 2 == 0 ? sideAtPly : 1 - sideAtPly;
+}
+
+std::string recordResult(const GameRecord& record, int firstSide)
+{
+    const int last = std::clamp<int>(record.redoLimit, 1, recordCapacity);
+    const int sideAtEnd = (last - 1) % 2 == 0 ? firstSide : 1 - firstSide;
+    EngineScratch scratch;
+    const std::string decided = resultOfLastPosition(entryPosition(record.entries[last], sideAtEnd));
+    if (decided != "*") return decided;
+    if (officialDrawRules && drawRuleAt(record, last, sideAtEnd) != DrawRule::None) return "1/2-1/2";
+    if (threefoldRepetitionUpTo(record, last)) return "1/2-1/2";
+    return {};
 }
 
 std::optional<PdnGame> gameOfRecord(const GameRecord& record, int firstSide, const PdnHeader& header, std::string* error)

@@ -69,6 +69,11 @@ std::optional<PdnGame> gameOfRecord(const GameRecord& record, int firstSide, con
                                     std::string* error = nullptr);
 // The side to move at entry 1, given the side to move at the record's plyNumber.
 int firstSideOfRecord(const GameRecord& record, int sideAtPly);
+// How the game of a record ended at its last entry (redoLimit), entry 1 with
+// firstSide to move: "1-0" or "0-1" when the side to move there has no move, "1/2-1/2"
+// after a threefold repetition or, with them on, by the federation's draw rules;
+// empty while the game goes on.
+std::string recordResult(const GameRecord& record, int firstSide);
 
 // The text of a game: its tags, a blank line, the numbered moves in lines of at most
 // 79 characters and the result. A capture is written with "x" by its first and last

@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include "game/gamefiles.h"
+#include "game/fen.h"
 #include "game/notation.h"
 #include "tests/game/game_support.h"
 
@@ -329,6 +330,43 @@ TEST_F(GameFilesTest, SavingNeverTouchesOtherFilesBesideTheTarget)
         ++count;
     }
     EXPECT_EQ(count, 4u);
+}
+
+TEST_F(GameFilesTest, AFinishedGameEndsWithItsResultInTheNotationAndEverySavedForm)
+{
+    struct Case {
+        const char* fen;
+        std::vector<const char*> moves;
+        const char* result; // nullptr: the game goes on
+    };
+    const Case cases[] = {
+        {"W:Wc3:Bd4", {"c3:e5"}, "1-0"},
+        {"B:Wd4:Bc5", {"c5:e3"}, "0-1"},
+        {"W:Wc3,a1:Bd4,h8", {"c3:e5", "h8-g7", "e5-f6", "g7:e5"}, nullptr},
+        // The kings' starting squares come back a third time.
+        {"W:WKc1:BKf8", {"c1-d2", "f8-e7", "d2-c1", "e7-f8", "c1-d2", "f8-e7", "d2-c1", "e7-f8"}, "1/2-1/2"},
+    };
+    ui.answer = true;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fen);
+        const auto start = parseFen(c.fen);
+        ASSERT_TRUE(start);
+        setBoardPosition(*start);
+        startFrom(positionToText(sideToMove));
+        for (const char* move : c.moves) play(move);
+        const std::string expected = c.result ? c.result : "";
+        ASSERT_FALSE(notationView.lines.empty());
+        EXPECT_EQ(notationView.lines.back() == expected, c.result != nullptr) << notationView.lines.back();
+        ASSERT_TRUE(SaveGameFiles(path("game"), SaveType::Text));
+        EXPECT_EQ(readFile(path("game.txt")).ends_with("\r\n" + expected + "\r\n"), c.result != nullptr);
+        // Stepped back, the game's end still decides.
+        StepBack();
+        ASSERT_TRUE(SaveGameFiles(path("game"), SaveType::Pdn));
+        const std::string pdn = readFile(path("game.pdn"));
+        const std::string written = c.result ? c.result : "*";
+        EXPECT_NE(pdn.find("[Result \"" + written + "\"]"), std::string::npos) << pdn;
+        EXPECT_TRUE(pdn.ends_with(" " + written + "\n")) << pdn;
+    }
 }
 
 TEST_F(GameFilesTest, ASaveThroughALinkWritesTheFileTheLinkNames)
