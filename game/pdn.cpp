@@ -460,13 +460,13 @@ bool replayMoves(const RawGame& raw, PdnGame& game, const std::string& prefix)
         auto where = [&] { return prefix + ", ход " + std::to_string(number) + (at.side == Black ? "...: " : ": "); };
         const auto squares = writtenSquares(written);
         if (!squares) {
-            game.error = where() + "непонятная запись хода \"" + written + "\"";
+            game.error = where() + "непонятная запись хода " + quotedExcerpt(written);
             return false;
         }
         LegalMove move;
         const Match match = matchWrittenMove(at, *squares, move);
         if (match != Match::Found) {
-            game.error = where() + (match == Match::Illegal ? "недопустимый ход \"" : "неоднозначный ход \"") + written + "\"";
+            game.error = where() + (match == Match::Illegal ? "недопустимый ход " : "неоднозначный ход ") + quotedExcerpt(written);
             return false;
         }
         const BoardPosition next = positionAfter(at, move);
@@ -482,7 +482,7 @@ bool readStart(PdnGame& game, const std::string& prefix)
 {
     const std::string type = game.tag("GameType");
     if (!type.empty() && type.substr(0, type.find(',')) != "25") {
-        game.error = prefix + ": игра не русские шашки (GameType \"" + type + "\")";
+        game.error = prefix + ": игра не русские шашки (GameType " + quotedExcerpt(type) + ")";
         return false;
     }
     const std::string fen = game.tag("FEN");
