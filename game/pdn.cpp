@@ -275,27 +275,36 @@ bool isResult(const std::string& token)
 
 class GameSplitter {
 public:
-    explicit GameSplitter(const std::string& text) : text_(text)
+    // With `only` the games before that one (counting from 1) are counted but not
+    // kept, and the text after it is not read.
+    explicit GameSplitter(const std::string& text, std::size_t only = 0) : text_(text), only_(only)
     {
         if (text_.starts_with("\xEF\xBB\xBF")) at_ = 3;
     }
 
     std::vector<RawGame> split()
     {
-        while (at_ < text_.size()) step();
-        finishGame();
+        while (at_ < text_.size() && (only_ == 0 || finished_ < only_)) step();
+        if (only_ == 0 || finished_ < only_) finishGame();
         return std::move(games_);
     }
+    // The games found, kept or not.
+    std::size_t gamesFound() const { return finished_; }
 
 private:
     const std::string& text_;
+    std::size_t only_;
     std::size_t at_ = 0;
+    std::size_t finished_ = 0;
     RawGame current_;
     std::vector<RawGame> games_;
 
     void finishGame()
     {
-        if (!current_.empty()) games_.push_back(std::move(current_));
+        if (!current_.empty()) {
+            ++finished_;
+            if (only_ == 0 || finished_ == only_) games_.push_back(std::move(current_));
+        }
         current_ = RawGame{};
     }
 
@@ -607,6 +616,16 @@ std::vector<PdnGame> readPdn(const std::string& text)
     const std::vector<RawGame> raw = GameSplitter(text).split();
     for (std::size_t i = 0; i < raw.size(); ++i) games.push_back(replay(raw[i], static_cast<int>(i + 1)));
     return games;
+}
+
+std::optional<PdnGame> readPdnGame(const std::string& text, std::size_t number, std::size_t* gamesInFile)
+{
+    EngineScratch scratch;
+    GameSplitter splitter(text, number);
+    const std::vector<RawGame> raw = splitter.split();
+    if (gamesInFile) *gamesInFile = splitter.gamesFound();
+    if (number == 0 || raw.empty()) return std::nullopt;
+    return replay(raw.front(), static_cast<int>(number));
 }
 
 int firstSideOfRecord(const GameRecord& record, int sideAtPly)

@@ -45,6 +45,11 @@ struct PdnGame {
 // byte-order mark. A text without any game gives an empty list.
 std::vector<PdnGame> readPdn(const std::string& text);
 
+// Game `number` (from 1) of a file, read as readPdn reads it, without replaying or
+// keeping the games before it and without reading past it; nothing when the file
+// holds fewer games, and then `gamesInFile` gets how many it holds.
+std::optional<PdnGame> readPdnGame(const std::string& text, std::size_t number, std::size_t* gamesInFile = nullptr);
+
 extern const char* const noPdnGameMessage; // "В файле нет ни одной партии"
 
 // The tags written before the moves. The last position decides the result when the
