@@ -15,9 +15,13 @@
 #include <thread>
 
 #include "engine/egtb.h"
+#include "game/book.h"
 #include "game/control.h"
+#include "game/controller.h"
+#include "game/controlui.h"
 #include "tests/game/fake_builder.h"
 #include "tests/game/game_support.h"
+#include "tests/game/scripted_ui.h"
 
 namespace {
 
@@ -360,6 +364,17 @@ TEST_F(TablesTest, ADataFolderThatCannotBeWrittenIsToldOfAndItsTablesAreUsed)
     EXPECT_EQ(egtbpath, user() + "/egtb/");
     EXPECT_EQ(EGTBPieses, 5);
 
+    // The start says so once, and starts with them.
+    controller_testing::ScriptedControlUi startUi;
+    installControlUi(&startUi);
+    StartUp();
+    installControlUi(nullptr);
+    openingLibrary.count = 0;
+    timeBudget = 200;
+    EXPECT_EQ(startUi.messages, std::vector<std::string>{dataFolderProblem()});
+    EXPECT_TRUE(bitbaseLoaded);
+    StartNewGame();
+    EXPECT_TRUE(bitbaseLoaded);
 }
 
 TEST_F(TablesTest, DamagedTablesAreToldOfOnceAndNeverUsed)
