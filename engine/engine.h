@@ -289,6 +289,9 @@ void initEngine();
 // initEngine without reading the configuration file: the default settings.
 void initEngineWithDefaults();
 void finishStartup(); // once, after the first initEngine
+// The bytes of a regular file; false, with the system's error number (ENOENT, EISDIR,
+// EACCES...), when it cannot be read. A pipe under the name does not block it.
+bool readRegularFile(const std::string& path, std::string& bytes, int& errorNumber);
 // Reads the configuration file as initEngine does and throws the same ConfigError,
 // changing nothing: a new game can check the file before it ends the game in progress.
 void checkConfiguration();

@@ -94,32 +94,10 @@ std::int32_t hashMaskFor(const std::string& key, const std::string& text)
 // read (a folder, no permission, a read error) is an error like any other in it.
 std::string configText()
 {
-    const auto unreadable = [](int errorNumber) -> std::string {
-        throw ConfigError("Не удалось прочитать " + configFileName + ": " + std::strerror(errorNumber));
-    };
-    const int fd = ::open(configFileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return errno == ENOENT ? std::string() : unreadable(errno);
-    struct stat st {};
-    const int statError = ::fstat(fd, &st) == 0 ? 0 : errno;
-    if (statError != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return unreadable(statError != 0 ? statError : S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
-    }
     std::string text;
-    char buffer[4096];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            const int errorNumber = errno;
-            ::close(fd);
-            return unreadable(errorNumber);
-        }
-        if (n == 0) break;
-        text.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    return text;
+    int errorNumber = 0;
+    if (readRegularFile(configFileName, text, errorNumber) || errorNumber == ENOENT) return text;
+    throw ConfigError("Не удалось прочитать " + configFileName + ": " + std::strerror(errorNumber));
 }
 
 std::string normalisedPath(std::string path)
@@ -204,6 +182,32 @@ void initEngineWith(const EngineSettings& settings)
 }
 
 } // namespace
+
+bool readRegularFile(const std::string& path, std::string& bytes, int& errorNumber)
+{
+    // Not blocking: a pipe under the name must not hang the program.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        errorNumber = errno;
+        return false;
+    }
+    struct stat st {};
+    errorNumber = ::fstat(fd, &st) == 0 ? 0 : errno;
+    if (errorNumber == 0 && !S_ISREG(st.st_mode)) errorNumber = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    std::string read;
+    char buffer[65536];
+    while (errorNumber == 0) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) errorNumber = errno;
+        if (n <= 0) break;
+        read.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    if (errorNumber != 0) return false;
+    bytes.swap(read);
+    return true;
+}
 
 void initEngine() { initEngineWith(readSettings()); }
 

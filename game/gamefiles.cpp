@@ -257,34 +257,11 @@ bool loadPdn(const std::string& bytes)
 
 std::optional<std::string> readFileWhole(const std::string& fileName, std::string* why)
 {
-    const auto refuse = [&](int errorNumber) -> std::optional<std::string> {
-        if (why) *why = "Не удалось прочитать файл " + fileName + ": " + systemReason(errorNumber);
-        return std::nullopt;
-    };
-    // Not blocking: a pipe under the name must not hang the program.
-    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return refuse(errno);
-    struct stat st {};
-    const int statError = ::fstat(fd, &st) == 0 ? 0 : errno;
-    if (statError != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return refuse(statError != 0 ? statError : S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
-    }
     std::string bytes;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            const int errorNumber = errno;
-            ::close(fd);
-            return refuse(errorNumber);
-        }
-        if (n == 0) break;
-        bytes.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    return bytes;
+    int errorNumber = 0;
+    if (readRegularFile(fileName, bytes, errorNumber)) return bytes;
+    if (why) *why = "Не удалось прочитать файл " + fileName + ": " + systemReason(errorNumber);
+    return std::nullopt;
 }
 
 std::string finalTarget(const std::string& fileName)
