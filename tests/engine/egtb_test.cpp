@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <tuple>
 
 #include "engine/egtb.h"
 
@@ -172,47 +173,35 @@ TEST_F(EgtbTest, InMemoryProbeReadsTwoBitsPerPositionLowestFirst)
 
 TEST_F(EgtbTest, LoaderTakesOnlyAWholeFileOfTheConfiguredLimit)
 {
-    // Wins (2) in every entry of the first bytes, nothing that reads as an error entry.
+    // Wins and losses in the first bytes; 0x04 holds the error value in bits 2-3.
     std::vector<std::uint8_t> whole(bitbaseSizeFourPieces, 0);
-    for (std::size_t i = 0; i < 1000; ++i) whole[i] = static_cast<std::uint8_t>(0xAA | ((i & 1) ? 0xFF : 0));
-    std::vector<std::uint8_t> withErrorEntry = whole;
-    withErrorEntry[5000] = 0x04; // the entry in bits 2-3 holds 1
-    const std::vector<std::uint8_t> fiveWhole(bitbaseSizeFivePieces, 0);
-    struct Case {
-        const char* what;
-        int pieces;
-        std::vector<std::uint8_t> bytes;
-        bool loaded;
+    for (std::size_t i = 0; i < 1000; ++i) whole[i] = (i & 1) ? 0xFF : 0xAA;
+    auto changed = [&](std::size_t size, std::size_t at, std::uint8_t byte) {
+        auto bytes = whole;
+        bytes.resize(size, 0);
+        bytes[at] = byte;
+        return bytes;
     };
-    const Case cases[] = {
-        {"whole", 4, whole, true},
-        {"cut short", 4, std::vector<std::uint8_t>(whole.begin(), whole.begin() + 1000), false},
-        {"one byte short", 3, std::vector<std::uint8_t>(whole.begin(), whole.end() - 1), false},
-        {"longer", 3, [&] { auto b = whole; b.resize(b.size() + 5000, 0); return b; }(), false},
-        {"error entry", 4, withErrorEntry, false},
-        {"five pieces whole", 5, fiveWhole, true},
-        {"five pieces sized for four", 5, whole, false},
+    const std::tuple<int, std::vector<std::uint8_t>, bool> cases[] = {
+        {4, whole, true},
+        {4, changed(1000, 0, 0xAA), false},                  // cut short
+        {3, changed(whole.size() - 1, 0, 0xAA), false},      // one byte short
+        {3, changed(whole.size() + 5000, 0, 0xAA), false},   // longer
+        {4, changed(whole.size(), 5000, 0x04), false},       // an error entry
+        {5, changed(bitbaseSizeFivePieces, 0, 0xAA), true},
+        {5, whole, false},                                   // sized for four pieces
     };
-    for (const Case& c : cases) {
+    for (const auto& [pieces, bytes, loaded] : cases) {
         fs::remove_all(dir_);
         fs::create_directories(dir_);
-        writeFile("egtb" + std::to_string(c.pieces) + ".bit", c.bytes);
-        EGTBPieses = c.pieces;
+        writeFile("egtb" + std::to_string(pieces) + ".bit", bytes);
+        EGTBPieses = pieces;
         LoadBitbase();
-        EXPECT_EQ(bitbaseLoaded, c.loaded) << c.what;
-        if (!c.loaded) {
-            EXPECT_TRUE(bitbaseData.empty()) << c.what;
-            const auto damaged = damagedBitbaseFiles(egtbpath, c.pieces);
-            ASSERT_FALSE(damaged.empty()) << c.what;
-            EXPECT_EQ(damaged[0].rfind("egtb" + std::to_string(c.pieces) + ".bit: ", 0), 0u) << damaged[0];
-            continue;
-        }
-        EXPECT_EQ(bitbaseData, c.bytes) << c.what;
+        EXPECT_EQ(bitbaseLoaded, loaded) << pieces << " " << bytes.size();
+        EXPECT_EQ(bitbaseData, loaded ? bytes : std::vector<std::uint8_t>{}) << pieces << " " << bytes.size();
+        const auto damaged = damagedBitbaseFiles(egtbpath, pieces);
+        EXPECT_EQ(!damaged.empty() && damaged[0].starts_with("egtb" + std::to_string(pieces) + ".bit: "), !loaded);
     }
-    EGTBPieses = 5;
-    fs::remove(dir_ / "egtb5.bit");
-    LoadBitbase();
-    EXPECT_FALSE(bitbaseLoaded);
 }
 
 TEST_F(EgtbTest, DamagedFilesAreNamedAndADamagedDistanceFileIsNeverRead)

@@ -168,17 +168,6 @@ TEST_F(Startup, AFileThatIsThereButCannotBeReadIsAnError)
     EXPECT_EQ(hashMask, 0x1FFFFF);
 }
 
-TEST_F(Startup, TheDefaultsLeaveTheFileUnread)
-{
-    useConfig("hashsize=abc\nEGTBPieses=3\n");
-    EXPECT_THROW(initEngine(), ConfigError);
-    initEngineWithDefaults();
-    EXPECT_EQ(hashMask, 0x1FFFFF);
-    EXPECT_EQ(EGTBPieses, 0);
-    EXPECT_EQ(egtbpath, "");
-    touchLastEntries();
-}
-
 TEST_F(Startup, BitbaseFolderEndsInASeparator)
 {
     const std::pair<const char*, const char*> cases[] = {

@@ -132,43 +132,32 @@ public:
         namespace fs = std::filesystem;
         fs::permissions(folder_, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                         fs::perm_options::remove);
-        if (canCreateIn(folder_)) setImmutable(true);
-        held_ = !canCreateIn(folder_);
+        if (!held()) setImmutable(FS_IMMUTABLE_FL);
     }
     ~UnwritableFolder()
     {
-        if (immutable_) setImmutable(false);
+        setImmutable(0);
         std::filesystem::permissions(folder_, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
     }
-    UnwritableFolder(const UnwritableFolder&) = delete;
-    UnwritableFolder& operator=(const UnwritableFolder&) = delete;
-    bool held() const { return held_; }
+    bool held() const
+    {
+        const int fd = ::open((folder_ / ".probe").c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        if (fd >= 0) ::close(fd), ::unlink((folder_ / ".probe").c_str());
+        return fd < 0;
+    }
 
 private:
-    static bool canCreateIn(const std::filesystem::path& folder)
-    {
-        const auto probe = folder / ".probe";
-        const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
-        if (fd < 0) return false;
-        ::close(fd);
-        ::unlink(probe.c_str());
-        return true;
-    }
-    void setImmutable(bool on)
+    void setImmutable(int flag) const
     {
         const int fd = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY);
-        if (fd < 0) return;
         int flags = 0;
-        if (::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
-            flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-            if (::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0) immutable_ = on;
+        if (fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
+            flags = (flags & ~FS_IMMUTABLE_FL) | flag;
+            ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
         }
-        ::close(fd);
+        if (fd >= 0) ::close(fd);
     }
-
     std::filesystem::path folder_;
-    bool immutable_ = false;
-    bool held_ = false;
 };
 
 } // namespace game_testing

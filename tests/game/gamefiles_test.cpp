@@ -409,22 +409,6 @@ TEST_F(GameFilesTest, ASaveRemovesWhatKilledSavesOfItsNameLeft)
     EXPECT_EQ(readFile(path("partie.gam")).size(), gameFileSize);
 }
 
-TEST_F(GameFilesTest, AFailedSaveOrLoadNamesTheFileAndTheReason)
-{
-    ui.answer = true;
-    const std::string missingFolder = path("no-such-folder/partie.gam");
-    EXPECT_FALSE(SaveGameFiles(missingFolder, SaveType::Game));
-    fs::create_directory(path("blocked.poz"));
-    EXPECT_FALSE(SaveGameFiles(path("blocked"), SaveType::Position));
-    EXPECT_FALSE(LoadGameFiles(path("blocked.poz")));
-    EXPECT_FALSE(LoadGameFiles(path("missing.gam")));
-    EXPECT_EQ(ui.messages, (std::vector<std::string>{
-                               "Не удалось записать файл " + missingFolder + ": " + std::strerror(ENOENT),
-                               "Не удалось записать файл " + path("blocked.poz") + ": " + std::strerror(EISDIR),
-                               "Не удалось прочитать файл " + path("blocked.poz") + ": " + std::strerror(EISDIR),
-                               "Не удалось прочитать файл " + path("missing.gam") + ": " + std::strerror(ENOENT)}));
-}
-
 TEST_F(GameFilesTest, ASaveIsOnDiskBeforeItReplacesTheFileAndKeepsItsPermissions)
 {
     writeFile(path("mine.gam"), "old game");
@@ -520,6 +504,15 @@ TEST_F(GameFilesTest, UnwritableAndUnreadableFilesAreReported)
     EXPECT_FALSE(LoadGameFiles(path("absent.gam")));
     EXPECT_FALSE(LoadGameFiles(dir.string()));
     EXPECT_EQ(ui.messages.size(), 3u);
+    fs::create_directory(path("blocked.poz"));
+    ui.answer = true;
+    EXPECT_FALSE(SaveGameFiles(path("blocked"), SaveType::Position));
+    // Each names the file and the system's reason.
+    EXPECT_EQ(ui.messages, (std::vector<std::string>{
+                               "Не удалось записать файл " + path("missing/folder/partie.gam") + ": " + std::strerror(ENOENT),
+                               "Не удалось прочитать файл " + path("absent.gam") + ": " + std::strerror(ENOENT),
+                               "Не удалось прочитать файл " + dir.string() + ": " + std::strerror(EISDIR),
+                               "Не удалось записать файл " + path("blocked.poz") + ": " + std::strerror(EISDIR)}));
     expectUnchanged(before);
 }
 
