@@ -694,7 +694,6 @@ void ToggleRotation()
 
 void StartUp()
 {
-    if (!dataFolderProblem().empty()) controlUi().showMessage(dataFolderProblem());
     // A bad korvel.ini is told, as at a new game, and the program goes on with the
     // engine's defaults, leaving the file for the user to mend.
     configurationRefused = false;
@@ -705,6 +704,7 @@ void StartUp()
         configurationRefused = true;
         initEngineWithDefaults();
     }
+    if (!dataFolderProblem().empty()) controlUi().showMessage(dataFolderProblem());
     UseDataFolderTables();
     finishStartup();
     installGameHooks();

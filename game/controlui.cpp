@@ -32,8 +32,9 @@ ControlUi& controlUi() { return *activeControlUi; }
 
 std::string windowScoreText(int score)
 {
-    // A table's verdict (3000 and the material) or a win found beyond it without its
-    // distance: the words alone, never the number.
+    // Beyond decidedScore the distance is known. Below it, from tableVerdictScore on,
+    // the tables' verdict (3000 and the material) knows the win but not its distance:
+    // the words alone, never the number.
     if (score > decidedScore || score < -decidedScore) return scoreText(score);
     if (score >= tableVerdictScore) return "Выигрыш";
     if (score <= -tableVerdictScore) return "Проигрыш";

@@ -220,7 +220,6 @@ bool RememberTablesDeclined(std::string* why)
 
 void UseDataFolderTables()
 {
-    std::error_code ec;
     if (dataFolder.empty() || bitbaseLoaded || configFileName == (fs::path(dataFolder) / configName).string()) return;
     if (!tablesComplete(tablesFolder())) return;
     egtbpath = tablesPathIn(dataFolder);
@@ -353,7 +352,7 @@ TablesBuild::State TablesBuild::poll()
     readProgress();
     int status = 0;
     const pid_t ended = ::waitpid(child_, &status, WNOHANG);
-    if (ended == 0) return state_;
+    if (ended == 0 || (ended < 0 && errno == EINTR)) return state_;
     // The child is gone (or was never ours to wait for): nothing of it is signalled or
     // waited for again, whatever the rest does.
     child_ = -1;
