@@ -232,7 +232,7 @@ std::string damagedTablesQuestion()
     const std::vector<std::string> damaged = damagedBitbaseFiles(egtbpath, bitbasePieceLimit());
     if (damaged.empty() || damaged == damageReported) return {};
     damageReported = damaged;
-    std::string text = "Таблицы эндшпиля в папке " + egtbpath + " повреждены и не используются:";
+    std::string text = "Повреждённые файлы таблиц эндшпиля в папке " + egtbpath + " не используются:";
     for (const std::string& line : damaged) text += "\n" + line;
     return text + "\nСоздать таблицы заново?";
 }

@@ -68,7 +68,7 @@ private slots:
         closer.arm(QMessageBox::No);
         OfferEndgameTables();
         QVERIFY(closer.seen);
-        QVERIFY(closer.seenText.startsWith(QStringLiteral("Таблицы эндшпиля в папке ")));
+        QVERIFY(closer.seenText.startsWith(QStringLiteral("Повреждённые файлы таблиц эндшпиля в папке ")));
         QVERIFY(closer.seenText.contains(QStringLiteral("2d0p_1d0p_ru.brg: 9 байт вместо ")));
         QVERIFY(closer.seenText.endsWith(QStringLiteral("Создать таблицы заново?")));
         ModalCloser again;
