@@ -128,8 +128,7 @@ SearchOutcome checkFlagsAfterSearch()
 {
     if (gc.restartRequested) return SearchOutcome::Restart;
     if (gc.closing) {
-        gc.thinking = false;
-        controlUi().quitProgram();
+        gc.thinking = false; // EngineTurn ends the program
         return SearchOutcome::Stop;
     }
     if (gc.abortRequested) {
@@ -241,6 +240,12 @@ void EngineTurn()
     {
         TurnGuard guard;
         runEngineTurn();
+    }
+    // The window closed while the turn was between moves (in its pause, say): the
+    // program ends here, as it does when the close stops a search.
+    if (gc.closing) {
+        controlUi().quitProgram();
+        return;
     }
     PlayPendingRelease();
 }

@@ -273,6 +273,15 @@ std::string completeFileName(const std::string& name, SaveType type)
     return name.ends_with(extension) ? name : name + extension;
 }
 
+SaveType saveTypeForName(const std::string& name, SaveType chosen)
+{
+    for (SaveType type : {SaveType::Game, SaveType::Position, SaveType::Text, SaveType::Picture, SaveType::Pdn})
+        if (const std::string extension = extensionOf(type);
+            name.size() > extension.size() && name.ends_with(extension))
+            return type;
+    return chosen;
+}
+
 bool isGameFileName(const std::string& name) { return name.find(".gam") != std::string::npos; }
 
 bool isPdnFileName(const std::string& name) { return endsWithPdn(name); }

@@ -27,6 +27,9 @@ struct PositionImage {
     std::int32_t side = 0;
 };
 
+// The type a name's own extension asks for (".gam", ".poz", ".txt", ".bmp", ".pdn"),
+// whatever type the dialog's filter shows; the filter's type for any other name.
+SaveType saveTypeForName(const std::string& name, SaveType chosen);
 // Adds the type's extension unless the name already ends with it (case matters).
 std::string completeFileName(const std::string& name, SaveType type);
 // A name holding ".gam" anywhere is a game file, anything else a position file;

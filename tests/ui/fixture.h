@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QMessageBox>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -12,8 +13,18 @@
 #include "game/controller.h"
 #include "ui/windows.h"
 
+// Each test program keeps its stored settings in a folder of its own, empty at start, as a
+// new user's.
+inline QString isolateSettings()
+{
+    static QTemporaryDir folder;
+    qputenv("XDG_CONFIG_HOME", folder.path().toUtf8());
+    return folder.path();
+}
+
 inline void startProgram()
 {
+    isolateSettings();
     seedRandom(12345);
     StartUp();
     CreateWindows();

@@ -205,6 +205,8 @@ private slots:
         ini.close();
         ModalCloser closer;
         closer.arm();
+        // The shortcut reaches the window the user works in.
+        QApplication::setActiveWindow(Form1);
         QTest::keyClick(Form1, Qt::Key_N, Qt::ControlModifier);
         QVERIFY(closer.seen);
         QVERIFY2(closer.seenText.contains(QStringLiteral("hashsize")) && closer.seenText.contains(QStringLiteral("12x")),
@@ -331,12 +333,16 @@ private slots:
         timeBudget = unlimitedTime;
         QEventLoop program;
         QTimer::singleShot(0, [] { SetMode(EngineBoth); });
-        // After the 300 ms pause before the first search.
+        // Closed once the engine thinks (the library's moves come first, 300 ms apart).
         bool closedWhileThinking = false;
-        QTimer::singleShot(900, [&closedWhileThinking] {
-            closedWhileThinking = gameControl.thinking;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&closedWhileThinking, &watch] {
+            if (!gameControl.thinking || movesMade() == 0) return;
+            watch.stop();
+            closedWhileThinking = true;
             Form1->close();
         });
+        watch.start(10);
         QTimer::singleShot(20000, [&program] { program.exit(1); }); // the search kept going
         QCOMPARE(program.exec(), 0);
         QVERIFY(closedWhileThinking);
