@@ -17,6 +17,7 @@
 #include "game/controller.h"
 #include "game/drawrules.h"
 #include "game/controlui.h"
+#include "game/gamechange.h"
 #include "game/gameui.h"
 #include "game/notation.h"
 #include "game/pdn.h"
@@ -197,7 +198,7 @@ void putPositionOnBoard(const PositionImage& p)
 
 void showLoaded()
 {
-    refreshBoardPicture();
+    GameChanged(GameChange::NewGame); // a loaded game or position outlines nothing
     gameUi().redrawBoard();
     if (gameControl.mode != Setup && !gameControl.thinking && sideToMove == engineSide && engineTurnHook)
         engineTurnHook();

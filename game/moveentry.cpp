@@ -3,6 +3,7 @@
 #include "engine/search.h"
 #include "game/controller.h"
 #include "game/controlui.h"
+#include "game/gamechange.h"
 #include "game/hint.h"
 #include "game/record.h"
 #include "game/setup.h"
@@ -45,7 +46,7 @@ void playEnteredMove(const CaptureVariant& chosen, int mover, const std::string&
     makeMove(chosen.move, chosen.captured, mover, 0);
     sideToMove = 1 - sideToMove;
     if (!AppendMove(entered.substr(0, 2) + moveSeparator + entered.substr(2))) return;
-    refreshBoardPicture();
+    GameChanged(GameChange::Move);
     controlUi().redrawBoard();
     if (boardView.soundOn) controlUi().playMoveSound();
     if (!sideHasMove(sideToMove)) {

@@ -47,9 +47,10 @@ void outlineSquare(QPainter& p, QPoint corner, int cell)
     p.setPen(QPen(changedSquareColour, 1));
     p.setBrush(Qt::NoBrush);
     const int x0 = corner.x(), y0 = corner.y();
-    // Closed rectangles through the outer and the next inner pixel ring.
-    p.drawRect(x0, y0, cell - 1, cell - 1);
-    p.drawRect(x0 + 1, y0 + 1, cell - 3, cell - 3);
+    // Closed rectangles through the outer pixel rings: two up to the large board, more
+    // on a larger one so that the frame stays as visible.
+    const int rings = std::max(2, cell / 20);
+    for (int k = 0; k < rings; ++k) p.drawRect(x0 + k, y0 + k, cell - 1 - 2 * k, cell - 1 - 2 * k);
 }
 
 // A rectangle given by its left, top, right and bottom edges, right and bottom exclusive.

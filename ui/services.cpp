@@ -11,6 +11,7 @@
 #include "game/setup.h"
 #include "game/timecontrol.h"
 #include "ui/analysisdialog.h"
+#include "ui/evaluationbar.h"
 #include "ui/gamechoice.h"
 #include "ui/unit1.h"
 #include "ui/unit10.h"
@@ -91,6 +92,17 @@ void WindowControlUi::redrawBoard()
 {
     if (Form1) Form1->DrawBoard();
     if (Form10) Form10->update();
+}
+
+// One change of the game: every panel shows the game on the board.
+void WindowControlUi::gameChanged(GameChange change)
+{
+    notationChanged();
+    bookTextChanged();
+    clocksChanged();
+    if (!Form1) return;
+    if (change == GameChange::NewGame) Form1->evaluationBar->setScore(std::nullopt);
+    Form1->ShowStatus();
 }
 
 void WindowControlUi::notationChanged()

@@ -12,6 +12,7 @@ public:
     void showMessage(const std::string& text) override;
     bool askYesNo(const std::string& text) override;
     void redrawBoard() override;
+    void gameChanged(GameChange change) override;
     void notationChanged() override;
     void bookTextChanged() override;
     void pause(int milliseconds) override;

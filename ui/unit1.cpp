@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QLayout>
 #include <QStatusBar>
 #include <QLabel>
 #include <QDockWidget>
@@ -327,11 +328,42 @@ const QVector<QPixmap>& TForm1::currentPictures()
 
 void TForm1::ArrangeBoard() { area->arrange(); }
 
+void TForm1::showPanel(ToolWindow* panel, bool shown)
+{
+    const int side = Board->width();
+    panel->setShown(shown);
+    if (!shown) return;
+    // The panels below the board take a few lines' height, not the board's.
+    if (dockWidgetArea(panel->dock()) == Qt::BottomDockWidgetArea && !panel->dock()->isFloating()) {
+        resizeDocks({panel->dock()}, {std::max(panel->minimumHeight(), 150)}, Qt::Vertical);
+        // The book's line and the variation's two columns leave the rest to the graph.
+        if (Form7->shown() && Form10->shown()) resizeDocks({Form7->dock()}, {300}, Qt::Horizontal);
+        if (Form5->shown() && Form10->shown()) resizeDocks({Form5->dock()}, {150}, Qt::Horizontal);
+    }
+    if (isMaximized() || isFullScreen() || !isVisible()) return;
+    // The window grows for the panel where the screen has room, so that the board keeps its size.
+    layout()->activate();
+    if (Board->width() >= side) return;
+    const QRect desk = (screen() ? screen() : QGuiApplication::primaryScreen())->availableGeometry();
+    const QSize frameExtra = frameGeometry().size() - size();
+    const QSize grow = (area->sizeForBoard(side) - area->size()).expandedTo(QSize(0, 0));
+    resize((size() + grow).boundedTo(desk.size() - frameExtra));
+    layout()->activate();
+    // What grew past the screen's edge comes back onto it.
+    QRect frame = frameGeometry();
+    frame.moveRight(std::min(frame.right(), desk.right()));
+    frame.moveBottom(std::min(frame.bottom(), desk.bottom()));
+    frame.moveLeft(std::max(frame.left(), desk.left()));
+    frame.moveTop(std::max(frame.top(), desk.top()));
+    move(frame.topLeft());
+}
+
 void TForm1::resizeBoardAreaTo(QSize areaSize)
 {
     if (isMaximized() || isFullScreen()) showNormal();
     const QSize grow = areaSize - area->size();
     resize(size() + grow);
+    layout()->activate();
     area->arrange();
 }
 
@@ -554,20 +586,20 @@ void TForm1::N12Click() { ToggleRotation(); }
 void TForm1::N13Click()
 {
     N13->setChecked(!N13->isChecked());
-    Form7->setShown(N13->isChecked());
+    showPanel(Form7, N13->isChecked());
     if (!gameControl.thinking) RefreshBookWindow();
 }
 
 void TForm1::N14Click()
 {
     N14->setChecked(!N14->isChecked());
-    Form5->setShown(N14->isChecked());
+    showPanel(Form5, N14->isChecked());
 }
 
 void TForm1::N15Click()
 {
     N15->setChecked(!N15->isChecked());
-    Form8->setShown(N15->isChecked());
+    showPanel(Form8, N15->isChecked());
     DrawBoard();
     if (!gameControl.thinking) refreshBoardPicture();
 }
@@ -575,7 +607,7 @@ void TForm1::N15Click()
 void TForm1::NGraphClick()
 {
     NGraph->setChecked(!NGraph->isChecked());
-    Form10->setShown(NGraph->isChecked());
+    showPanel(Form10, NGraph->isChecked());
 }
 
 void TForm1::NEvaluationBarClick()
@@ -597,13 +629,13 @@ void TForm1::N16Click() { ToggleSound(); }
 void TForm1::N17Click()
 {
     ToggleInformation();
-    Form9->setShown(N17->isChecked());
+    showPanel(Form9, N17->isChecked());
 }
 
 void TForm1::N18Click()
 {
     N18->setChecked(!N18->isChecked());
-    Form4->setShown(N18->isChecked());
+    showPanel(Form4, N18->isChecked());
 }
 
 void TForm1::N19Click() { TogglePonder(); }

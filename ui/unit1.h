@@ -18,6 +18,7 @@ class QRadioButton;
 class BoardArea;
 class EvaluationBar;
 class SoundPlayer;
+class ToolWindow;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -162,6 +163,8 @@ private:
     void FormClose();
     QAction* addItem(QMenu* menu, const QString& caption, void (TForm1::*handler)(), bool checkable = false,
                      bool checked = false);
+    // Shows or hides a panel; a panel shown makes the window grow where the screen has room.
+    void showPanel(ToolWindow* panel, bool shown);
     // Grows or shrinks the window so that the board area gets this size.
     void resizeBoardAreaTo(QSize areaSize);
 
