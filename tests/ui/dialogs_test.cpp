@@ -247,6 +247,7 @@ private slots:
         QCOMPARE(Form4->height(), 74);
         QCOMPARE(Form4->Label2->text(), QStringLiteral("00:00:00"));
         QCOMPARE(Form4->Label3->text(), QStringLiteral("00:00:00"));
+        Form4->layout()->activate(); // the panel lays itself out when shown
         QVERIFY(Form4->Label2->geometry().bottom() < Form4->Label3->geometry().top());
         QCOMPARE(Form4->Label2->font().pixelSize(), 27);
         QVERIFY(Form4->Label2->font().weight() >= QFont::Bold);
