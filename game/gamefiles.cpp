@@ -383,7 +383,22 @@ bool SaveGameFiles(const std::string& chosenName, SaveType type, const std::stri
     return true;
 }
 
+namespace {
+bool loadAndSay(const std::string& fileName);
+} // namespace
+
+const char* const loadedStatus = "Партия загружена. Режим: человек с человеком — выберите, кто играет";
+
 bool LoadGameFiles(const std::string& fileName)
+{
+    const bool loaded = loadAndSay(fileName);
+    // The mode changed with no word said otherwise: the status bar says it.
+    if (loaded) controlUi().showStatus(loadedStatus);
+    return loaded;
+}
+
+namespace {
+bool loadAndSay(const std::string& fileName)
 {
     const std::optional<std::string> bytes = readWhole(fileName);
     if (!bytes) {
@@ -408,6 +423,7 @@ bool LoadGameFiles(const std::string& fileName)
     else ContinueFromPosition(*position);
     return true;
 }
+} // namespace
 
 void ContinueFromGame(const GameRecord& record)
 {

@@ -63,6 +63,7 @@ bool SaveGameFiles(const std::string& chosenName, SaveType type, const std::stri
 // the game in progress stays as it was. Of a PDN file with several games the user
 // chooses one (ControlUi::chooseGame); cancelling changes nothing.
 bool LoadGameFiles(const std::string& fileName);
+extern const char* const loadedStatus; // the status bar's word after a load
 
 // What a load does once the file is read: leave setup, two-player mode, a running
 // search stopped and abandoned, the board and notation refreshed. A game continues

@@ -8,6 +8,8 @@
 #include "game/record.h"
 #include "game/setup.h"
 
+const char* const captureFirstStatus =
+    "Бить обязательно: взятие вводится целиком, от поля, где шашка стоит, до поля, где она остановится";
 namespace {
 
 GameControl& gc = gameControl;
@@ -80,7 +82,12 @@ void enterMove(ScreenSquare release)
         return;
     }
     const std::vector<CaptureVariant> variants = matchEnteredMove(entered, mover);
-    if (variants.empty()) return;
+    if (variants.empty()) {
+        // The rule a newcomer meets first: a capture must be taken, and whole.
+        const bool moved = release.column != pressSquare->column || release.row != pressSquare->row;
+        if (moveSeparator == ':' && moved) controlUi().showStatus(captureFirstStatus);
+        return;
+    }
     int chosen = 0;
     if (variants.size() > 1) {
         std::vector<std::string> lines;

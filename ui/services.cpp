@@ -169,6 +169,11 @@ void WindowControlUi::checkMenuItem(MenuItem item, bool checked)
     if (QAction* action = menuItemAction(item)) action->setChecked(checked);
 }
 
+void WindowControlUi::showStatus(const std::string& text)
+{
+    if (Form1) Form1->ShowStatusMessage(fromUtf8(text));
+}
+
 void WindowControlUi::enableMenuItem(MenuItem item, bool enabled)
 {
     if (QAction* action = menuItemAction(item)) action->setEnabled(enabled);

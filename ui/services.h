@@ -25,6 +25,7 @@ public:
     bool variationItemChecked() const override;
     void pumpMessages() override;
     void checkMenuItem(MenuItem item, bool checked) override;
+    void showStatus(const std::string& text) override;
     void enableMenuItem(MenuItem item, bool enabled) override;
     void playClickSound() override;
     void playMoveSound() override;

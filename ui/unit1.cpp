@@ -524,8 +524,7 @@ void TForm1::N4Click()
                                                       &memory.filter);
     if (name.isEmpty()) return;
     memory.remember(name);
-    if (LoadGameFiles(name.toStdString())) ShowStatusMessage(QStringLiteral("Партия загружена. Режим: человек с "
-                                                                            "человеком — выберите, кто играет"));
+    LoadGameFiles(name.toStdString());
 }
 
 void TForm1::N5Click()
@@ -547,11 +546,7 @@ void TForm1::NCopyFenClick() { QGuiApplication::clipboard()->setText(QString::fr
 
 void TForm1::NHintClick() { ShowHint(); }
 
-void TForm1::NPasteFenClick()
-{
-    if (PastePositionFen(QGuiApplication::clipboard()->text().trimmed().toStdString()))
-        ShowStatusMessage(QStringLiteral("Позиция вставлена. Режим: человек с человеком — выберите, кто играет"));
-}
+void TForm1::NPasteFenClick() { PastePositionFen(QGuiApplication::clipboard()->text().trimmed().toStdString()); }
 
 void TForm1::NExitClick() { close(); }
 

@@ -56,6 +56,10 @@ TEST_F(ControllerTest, QuietMoveRefusedWhileACaptureExists)
     startFrom("0000000000000w000b00000000000000 w"); // White d4, Black c5: d4:b6 is compulsory
     drag("d4", "e5");
     EXPECT_EQ(gameRecord.plyNumber, 1);
+    // The status bar says why: a capture is due and is entered whole.
+    EXPECT_EQ(ui.statuses, std::vector<std::string>{captureFirstStatus});
+    drag("d4", "d4"); // a click on the piece is no attempt
+    EXPECT_EQ(ui.statuses.size(), 1u);
     drag("d4", "b6");
     EXPECT_EQ(recorded(2), "d4:b6");
     EXPECT_EQ(sideToMove, 1);

@@ -238,6 +238,17 @@ TEST_F(GameFilesTest, NamesAreCompletedAndExistingFilesNeedConsent)
     EXPECT_EQ(completeFileName("p.gam", SaveType::Position), "p.gam.poz");
     EXPECT_TRUE(isGameFileName("spiel.gam.bak"));
     EXPECT_FALSE(isGameFileName("spiel.dat"));
+    // The type a typed extension asks for wins over the dialog's filter.
+    struct Typed {
+        const char* name;
+        SaveType filter, saved;
+    };
+    for (const Typed t : {Typed{"game.pdn", SaveType::Game, SaveType::Pdn}, Typed{"a.gam", SaveType::Pdn, SaveType::Game},
+                          Typed{"b.poz", SaveType::Text, SaveType::Position}, Typed{"c.txt", SaveType::Game, SaveType::Text},
+                          Typed{"d.bmp", SaveType::Game, SaveType::Picture}, Typed{"e", SaveType::Pdn, SaveType::Pdn},
+                          Typed{"f.PDN", SaveType::Game, SaveType::Game}, Typed{".pdn", SaveType::Text, SaveType::Text},
+                          Typed{"g.pdn.txt", SaveType::Pdn, SaveType::Text}})
+        EXPECT_EQ(saveTypeForName(t.name, t.filter), t.saved) << t.name;
 
     writeFile(path("kept.poz"), "old");
     ui.answer = false;

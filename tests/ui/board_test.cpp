@@ -21,13 +21,6 @@ QImage boardImage() { return Form1->boardWidget()->grab().toImage().convertToFor
 
 const QVector<QPixmap>& currentPictures() { return Form1->currentPictures(); }
 
-QPoint squareCentre(const char* name)
-{
-    const int i = name[0] - 'a', j = '8' - name[1];
-    const int cell = cellSize();
-    return squareCorner(i, j) + QPoint(cell / 2, cell / 2);
-}
-
 // The drawn square at screen column i, row j, as the unturned board places it.
 QImage drawnCell(const QImage& board, int i, int j)
 {
@@ -106,9 +99,7 @@ private slots:
             QCOMPARE(side, 8 * cellSize());
             QCOMPARE(currentPictures()[0].width(), cellSize());
             const int ply = gameRecord.plyNumber;
-            QWidget* board = Form1->boardWidget();
-            QTest::mousePress(board, Qt::LeftButton, Qt::NoModifier, squareCentre("c3"));
-            QTest::mouseRelease(board, Qt::LeftButton, Qt::NoModifier, squareCentre("d4"));
+            dragOnBoard("c3", "d4");
             QCOMPARE(gameRecord.plyNumber, ply + 1);
             QCOMPARE(boardPicture[27], 'w'); // d4
             StepBack();

@@ -11,6 +11,8 @@
 
 #include "engine/engine.h"
 #include "game/controller.h"
+#include "ui/boardview.h"
+#include "ui/unit1.h"
 #include "ui/windows.h"
 
 // Each test program keeps its stored settings in a folder of its own, empty at start, as a
@@ -20,6 +22,21 @@ inline QString isolateSettings()
     static QTemporaryDir folder;
     qputenv("XDG_CONFIG_HOME", folder.path().toUtf8());
     return folder.path();
+}
+
+// The centre of a square by its name, in the board widget's pixels.
+inline QPoint squareCentre(const char* name)
+{
+    const int i = name[0] - 'a', j = '8' - name[1];
+    const int cell = cellSize();
+    return squareCorner(i, j) + QPoint(cell / 2, cell / 2);
+}
+
+inline void dragOnBoard(const char* from, const char* to)
+{
+    QWidget* board = Form1->boardWidget();
+    QTest::mousePress(board, Qt::LeftButton, Qt::NoModifier, squareCentre(from));
+    QTest::mouseRelease(board, Qt::LeftButton, Qt::NoModifier, squareCentre(to));
 }
 
 inline void startProgram()

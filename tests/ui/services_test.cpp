@@ -43,21 +43,6 @@ public:
     }
 };
 
-// The centre of a square by its name, in the board widget's pixels.
-QPoint squareCentre(const char* name)
-{
-    const int i = name[0] - 'a', j = '8' - name[1];
-    const int cell = cellSize();
-    return squareCorner(i, j) + QPoint(cell / 2, cell / 2);
-}
-
-void dragOnBoard(const char* from, const char* to)
-{
-    QWidget* board = Form1->boardWidget();
-    QTest::mousePress(board, Qt::LeftButton, Qt::NoModifier, squareCentre(from));
-    QTest::mouseRelease(board, Qt::LeftButton, Qt::NoModifier, squareCentre(to));
-}
-
 // Waits until the engine's turn is over (it runs inside the release handler, so
 // by then it usually is).
 bool engineIdle()
