@@ -241,8 +241,8 @@ void TForm1::buildSetupPanel()
     // The keys stay with the board while the panel is up.
     for (QWidget* w : GroupBox1->findChildren<QWidget*>()) w->setFocusPolicy(Qt::NoFocus);
     // What the mouse does here is not obvious: the panel says it.
-    const QString howTo = QStringLiteral("Левая кнопка: белая шашка, дамка, пусто. Правая кнопка: чёрная шашка, "
-                                         "дамка, пусто. Перетаскивание переносит фигуру.");
+    const QString howTo =
+        QStringLiteral("Левая кнопка — белые, правая — чёрные: шашка, дамка, пусто; перетаскивание переносит фигуру");
     GroupBox1->setToolTip(howTo);
     GroupBox1->hide();
 }
