@@ -39,6 +39,14 @@ inline void dragOnBoard(const char* from, const char* to)
     QTest::mouseRelease(board, Qt::LeftButton, Qt::NoModifier, squareCentre(to));
 }
 
+// Waits until the engine's turn is over (it runs inside the release handler, so
+// by then it usually is).
+inline bool engineIdle()
+{
+    for (int k = 0; k < 500 && gameControl.thinking; ++k) QTest::qWait(10);
+    return !gameControl.thinking;
+}
+
 inline void startProgram()
 {
     isolateSettings();

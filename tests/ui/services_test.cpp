@@ -43,13 +43,7 @@ public:
     }
 };
 
-// Waits until the engine's turn is over (it runs inside the release handler, so
-// by then it usually is).
-bool engineIdle()
-{
-    for (int k = 0; k < 500 && gameControl.thinking; ++k) QTest::qWait(10);
-    return !gameControl.thinking;
-}
+
 } // namespace
 
 class ServicesTest : public QObject {

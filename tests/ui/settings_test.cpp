@@ -47,11 +47,6 @@ void restartWindows()
     CreateWindows();
 }
 
-bool engineIdle()
-{
-    for (int k = 0; k < 500 && gameControl.thinking; ++k) QTest::qWait(10);
-    return !gameControl.thinking;
-}
 } // namespace
 
 class SettingsTest : public QObject {
