@@ -8,6 +8,7 @@
 #include "game/controller.h"
 #include "game/hint.h"
 #include "game/controlui.h"
+#include "game/gamechange.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ void windUpTornTurn()
     gc.abortRequested = false;
     gc.restartRequested = false;
     EndPondering();
-    refreshBoardPicture();
+    GameChanged(GameChange::Position);
     controlUi().redrawBoard();
 }
 

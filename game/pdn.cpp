@@ -744,6 +744,8 @@ std::string CopyPositionFen()
     return positionToFen(p);
 }
 
+const char* const pastedStatus = "Позиция вставлена. Режим: человек с человеком — выберите, кто играет";
+
 bool PastePositionFen(const std::string& text)
 {
     std::string error;
@@ -754,6 +756,7 @@ bool PastePositionFen(const std::string& text)
     }
     const BoardPosition& p = *position;
     ContinueFromPosition({p.whiteMen, p.blackMen, p.whiteKings, p.blackKings, p.side});
+    controlUi().showStatus(pastedStatus);
     // A position in which the side to move cannot play ends at once (a file holding
     // one loads as it is).
     EndGameIfSideToMoveCannotMove();
