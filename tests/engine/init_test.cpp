@@ -37,8 +37,8 @@ protected:
     static void touchLastEntries()
     {
         for (int side : {White, Black}) {
-            hashTables[side][hashMask].key = 1;
-            hashTables[side][hashMask].key = 0;
+            hashTables[side][hashMask].write(1, 0, 0, 0);
+            hashTables[side][hashMask].write(0, 0, 0, 0);
         }
     }
 
