@@ -422,6 +422,7 @@ public:
     // A helper searches beside a main search: it reads no clock, reports nothing, and
     // publishes its counts for the main search's reports.
     bool helper = false;
+    int helperIndex = 0; // 0 the first helper
     std::atomic<std::int64_t> publishedMoves{0};
     std::atomic<std::uint32_t> publishedProbes{0};
 

@@ -554,6 +554,7 @@ bool Searcher::searchDepth(int depth)
             return false;
         }
         const bool settled = depthComplete(score);
+        if (settled && !helper) mainDepthCompleted(depth);
         if (searchReporter && (settled || decided)) searchReporter->iterationCompleted(depth, score);
         if (settled) {
             windowForNextDepth(score);
@@ -567,6 +568,8 @@ void Searcher::depthLoop(int firstDepth)
     if (!helper) searchStart = searchClock();
     setFullWindow();
     for (int depth = firstDepth; depth <= maxIterationDepth; ++depth) {
+        // A helper leaves the depths the main search has done behind it.
+        if (helper && (depth = helperNextDepth(helperIndex, depth)) > maxIterationDepth) return;
         depthShown = depth;
         if (!searchDepth(depth)) return;
     }

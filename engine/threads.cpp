@@ -3,6 +3,8 @@
 // tables.
 #include "engine/threads.h"
 
+#include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -10,6 +12,9 @@
 #include <vector>
 
 namespace {
+
+// The deepest depth the main search of the running parallel search has completed.
+std::atomic<int> mainDepth{0};
 
 class HelperPool {
 public:
@@ -35,10 +40,12 @@ public:
                 Searcher& s = *helpers_[static_cast<std::size_t>(i)]->searcher;
                 s.copyRootFrom(main);
                 s.helper = true;
+                s.helperIndex = i;
                 s.threads = 1;
                 s.searchReporter = nullptr;
                 s.stopRequested.store(false, std::memory_order_relaxed);
             }
+            mainDepth.store(0, std::memory_order_relaxed);
             active_ = count;
             running_ = count;
             ++generation_;
@@ -133,3 +140,10 @@ std::int64_t helperMovesMade() { return pool().moves(); }
 std::uint32_t helperProbes() { return pool().probes(); }
 
 int helperFirstDepth(int index) { return firstIterationDepth + (index % 2 == 0 ? 1 : 0); }
+
+void mainDepthCompleted(int depth) { mainDepth.store(depth, std::memory_order_relaxed); }
+
+int helperNextDepth(int index, int depth)
+{
+    return std::max(depth, mainDepth.load(std::memory_order_relaxed) + 1 + (index % 2 == 0 ? 1 : 0));
+}

@@ -21,3 +21,8 @@ std::uint32_t helperProbes();
 // The depth at which helper `index` (0 the first) starts its depth loop: every other
 // helper one deeper than the main search, so that the threads spread over two depths.
 int helperFirstDepth(int index);
+// The main search has completed a depth.
+void mainDepthCompleted(int depth);
+// The depth a helper searches next, after its last one: never one the main search has
+// completed already, and again every other helper one deeper.
+int helperNextDepth(int index, int depth);

@@ -42,23 +42,6 @@ void setRootList(const std::vector<RootEntry>& entries)
     }
 }
 
-// Whether move is one of the legal moves of the engine position for side.
-bool isLegal(MoveCode move, int side)
-{
-    const int n = generateLegalMoves(side, 0);
-    for (int i = 1; i <= n; ++i)
-        if (moveLists[0].moves[i] == move) return true;
-    return false;
-}
-
-// A clock moving on by a fixed step at every reading.
-inline double clockStep = 0;
-double steppingClock()
-{
-    fakeNow += clockStep;
-    return fakeNow;
-}
-
 int bookCandidates() { return 2; }
 
 TEST_F(SearchTest, MoveToFrontKeepsTheOrderOfTheOtherMovesAndLeavesTheScores)

@@ -56,6 +56,23 @@ inline double fakeNow = 0;
 inline double fakeClock() { return fakeNow; }
 constexpr double oneMillisecond = 0.001;
 
+// A clock moving on by a fixed step at every reading.
+inline double clockStep = 0;
+inline double steppingClock()
+{
+    fakeNow += clockStep;
+    return fakeNow;
+}
+
+// Whether move is one of the legal moves of the engine position for side.
+inline bool isLegal(MoveCode move, int side)
+{
+    const int n = generateLegalMoves(side, 0);
+    for (int i = 1; i <= n; ++i)
+        if (moveLists[0].moves[i] == move) return true;
+    return false;
+}
+
 // A progress report as the search made it, its line kept.
 struct Report {
     SearchProgress::Kind kind;
