@@ -115,6 +115,7 @@ int runSearch(const Args& args)
     if (args.empty() || !isPositionText(args[0]) || !parseLimits(args, limits)) return usageError("search");
     seedRandom(1); // repeatable keys, so that a fixed depth gives a fixed search
     if (!startEngine()) return 1;
+    touchHashTables(); // the system's work for fresh pages is start-up, not search
     setPositionFromText(args[0]);
     const int side = sideToMove;
     timeBudget = limits.budget;

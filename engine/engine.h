@@ -422,7 +422,9 @@ public:
     // A helper searches beside a main search: it reads no clock, reports nothing, and
     // publishes its counts for the main search's reports.
     bool helper = false;
-    int helperIndex = 0; // 0 the first helper
+    int helperIndex = 0;   // 0 the first helper
+    bool overtaken = false; // the main search has completed the helper's iteration
+    std::atomic<bool> dismissed{false}; // set by the main search before it stops the helper
     std::atomic<std::int64_t> publishedMoves{0};
     std::atomic<std::uint32_t> publishedProbes{0};
 
@@ -515,8 +517,10 @@ public:
     // The depth loop for engineSide, on `threads` threads; on return entry 1 of the
     // root list is the move to play.
     void iterativeDeepening();
-    // The depth loop of this thread alone, from the given depth.
-    void depthLoop(int firstDepth);
+    // The depth loop of this thread alone.
+    void depthLoop();
+    // A helper's: ahead of its main search's depth loop, until dismissed.
+    void helperDepthLoop();
     int rootSearch(int alpha, int beta, int depth, int side);
     void moveToFront(int index);
     bool checkTime();

@@ -393,10 +393,12 @@ bool Searcher::checkTime()
     nodeCountdown = timeCheckInterval;
     nodeCount += timeCheckInterval;
     if (helper) {
-        // A helper reads no clock: its main search keeps the time and stops it.
+        // A helper reads no clock: its main search keeps the time and stops it. An
+        // iteration the main search has completed meanwhile is not worth finishing.
         publishedMoves.store(nodeCount, std::memory_order_relaxed);
         publishedProbes.store(bitbaseProbeCount, std::memory_order_relaxed);
-        return false;
+        overtaken = depthShown <= mainCompletedDepth();
+        return overtaken;
     }
     lastReading = searchClock();
     const bool spent = timeBudget <= (lastReading - budgetStart) * 100.0;
@@ -563,15 +565,29 @@ bool Searcher::searchDepth(int depth)
     }
 }
 
-void Searcher::depthLoop(int firstDepth)
+void Searcher::depthLoop()
 {
-    if (!helper) searchStart = searchClock();
+    searchStart = searchClock();
     setFullWindow();
-    for (int depth = firstDepth; depth <= maxIterationDepth; ++depth) {
-        // A helper leaves the depths the main search has done behind it.
-        if (helper && (depth = helperNextDepth(helperIndex, depth)) > maxIterationDepth) return;
+    for (int depth = firstIterationDepth; depth <= maxIterationDepth; ++depth) {
         depthShown = depth;
         if (!searchDepth(depth)) return;
+    }
+}
+
+void Searcher::helperDepthLoop()
+{
+    setFullWindow();
+    for (int depth = helperNextDepth(helperIndex, firstIterationDepth); depth <= maxIterationDepth;
+         depth = helperNextDepth(helperIndex, depth + 1)) {
+        depthShown = depth;
+        if (searchDepth(depth)) continue;
+        // Overtaken by the main search: on to a depth ahead of it, unless the main
+        // search dismissed this helper meanwhile (its flag is set before the stop).
+        if (!overtaken) return;
+        overtaken = false;
+        stopRequested.store(false);
+        if (dismissed.load()) return;
     }
 }
 
@@ -580,6 +596,6 @@ void Searcher::iterativeDeepening()
     // Helpers search while this thread does; all stop when it returns.
     const int helpers = std::clamp(threads, 1, maxSearchThreads) - 1;
     const bool parallel = helpers > 0 && moveLists[1].count > 1 && startHelperThreads(*this, helpers);
-    depthLoop(firstIterationDepth);
+    depthLoop();
     if (parallel) stopHelperThreads();
 }

@@ -43,7 +43,9 @@ public:
                 s.helperIndex = i;
                 s.threads = 1;
                 s.searchReporter = nullptr;
-                s.stopRequested.store(false, std::memory_order_relaxed);
+                s.overtaken = false;
+                s.dismissed.store(false);
+                s.stopRequested.store(false);
             }
             mainDepth.store(0, std::memory_order_relaxed);
             active_ = count;
@@ -58,8 +60,11 @@ public:
     {
         std::unique_lock<std::mutex> lock(mutex_);
         if (active_ == 0) return;
-        for (int i = 0; i < active_; ++i)
-            helpers_[static_cast<std::size_t>(i)]->searcher->stopRequested.store(true, std::memory_order_relaxed);
+        for (int i = 0; i < active_; ++i) {
+            Searcher& s = *helpers_[static_cast<std::size_t>(i)]->searcher;
+            s.dismissed.store(true); // first: a helper that resumes after being overtaken sees it
+            s.stopRequested.store(true);
+        }
         idle_.wait(lock, [this] { return running_ == 0; });
         active_ = 0;
     }
@@ -108,7 +113,7 @@ private:
             seen = generation_;
             Searcher& searcher = *helpers_[static_cast<std::size_t>(index)]->searcher;
             lock.unlock();
-            searcher.depthLoop(helperFirstDepth(index));
+            searcher.helperDepthLoop();
             lock.lock();
             if (--running_ == 0) idle_.notify_all();
         }
@@ -139,11 +144,12 @@ std::int64_t helperMovesMade() { return pool().moves(); }
 
 std::uint32_t helperProbes() { return pool().probes(); }
 
-int helperFirstDepth(int index) { return firstIterationDepth + (index % 2 == 0 ? 1 : 0); }
-
 void mainDepthCompleted(int depth) { mainDepth.store(depth, std::memory_order_relaxed); }
+
+int mainCompletedDepth() { return mainDepth.load(std::memory_order_relaxed); }
 
 int helperNextDepth(int index, int depth)
 {
-    return std::max(depth, mainDepth.load(std::memory_order_relaxed) + 1 + (index % 2 == 0 ? 1 : 0));
+    const int ahead = std::max(mainCompletedDepth(), firstIterationDepth - 1) + 1 + (index % 2 == 0 ? 1 : 0);
+    return std::max(depth, ahead);
 }

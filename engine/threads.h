@@ -18,11 +18,11 @@ void stopHelperThreads();
 // What the running helpers have published: moves made and bitbase probes.
 std::int64_t helperMovesMade();
 std::uint32_t helperProbes();
-// The depth at which helper `index` (0 the first) starts its depth loop: every other
-// helper one deeper than the main search, so that the threads spread over two depths.
-int helperFirstDepth(int index);
-// The main search has completed a depth.
+// The main search of the running parallel search has completed a depth; the deepest it
+// has.
 void mainDepthCompleted(int depth);
-// The depth a helper searches next, after its last one: never one the main search has
-// completed already, and again every other helper one deeper.
+int mainCompletedDepth();
+// The depth helper `index` (0 the first) searches next, at least `depth`: beyond those
+// the main search has completed, and every other helper one deeper still, so that the
+// threads spread over two depths.
 int helperNextDepth(int index, int depth);
