@@ -360,6 +360,13 @@ inline bool firstJumpsEndTheMove(const FirstJumps& jumps, SquareSet enemy, Squar
 
 // ---------------------------------------------------------------- one search's state
 class SearchReporter;
+// What a progress report is about (SearchProgress, engine/search.h).
+enum class ProgressKind {
+    NewBestMove,  // a root move became best within an iteration
+    Iteration,    // a root search of the depth loop ended (its score may lie outside the window)
+    TimeCheck,    // the clock was read: moves, speed and probes only
+    LevelChoice,  // a low strength level chose its move from scored root moves: depth, score, move
+};
 struct Material;
 
 // Everything one search works on. A search thread owns one; nothing in it is touched
@@ -549,8 +556,7 @@ private:
     void setWindow(int low, int high, bool afterFailHigh, bool afterFailLow);
     void setFullWindow() { setWindow(-infiniteScore, infiniteScore, false, false); }
     void reportNewBestMove(int score);
-    void reportIteration(int score);
-    void reportTimeCheck();
+    void report(ProgressKind kind, int score);
     void pumpMessages();
     std::int64_t speedSinceSearchStart(std::int64_t moves) const;
 

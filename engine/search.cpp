@@ -150,53 +150,32 @@ void Searcher::pumpMessages()
     if (searchReporter) searchReporter->pumpMessages();
 }
 
+// A report of the kind with the counts of every thread; the line of row 1 for the
+// kinds that show it. Followed by a pump.
+void Searcher::report(ProgressKind kind, int score)
+{
+    SearchProgress p;
+    p.kind = kind;
+    p.side = engineSide;
+    p.depth = depthShown;
+    p.score = score;
+    p.moves = nodeCount + helperMovesMade();
+    p.speed = speedSinceSearchStart(p.moves);
+    p.probes = bitbaseProbeCount + helperProbes();
+    RootLine line;
+    if (kind != SearchProgress::Kind::TimeCheck) {
+        line = rootLineOf(pvTable[1], pvLast[1]);
+        p.line = {line.moves, static_cast<std::size_t>(line.length)};
+    }
+    searchReporter->progress(p);
+    pumpMessages();
+}
+
 void Searcher::reportNewBestMove(int score)
 {
     if (helper) return;
     rebuildPvText();
-    if (!searchReporter) return;
-    const RootLine line = rootLineOf(pvTable[1], pvLast[1]);
-    SearchProgress p;
-    p.kind = SearchProgress::Kind::NewBestMove;
-    p.side = engineSide;
-    p.depth = depthShown;
-    p.score = score;
-    p.moves = nodeCount + helperMovesMade();
-    p.speed = speedSinceSearchStart(p.moves);
-    p.probes = bitbaseProbeCount + helperProbes();
-    p.line = {line.moves, static_cast<std::size_t>(line.length)};
-    searchReporter->progress(p);
-    pumpMessages();
-}
-
-void Searcher::reportIteration(int score)
-{
-    if (!searchReporter) return;
-    const RootLine line = rootLineOf(pvTable[1], pvLast[1]);
-    SearchProgress p;
-    p.kind = SearchProgress::Kind::Iteration;
-    p.side = engineSide;
-    p.depth = depthShown;
-    p.score = score;
-    p.moves = nodeCount + helperMovesMade();
-    p.speed = speedSinceSearchStart(p.moves);
-    p.probes = bitbaseProbeCount + helperProbes();
-    p.line = {line.moves, static_cast<std::size_t>(line.length)};
-    searchReporter->progress(p);
-    pumpMessages();
-}
-
-void Searcher::reportTimeCheck()
-{
-    SearchProgress p;
-    p.kind = SearchProgress::Kind::TimeCheck;
-    p.side = engineSide;
-    p.depth = depthShown;
-    p.moves = nodeCount + helperMovesMade();
-    p.speed = speedSinceSearchStart(p.moves);
-    p.probes = bitbaseProbeCount + helperProbes();
-    searchReporter->progress(p);
-    pumpMessages();
+    if (searchReporter) report(SearchProgress::Kind::NewBestMove, score);
 }
 
 // ---------------------------------------------------------------- the root
@@ -402,7 +381,7 @@ bool Searcher::checkTime()
     }
     lastReading = searchClock();
     const bool spent = timeBudget <= (lastReading - budgetStart) * 100.0;
-    if (searchReporter) reportTimeCheck();
+    if (searchReporter) report(SearchProgress::Kind::TimeCheck, 0);
     return spent;
 }
 
@@ -551,7 +530,7 @@ bool Searcher::searchDepth(int depth)
             rootScore = score;
             rebuildPvText();
             if (decided) stopRequested.store(true, std::memory_order_relaxed);
-            reportIteration(score);
+            if (searchReporter) report(SearchProgress::Kind::Iteration, score);
         } else if (decided) {
             return false;
         }

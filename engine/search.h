@@ -25,12 +25,7 @@ extern std::atomic<bool> extendedDraw;
 // What the search shows while it thinks, as plain data; whoever listens turns it into
 // texts.
 struct SearchProgress {
-    enum class Kind {
-        NewBestMove,  // a root move became best within an iteration
-        Iteration,    // a root search of the depth loop ended (its score may lie outside the window)
-        TimeCheck,    // the clock was read: moves, speed and probes only
-        LevelChoice,  // a low strength level chose its move from scored root moves: depth, score, move
-    };
+    using Kind = ProgressKind;
     Kind kind = Kind::TimeCheck;
     int side = Black;          // the side searched for: the score is from its view
     int depth = 0;             // the iteration in progress

@@ -69,22 +69,15 @@ public:
         active_ = 0;
     }
 
-    std::int64_t moves()
+    // The sum of a published count over the running search's helpers.
+    template <typename Count>
+    Count sum(std::atomic<Count> Searcher::*count)
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        std::int64_t sum = 0;
+        Count total = 0;
         for (int i = 0; i < active_; ++i)
-            sum += helpers_[static_cast<std::size_t>(i)]->searcher->publishedMoves.load(std::memory_order_relaxed);
-        return sum;
-    }
-
-    std::uint32_t probes()
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        std::uint32_t sum = 0;
-        for (int i = 0; i < active_; ++i)
-            sum += helpers_[static_cast<std::size_t>(i)]->searcher->publishedProbes.load(std::memory_order_relaxed);
-        return sum;
+            total += (helpers_[static_cast<std::size_t>(i)]->searcher.get()->*count).load(std::memory_order_relaxed);
+        return total;
     }
 
 private:
@@ -140,9 +133,9 @@ bool startHelperThreads(const Searcher& main, int helpers) { return helpers > 0 
 
 void stopHelperThreads() { pool().stop(); }
 
-std::int64_t helperMovesMade() { return pool().moves(); }
+std::int64_t helperMovesMade() { return pool().sum(&Searcher::publishedMoves); }
 
-std::uint32_t helperProbes() { return pool().probes(); }
+std::uint32_t helperProbes() { return pool().sum(&Searcher::publishedProbes); }
 
 void mainDepthCompleted(int depth) { mainDepth.store(depth, std::memory_order_relaxed); }
 
