@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -161,7 +162,5 @@ inline int ProbeBitbase() { return mainSearcher.ProbeBitbase(); }
 inline int ProbeExact() { return mainSearcher.ProbeExact(); }
 inline std::string EndgameVerdictsText(int side) { return mainSearcher.EndgameVerdictsText(side); }
 inline std::uint32_t& bitbaseProbeCount = mainSearcher.bitbaseProbeCount;
-// Builds the game position's line and hands it to the display installed below.
-void ShowEndgameVerdicts(int side);
-// Makes the board refresh show the verdicts through `display`.
-void installEndgameVerdicts(void (*display)(const std::string& text));
+// The game position's line when it lies within the tables' piece limit, else nothing.
+std::optional<std::string> endgameVerdicts(int side);
