@@ -70,7 +70,8 @@ struct Probed {
 std::vector<Probed> crowdedPositions(std::size_t wanted, std::uint32_t slots)
 {
     std::vector<Probed> found;
-    Searcher& s = *std::make_unique<Searcher>().release(); // lives as long as the test program
+    const auto searcher = std::make_unique<Searcher>();
+    Searcher& s = *searcher;
     std::mt19937 rng(11);
     while (found.size() < wanted) {
         s.setPositionFromText(initialPositionText);
