@@ -199,7 +199,7 @@ void runEngineTurn()
                 return;
             }
             // Analysis, and thinking on the opponent's time, always look at full strength.
-            if (count > 1) searchAtLevel(gc.mode == Analysis ? strongestLevel : engineLevel);
+            if (count > 1) searchAtLevel(gc.mode == Analysis ? strongestLevel : engineLevel, gameSearchThreads());
             const SearchOutcome outcome = checkFlagsAfterSearch();
             if (outcome == SearchOutcome::Stop) return;
             if (outcome == SearchOutcome::Restart) {
@@ -527,7 +527,8 @@ void analyseGameRecord(std::int32_t budget)
         GameTurnKeeper keeper;
         WindowObserver observer;
         // The depth limit in force: 63 in play.
-        analysePositions(recordPositions(gameRecord, firstSideOfRecord(gameRecord, sideToMove)), {budget, maxIterationDepth}, observer);
+        analysePositions(recordPositions(gameRecord, firstSideOfRecord(gameRecord, sideToMove)),
+                         {budget, maxIterationDepth, gameSearchThreads()}, observer);
     }
     showResults();
     controlUi().redrawBoard();

@@ -3,11 +3,18 @@
 // silent default, and without an installed interface the search reports go nowhere.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/search.h"
 #include "game/gameui.h"
+
+// The information window's fields, named after its labels.
+enum class InfoField { Label1, Label6, Label7, Label8, Label12, Label14, Label9 };
+const char* infoFieldCaption(InfoField field); // "Глубина расчёта:" ...
 
 enum class MenuItem {
     SmallBoard,    // "Маленькая доска"
@@ -55,6 +62,25 @@ public:
     virtual void analysisFinished() {}
     virtual void analysisChanged() {}
 };
+
+// ---------------------------------------------------------------- the search's texts
+// Every text the windows show of a running search is made here, from the search's
+// progress reports.
+
+// The score as the information window shows it, from the searched side's view.
+std::string infoScoreText(int score);
+// "1.40 млн.": moves in millions and hundredths of millions, the latter without a
+// leading zero (the count moves in steps of 200000, so they are 0, 20, ... 80).
+std::string processedText(std::int64_t count);
+// What a progress report writes into the information window, field by field in the
+// order written, and the variation window's whole text when the report shows the line
+// there (" ...  " first when Black searches). A new best move shows its line only
+// while "Основной вариант" is checked.
+struct ProgressTexts {
+    std::vector<std::pair<InfoField, std::string>> fields;
+    std::optional<std::string> variation;
+};
+ProgressTexts progressTexts(const SearchProgress& progress, bool variationItemChecked);
 
 // Installs the interface for the game code and as the search's reporter; nullptr
 // installs the silent default.

@@ -57,6 +57,7 @@ protected:
         timeDialog = TimeDialogState{};
         openingLibrary.count = 0;
         bookEnabled = true;
+        threadsChosen = 1;       // one thread: the searches repeat exactly
         engineSide = 1;
         timeBudget = 1;          // stops at the first time check
         maxIterationDepth = 7;   // one iteration: the games stay short to compute
@@ -76,6 +77,7 @@ protected:
         gameControl = GameControl{};
         openingLibrary.count = 0;
         bookCandidates = BookCandidates{};
+        threadsChosen = 0;
     }
     static void drag(const char* from, const char* to, int button = leftButton)
     {
