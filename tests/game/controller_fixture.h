@@ -91,6 +91,15 @@ protected:
         const std::string move = moveText(moveLists[2].moves[1]);
         drag(move.substr(0, 2).c_str(), move.substr(3, 2).c_str());
     }
+    // The engine's latest score, as a search reports it for the side it searched.
+    static void reportScore(int score, int side)
+    {
+        SearchProgress p;
+        p.kind = SearchProgress::Kind::Iteration;
+        p.side = side;
+        p.score = score;
+        searchReporter->progress(p);
+    }
     static void startFrom(const char* text)
     {
         setPositionFromText(text);

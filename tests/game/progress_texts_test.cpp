@@ -52,26 +52,32 @@ TEST(ProgressTexts, EachReportWritesItsFieldsInOrderAndTheLineWhereItBelongs)
         {"time check beyond 32 bits", Kind::TimeCheck, White, 20, 0, std::int64_t{3} << 32, 2500, 0, {}, false,
          {{F::Label14, "12884.90 млн."}, {F::Label8, "2500 тыс./с"}, {F::Label12, "0"}}, std::nullopt},
         {"new best move, item unchecked", Kind::NewBestMove, Black, 9, 35, 500000, 250, 4, twoMoves, false,
-         {{F::Label1, "9"}, {F::Label8, "250 тыс. поз/с"}, {F::Label7, "+35"}, {F::Label6, "c3-d4"}}, std::nullopt},
+         {{F::Label1, "9"}, {F::Label8, "250 тыс. поз/с"}, {F::Label7, "−0.35"}, {F::Label6, "c3-d4"}}, std::nullopt},
         {"new best move, item checked", Kind::NewBestMove, Black, 9, 35, 500000, 250, 4, twoMoves, true,
-         {{F::Label1, "9"}, {F::Label8, "250 тыс. поз/с"}, {F::Label7, "+35"}, {F::Label6, "c3-d4"}},
+         {{F::Label1, "9"}, {F::Label8, "250 тыс. поз/с"}, {F::Label7, "−0.35"}, {F::Label6, "c3-d4"}},
          " ...  c3-d4 f6-g5 "},
         {"new best move before any time passed", Kind::NewBestMove, White, 7, -12, 0, -1, 0, oneCapture, true,
-         {{F::Label1, "7"}, {F::Label7, "-12"}, {F::Label6, "e3:g5"}}, "e3:g5 "},
+         {{F::Label1, "7"}, {F::Label7, "−0.12"}, {F::Label6, "e3:g5"}}, "e3:g5 "},
         {"iteration, White", Kind::Iteration, White, 11, 0, 900000, 1200, 8, twoMoves, false,
-         {{F::Label1, "11"}, {F::Label8, "1200 тыс. поз/с"}, {F::Label7, "0"}, {F::Label6, "c3-d4"}, {F::Label12, "8"}},
+         {{F::Label1, "11"}, {F::Label8, "1200 тыс. поз/с"}, {F::Label7, "0.00"}, {F::Label6, "c3-d4"}, {F::Label12, "8"}},
          "c3-d4 f6-g5 "},
         {"iteration, Black, a win", Kind::Iteration, Black, 7, 4990, 100, 10, 0, oneCapture, true,
-         {{F::Label1, "7"}, {F::Label8, "10 тыс. поз/с"}, {F::Label7, "Выигрыш через 5 ходов"}, {F::Label6, "e3:g5"},
+         {{F::Label1, "7"}, {F::Label8, "10 тыс. поз/с"}, {F::Label7, "Выигрыш чёрных через 5 ходов"}, {F::Label6, "e3:g5"},
           {F::Label12, "0"}},
          " ...  e3:g5 "},
         {"iteration, a loss, empty entries skipped", Kind::Iteration, White, 8, -4992, 100, -1, 1, lineWithAGap, false,
-         {{F::Label1, "8"}, {F::Label7, "Проигрыш через 4 ходов"}, {F::Label6, "c3-d4"}, {F::Label12, "1"}},
+         {{F::Label1, "8"}, {F::Label7, "Выигрыш чёрных через 4 ходов"}, {F::Label6, "c3-d4"}, {F::Label12, "1"}},
          "c3-d4 f6-g5 "},
         {"iteration without a line", Kind::Iteration, White, 7, 5, 100, -1, 0, {}, false,
-         {{F::Label1, "7"}, {F::Label7, "+5"}, {F::Label6, ""}, {F::Label12, "0"}}, ""},
+         {{F::Label1, "7"}, {F::Label7, "+0.05"}, {F::Label6, ""}, {F::Label12, "0"}}, ""},
+        {"iteration, the tables' verdict without its distance", Kind::Iteration, White, 9, 3010, 100, -1, 2, {}, false,
+         {{F::Label1, "9"}, {F::Label7, "Выигрыш белых"}, {F::Label6, ""}, {F::Label12, "2"}}, ""},
+        {"iteration, Black lost by the tables", Kind::Iteration, Black, 9, -2990, 100, -1, 2, {}, false,
+         {{F::Label1, "9"}, {F::Label7, "Выигрыш белых"}, {F::Label6, ""}, {F::Label12, "2"}}, " ...  "},
+        {"iteration, Black, four men and a bit", Kind::Iteration, Black, 9, 428, 100, -1, 0, {}, false,
+         {{F::Label1, "9"}, {F::Label7, "−4.28"}, {F::Label6, ""}, {F::Label12, "0"}}, " ...  "},
         {"a low level's choice", Kind::LevelChoice, Black, 2, 40, 0, -1, 0, oneCapture, true,
-         {{F::Label1, "2"}, {F::Label6, "e3:g5"}, {F::Label7, "+40"}}, std::nullopt},
+         {{F::Label1, "2"}, {F::Label6, "e3:g5"}, {F::Label7, "−0.40"}}, std::nullopt},
     };
     for (const Case& c : cases) {
         SearchProgress p;
@@ -100,10 +106,17 @@ TEST(ProgressTexts, TheFieldsCarryTheirCaptions)
     for (const auto& [field, caption] : captions) EXPECT_STREQ(infoFieldCaption(field), caption);
 }
 
-// The controller's reporter keeps what it wrote, and the side whose view the score is.
+// The controller's reporter keeps what it wrote, and the latest score with the side
+// whose view it is; the evaluation bar hears of it from White's view.
+struct EvaluationUi : ControlUi {
+    std::vector<std::optional<int>> shown;
+    void showEvaluation(std::optional<int> whiteScore) override { shown.push_back(whiteScore); }
+};
+
 TEST(ProgressTexts, TheReportsReachTheFieldsWithTheSideOfTheScore)
 {
-    installControlUi(nullptr);
+    EvaluationUi ui;
+    installControlUi(&ui);
     SearchProgress p;
     p.kind = Kind::Iteration;
     p.side = White;
@@ -112,13 +125,21 @@ TEST(ProgressTexts, TheReportsReachTheFieldsWithTheSideOfTheScore)
     p.line = twoMoves;
     searchReporter->progress(p);
     EXPECT_EQ(infoFieldText(InfoField::Label1), "12");
-    EXPECT_EQ(infoFieldText(InfoField::Label7), "+60");
-    EXPECT_EQ(infoScoreSide(), White);
+    EXPECT_EQ(infoFieldText(InfoField::Label7), "+0.60");
+    ASSERT_TRUE(latestEngineScore());
+    EXPECT_EQ(latestEngineScore()->side, White);
     p.side = Black;
     p.score = -20;
     searchReporter->progress(p);
-    EXPECT_EQ(infoFieldText(InfoField::Label7), "-20");
-    EXPECT_EQ(infoScoreSide(), Black);
+    EXPECT_EQ(infoFieldText(InfoField::Label7), "+0.20");
+    EXPECT_EQ(latestEngineScore()->side, Black);
+    EXPECT_EQ(latestEngineScore()->score, -20);
+    p.kind = Kind::TimeCheck; // no score: the bar stays
+    searchReporter->progress(p);
+    forgetEngineScore();
+    EXPECT_FALSE(latestEngineScore());
+    EXPECT_EQ(ui.shown, (std::vector<std::optional<int>>{60, 20, std::nullopt}));
+    installControlUi(nullptr);
 }
 
 } // namespace

@@ -175,6 +175,7 @@ private slots:
             QVERIFY(!Form9->field(1).isEmpty() && !Form9->field(7).isEmpty());
             QVERIFY(!Form5->Memo1->toPlainText().isEmpty());
             QVERIFY(Form8->ListBox1->count() > 0);
+            QVERIFY(Form1->evaluationBar->score()); // the bar follows the engine's score
             if (paste) {
                 QGuiApplication::clipboard()->setText(QStringLiteral("W:Wc3,e3,g3:Bb6,d6"));
                 Form1->NPasteFen->trigger();
