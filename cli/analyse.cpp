@@ -31,6 +31,8 @@ bool parseOptions(const Args& args, AnalyseOptions& options)
             depthGiven = true;
         } else if (name == "--game" && parseWholeNumber(text, 1, 1000000, value)) {
             options.game = value;
+        } else if (name == "--threads" && parseWholeNumber(text, 1, logicalProcessors(), value)) {
+            options.limits.threads = static_cast<int>(value);
         } else {
             return false;
         }
@@ -87,6 +89,6 @@ int runAnalyse(const Args& args)
 }
 
 const bool registered =
-    registerCommand({"analyse", "GAME.pdn [--time CENTISECONDS] [--depth D] [--game N]", runAnalyse});
+    registerCommand({"analyse", "GAME.pdn [--time CENTISECONDS] [--depth D] [--game N] [--threads N]", runAnalyse});
 
 } // namespace

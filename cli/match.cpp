@@ -27,6 +27,7 @@ struct Player {
     int level = strongestLevel;
     std::int32_t budget = 10; // hundredths of a second a move
     int depth = lastIterationDepth;
+    int threads = 1;
 };
 
 struct Options {
@@ -52,7 +53,7 @@ bool number(const std::string& text, long low, long high, long& value)
 }
 
 // "--level 3" sets both sides, "--level-a 3" and "--level-b 3" one of them; likewise
-// --time (hundredths of a second) and --depth (no time limit then).
+// --time (hundredths of a second), --depth (no time limit then) and --threads.
 bool setPlayerOption(const std::string& name, long value, Player& a, Player& b)
 {
     const bool forA = name.size() < 2 || name.compare(name.size() - 2, 2, "-b") != 0;
@@ -65,6 +66,8 @@ bool setPlayerOption(const std::string& name, long value, Player& a, Player& b)
         else if (base == "--depth" && value >= 1 && value <= lastIterationDepth) {
             p->depth = static_cast<int>(value);
             p->budget = unlimitedTime;
+        } else if (base == "--threads" && value >= 1 && value <= logicalProcessors()) {
+            p->threads = static_cast<int>(value);
         } else return false;
     }
     return true;
@@ -190,7 +193,7 @@ void engineMove(const Player& p)
     timeBudget = p.budget;
     maxIterationDepth = p.depth;
     prepareSearch(sideToMove);
-    if (moveLists[1].count >= 2) searchAtLevel(p.level);
+    if (moveLists[1].count >= 2) searchAtLevel(p.level, p.threads);
     const MoveList& root = moveLists[1];
     std::string text = moveText(root.moves[1]);
     makeMove(root.moves[1], root.captured[1], sideToMove, 0);
@@ -301,7 +304,8 @@ int runMatch(const Args& args)
 
 const bool registered = registerCommand(
     {"match", "[--ballots N] [--first K] [--time CS | --depth D] [--level N] [--level-a N] [--level-b N] "
-              "[--time-a CS] [--time-b CS] [--depth-a D] [--depth-b D] [--plies N] [--pdn FILE] [--ballot-file PATH]",
+              "[--time-a CS] [--time-b CS] [--depth-a D] [--depth-b D] [--threads N] [--threads-a N] [--threads-b N] "
+              "[--plies N] [--pdn FILE] [--ballot-file PATH]",
      runMatch});
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "engine/egtb.h"
 #include "engine/engine.h"
 #include "engine/search.h"
+#include "engine/threads.h"
 #include "game/strength.h"
 
 namespace {
@@ -40,8 +41,9 @@ public:
     explicit LineReporter(Clock::time_point start) : start_(start) {}
     void iterationCompleted(int depth, int score) override
     {
-        std::printf("depth %d score %d nodes %lld ms %lld pv %s\n", depth, score, static_cast<long long>(movesMade()),
-                    millisecondsSince(start_), pvMoves().c_str());
+        const long long moves = static_cast<long long>(movesMade() + helperMovesMade());
+        std::printf("depth %d score %d nodes %lld ms %lld pv %s\n", depth, score, moves, millisecondsSince(start_),
+                    pvMoves().c_str());
         std::fflush(stdout);
     }
 
@@ -57,11 +59,11 @@ void freshTurn()
     bitbaseProbeCount = 0;
 }
 
-int thinkFor(int side, int level = strongestLevel)
+int thinkFor(int side, int level, int threads)
 {
     prepareSearch(side);
     const int n = moveLists[1].count;
-    if (n >= 2) searchAtLevel(level);
+    if (n >= 2) searchAtLevel(level, threads);
     return n;
 }
 
@@ -69,9 +71,19 @@ struct SearchLimits {
     std::int32_t budget = 200;
     int depth = lastIterationDepth;
     int level = strongestLevel;
+    int threads = 1; // so that the output stays repeatable
 };
 
-// --time CENTISECONDS or --depth D, and --level N, after the position.
+// --threads N: from 1 to the machine's logical processors.
+bool parseThreads(const std::string& text, int& threads)
+{
+    long value = 0;
+    if (!parseNumber(text, 1, logicalProcessors(), value)) return false;
+    threads = static_cast<int>(value);
+    return true;
+}
+
+// --time CENTISECONDS or --depth D, --level N and --threads N, after the position.
 bool parseLimits(const Args& args, SearchLimits& limits)
 {
     bool timeOrDepth = false;
@@ -87,6 +99,8 @@ bool parseLimits(const Args& args, SearchLimits& limits)
         } else if (args[i] == "--level" && parseNumber(args[i + 1], weakestLevel, strongestLevel, value)) {
             limits.level = static_cast<int>(value);
             continue;
+        } else if (args[i] == "--threads" && parseThreads(args[i + 1], limits.threads)) {
+            continue;
         } else {
             return false;
         }
@@ -101,6 +115,7 @@ int runSearch(const Args& args)
     if (args.empty() || !isPositionText(args[0]) || !parseLimits(args, limits)) return usageError("search");
     seedRandom(1); // repeatable keys, so that a fixed depth gives a fixed search
     if (!startEngine()) return 1;
+    touchHashTables(); // the system's work for fresh pages is start-up, not search
     setPositionFromText(args[0]);
     const int side = sideToMove;
     timeBudget = limits.budget;
@@ -108,7 +123,7 @@ int runSearch(const Args& args)
     LineReporter reporter(Clock::now());
     searchReporter = &reporter;
     freshTurn();
-    const int n = thinkFor(side, limits.level);
+    const int n = thinkFor(side, limits.level, limits.threads);
     searchReporter = nullptr;
     if (n == 0) std::printf("bestmove none\n");
     else std::printf("bestmove %s\n", moveText(moveLists[1].moves[1]).c_str());
@@ -140,7 +155,9 @@ constexpr BenchPosition benchPositions[] = {
 
 int runBench(const Args& args)
 {
-    if (!args.empty()) return usageError("bench");
+    int threads = 1;
+    if (!args.empty() && (args.size() != 2 || args[0] != "--threads" || !parseThreads(args[1], threads)))
+        return usageError("bench");
     // No configuration file: the default table size and no bitbases, so that the
     // signature does not depend on the folder the benchmark runs in.
     configFileName.clear();
@@ -156,7 +173,7 @@ int runBench(const Args& args)
         maxIterationDepth = position.depth;
         freshTurn();
         const auto start = Clock::now();
-        thinkFor(sideToMove);
+        thinkFor(sideToMove, strongestLevel, threads);
         searchMs += millisecondsSince(start);
         const std::int64_t moves = movesMade();
         total += moves;
@@ -170,7 +187,8 @@ int runBench(const Args& args)
     return 0;
 }
 
-const bool registered = registerCommand({"search", "POSITION [--time CENTISECONDS | --depth D] [--level N]", runSearch}) &&
-                        registerCommand({"bench", "", runBench});
+const bool registered =
+    registerCommand({"search", "POSITION [--time CENTISECONDS | --depth D] [--level N] [--threads N]", runSearch}) &&
+    registerCommand({"bench", "[--threads N]", runBench});
 
 } // namespace

@@ -9,13 +9,22 @@
 #include <cstring>
 #include <new>
 #include <sstream>
+#include <thread>
 
 #include "engine/egtb.h"
 #include "engine/engine.h"
+#include "engine/threads.h"
 
 std::string configFileName = "korvel.ini";
 std::string egtbpath;
 std::int32_t EGTBPieses = 0;
+std::int32_t configuredThreads = 1;
+
+int logicalProcessors()
+{
+    const unsigned count = std::thread::hardware_concurrency();
+    return std::clamp(static_cast<int>(count), 1, maxSearchThreads);
+}
 
 namespace {
 
@@ -30,6 +39,7 @@ struct EngineSettings {
     std::int32_t hashMask = defaultHashMask;
     std::string egtbpath;
     std::int32_t egtbPieces = 0;
+    std::int32_t threads = logicalProcessors();
 };
 
 [[noreturn]] void refuse(const std::string& text, const std::string& why, const std::string& key)
@@ -100,6 +110,17 @@ std::string configText()
     throw ConfigError("Не удалось прочитать " + configFileName + ": " + std::strerror(errorNumber));
 }
 
+// From 1 to the machine's logical processors: more threads than processors only take
+// turns on them.
+std::int32_t threadsFor(const std::string& key, const std::string& text)
+{
+    const long threads = toInteger(key, text);
+    const long most = logicalProcessors();
+    if (threads < 1 || threads > most)
+        refuse(text, "допустимые значения от 1 до " + std::to_string(most), key);
+    return static_cast<std::int32_t>(threads);
+}
+
 std::string normalisedPath(std::string path)
 {
     if (path.size() < 2) return {};
@@ -144,6 +165,8 @@ EngineSettings readSettings()
         } else if (key == "EGTBPieses" || key == "egtbpieses") {
             // The tables hold up to five pieces; 0 switches them off.
             settings.egtbPieces = static_cast<std::int32_t>(integerWithin(key, value, 0, maxTablePieces));
+        } else if (key == "threads") {
+            settings.threads = threadsFor(key, value);
         }
         settings.egtbpath = normalisedPath(settings.egtbpath);
     }
@@ -169,14 +192,17 @@ void initEngineWith(const EngineSettings& settings)
         throw TableMemoryError("Недостаточно памяти для эндшпильной базы (EGTBPieses)");
     }
 
+    // No helper of a search that a command interrupted may read the tables rebuilt here.
+    stopHelperThreads();
     buildBoardTables();
     buildEvaluationTables();
-    setPositionFromText(initialPositionText);
+    mainSearcher.setPositionFromText(initialPositionText); // the game position
     buildKeys();
     searchAge = 1;
     buildHistoryBonus();
     egtbpath = settings.egtbpath;
     EGTBPieses = settings.egtbPieces;
+    configuredThreads = settings.threads;
     installHashTables(std::move(tables), settings.hashMask);
     installBitbase(std::move(bitbase), bitbaseFound);
 }
@@ -215,6 +241,7 @@ void initEngineWithDefaults() { initEngineWith(EngineSettings{}); }
 
 void finishStartup()
 {
+    stopHelperThreads();
     fillNeighbourSquares();
     if (squareTablesRaised) return;
     squareTablesRaised = true;

@@ -55,7 +55,7 @@ out=$("$cli" search "$initial" --time 20)
 expect_equal "search --time: bestmove" "bestmove" "$(echo "$out" | tail -n 1 | awk '{print $1}')"
 
 # Wrong arguments: one usage line on standard error, exit 2.
-usage="usage: korvel-cli search POSITION [--time CENTISECONDS | --depth D] [--level N]"
+usage="usage: korvel-cli search POSITION [--time CENTISECONDS | --depth D] [--level N] [--threads N]"
 check_usage() { # description, then the arguments
     local what=$1
     shift
@@ -76,6 +76,19 @@ check_usage "time and depth together" "$initial" --depth 9 --time 5
 check_usage "unknown option" "$initial" --nodes 5
 check_usage "level above 8" "$initial" --level 9
 check_usage "level without value" "$initial" --depth 9 --level
+check_usage "no threads" "$initial" --threads 0
+check_usage "more threads than processors" "$initial" --threads "$(($(nproc) + 1))"
+check_usage "threads without value" "$initial" --depth 9 --threads
+
+# Threads: one is the default; two reach every depth and choose a legal move.
+expect_equal "search --threads 1: the default" "$("$cli" search "$initial" --depth 9 | sed 's/ ms [0-9]*//')" \
+    "$("$cli" search "$initial" --depth 9 --threads 1 | sed 's/ ms [0-9]*//')"
+if [ "$(nproc)" -ge 2 ]; then
+    out=$("$cli" search "$initial" --depth 10 --threads 2)
+    expect_equal "search --threads 2: depths" "7 8 9 10" "$(echo "$out" | grep '^depth' | awk '{print $2}' | paste -sd' ')"
+    "$cli" moves "$initial" | awk '{print $1}' | grep -qx "$(echo "$out" | tail -n 1 | awk '{print $2}')" ||
+        fail "search --threads 2: the move chosen is not a legal move"
+fi
 
 # Levels: 8 is the full engine; 5 ends the depth loop at 7; 2 scores the root moves at
 # depth 2 and reports one line.
