@@ -69,13 +69,15 @@ int runAnalyse(const Args& args)
     }
     seedRandom(1); // repeatable keys, so that a depth limit gives the same analysis
     if (!startEngine()) return 1;
-    const std::vector<PdnGame> games = readPdn(text);
-    if (options.game > static_cast<long>(games.size())) {
+    // The games before the one asked for are only counted.
+    std::size_t gamesInFile = 0;
+    const std::optional<PdnGame> chosen = readPdnGame(text, static_cast<std::size_t>(options.game), &gamesInFile);
+    if (!chosen) {
         std::fprintf(stderr, "korvel-cli: %s: no game %ld (%zu in the file)\n", options.path.c_str(), options.game,
-                     games.size());
+                     gamesInFile);
         return 1;
     }
-    const PdnGame& game = games[static_cast<std::size_t>(options.game - 1)];
+    const PdnGame& game = *chosen;
     if (!game.error.empty()) {
         std::fprintf(stderr, "korvel-cli: %s: %s\n", options.path.c_str(), game.error.c_str());
         return 1;

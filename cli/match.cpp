@@ -4,8 +4,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -95,26 +98,59 @@ std::string trimmed(const std::string& text)
     return text.substr(begin, text.find_last_not_of(" \t\r") - begin + 1);
 }
 
-// NAME | POSITION | MOVES per line; '#' starts a comment line.
-std::vector<Ballot> readBallots(const std::string& path)
+// A ballot's position: 32 squares of "w", "W", "b", "B" or "0", a blank and the side
+// to move, with pieces of both colours on the board.
+bool ballotPosition(const std::string& text)
 {
-    std::vector<Ballot> ballots;
-    std::ifstream in(path);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#') continue;
-        const auto bar1 = line.find('|');
-        const auto bar2 = line.find('|', bar1 + 1);
-        if (bar1 == std::string::npos || bar2 == std::string::npos) continue;
-        Ballot b{trimmed(line.substr(0, bar1)), trimmed(line.substr(bar1 + 1, bar2 - bar1 - 1)), {}};
-        std::string moves = line.substr(bar2 + 1), move;
-        for (std::size_t i = 0; i <= moves.size(); ++i) {
-            if (i < moves.size() && moves[i] != ' ' && moves[i] != '\r') move += moves[i];
-            else if (!move.empty()) b.moves.push_back(move), move.clear();
-        }
-        if (b.position.size() == 34) ballots.push_back(b);
+    if (text.size() != 34 || text[32] != ' ' || (text[33] != 'w' && text[33] != 'b')) return false;
+    bool white = false, black = false;
+    for (std::size_t i = 0; i < 32; ++i) {
+        const char c = text[i];
+        if (c != '0' && c != 'w' && c != 'W' && c != 'b' && c != 'B') return false;
+        white = white || c == 'w' || c == 'W';
+        black = black || c == 'b' || c == 'B';
     }
-    return ballots;
+    return white && black;
+}
+
+// NAME | POSITION | MOVES per line; '#' starts a comment line. A file that cannot be
+// read, or a line of another form, is an error: `error` says which.
+bool readBallots(const std::string& path, std::vector<Ballot>& ballots, std::string& error)
+{
+    std::ifstream in(path);
+    if (!in) {
+        error = "cannot read " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) {
+        if (trimmed(line).empty() || line[0] == '#') continue;
+        const auto bar1 = line.find('|');
+        const auto bar2 = bar1 == std::string::npos ? bar1 : line.find('|', bar1 + 1);
+        Ballot b;
+        bool wellFormed = bar2 != std::string::npos;
+        if (wellFormed) {
+            b = {trimmed(line.substr(0, bar1)), trimmed(line.substr(bar1 + 1, bar2 - bar1 - 1)), {}};
+            // Moves that do not lead to the position ("Free") leave the position alone.
+            std::istringstream moves(line.substr(bar2 + 1));
+            for (std::string move; moves >> move;) b.moves.push_back(move);
+            wellFormed = !b.name.empty() && ballotPosition(b.position);
+        }
+        if (!wellFormed) {
+            error = path + ":" + std::to_string(number) + ": not a ballot (NAME | POSITION | MOVES): " + line.substr(0, 80);
+            return false;
+        }
+        ballots.push_back(b);
+    }
+    if (in.bad()) {
+        error = "cannot read " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    if (ballots.empty()) {
+        error = "no ballots in " + path;
+        return false;
+    }
+    return true;
 }
 
 void playOnBoard(int index)
@@ -187,9 +223,10 @@ double eloOf(double score)
     return -400.0 * std::log10(1.0 / score - 1.0) + 0.0; // never "-0"
 }
 
-void appendPdn(const Options& o, const Ballot& ballot, bool aWhite, const Outcome& outcome)
+// False when the game could not be written.
+bool appendPdn(const Options& o, std::ofstream& out, const Ballot& ballot, bool aWhite, const Outcome& outcome)
 {
-    if (o.pdnFile.empty()) return;
+    if (o.pdnFile.empty()) return true;
     PdnHeader header;
     header.event = "Korvel match";
     header.round = ballot.name;
@@ -200,10 +237,8 @@ void appendPdn(const Options& o, const Ballot& ballot, bool aWhite, const Outcom
     header.black = aWhite ? name('B', o.b) : name('A', o.a);
     header.result = outcome.whiteScore == 1.0 ? "1-0" : outcome.whiteScore == 0.0 ? "0-1" : "1/2-1/2";
     const int firstSide = firstSideOfRecord(gameRecord, sideToMove);
-    if (const auto game = gameOfRecord(gameRecord, firstSide, header)) {
-        std::ofstream out(o.pdnFile, std::ios::app | std::ios::binary);
-        out << writePdn(*game) << "\n";
-    }
+    if (const auto game = gameOfRecord(gameRecord, firstSide, header)) out << writePdn(*game) << "\n" << std::flush;
+    return static_cast<bool>(out);
 }
 
 int runMatch(const Args& args)
@@ -213,27 +248,47 @@ int runMatch(const Args& args)
     if (!startEngine()) return 1;
     searchReporter = nullptr;
     bookCandidateCountHook = nullptr;
-    const std::vector<Ballot> ballots = readBallots(dataFilePath(o.ballotFile));
-    if (ballots.empty()) {
-        std::fprintf(stderr, "korvel-cli: no ballots in %s\n", o.ballotFile.c_str());
+    std::vector<Ballot> ballots;
+    std::string error;
+    if (!readBallots(dataFilePath(o.ballotFile), ballots, error)) {
+        std::fprintf(stderr, "korvel-cli: %s\n", error.c_str());
         return 1;
     }
-    if (!o.pdnFile.empty()) std::ofstream(o.pdnFile, std::ios::trunc | std::ios::binary);
+    if (static_cast<std::size_t>(o.first) > ballots.size()) {
+        std::fprintf(stderr, "korvel-cli: --first %d: %s holds %zu ballots\n", o.first, o.ballotFile.c_str(),
+                     ballots.size());
+        return 1;
+    }
+    // Written as the games end; a file that cannot be written stops the match before it starts.
+    std::ofstream pdn;
+    if (!o.pdnFile.empty()) {
+        pdn.open(o.pdnFile, std::ios::trunc | std::ios::binary);
+        if (!pdn) {
+            std::fprintf(stderr, "korvel-cli: cannot write %s: %s\n", o.pdnFile.c_str(), std::strerror(errno));
+            return 1;
+        }
+    }
+    // The ballots from --first on, as many as asked for and the file holds.
+    const std::size_t firstBallot = static_cast<std::size_t>(o.first) - 1;
+    const std::size_t endBallot = std::min(ballots.size(), firstBallot + static_cast<std::size_t>(o.ballots));
     int wins = 0, draws = 0, losses = 0, game = 0;
     std::vector<double> scores;
-    for (int i = o.first - 1; i < o.first - 1 + o.ballots && i < static_cast<int>(ballots.size()); ++i) {
+    for (std::size_t i = firstBallot; i < endBallot; ++i) {
         for (bool aWhite : {true, false}) {
             seedRandom(static_cast<std::uint32_t>(7919 * ++game));
-            startBallot(ballots[static_cast<std::size_t>(i)]);
+            startBallot(ballots[i]);
             const Outcome outcome = playGame(aWhite ? o.a : o.b, aWhite ? o.b : o.a, o.plyLimit);
             const double scoreA = aWhite ? outcome.whiteScore : 1.0 - outcome.whiteScore;
             scores.push_back(scoreA);
             (scoreA == 1.0 ? wins : scoreA == 0.0 ? losses : draws)++;
-            std::printf("game %d  %-6s A %s  %s  %d plies, %s\n", game, ballots[static_cast<std::size_t>(i)].name.c_str(),
+            std::printf("game %d  %-6s A %s  %s  %d plies, %s\n", game, ballots[i].name.c_str(),
                         aWhite ? "white" : "black", scoreA == 1.0 ? "A wins" : scoreA == 0.0 ? "B wins" : "draw",
                         gameRecord.plyNumber - 1, outcome.why);
             std::fflush(stdout);
-            appendPdn(o, ballots[static_cast<std::size_t>(i)], aWhite, outcome);
+            if (!appendPdn(o, pdn, ballots[i], aWhite, outcome)) {
+                std::fprintf(stderr, "korvel-cli: cannot write %s: %s\n", o.pdnFile.c_str(), std::strerror(errno));
+                return 1;
+            }
         }
     }
     const double n = static_cast<double>(scores.size());

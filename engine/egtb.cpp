@@ -2,8 +2,12 @@
 #include "engine/egtb.h"
 #include "engine/threads.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 
 bool bitbaseLoaded = false;
 std::vector<std::uint8_t> bitbaseData;
@@ -57,6 +61,12 @@ int Searcher::readDistanceByte(int table) const
     std::snprintf(path, sizeof path, "%s%s.brg", egtbpath.c_str(), bitbaseTables[table].name);
     std::FILE* file = std::fopen(path, "rb");
     if (!file) return -1;
+    // A file of another size is damaged: none of its bytes can be trusted.
+    struct stat st {};
+    if (::fstat(fileno(file), &st) != 0 || static_cast<std::uint64_t>(st.st_size) != bitbaseTables[table].positions) {
+        std::fclose(file);
+        return -1;
+    }
     int byte = -1;
     if (std::fseek(file, static_cast<long>(BitbaseIndex()), SEEK_SET) == 0) {
         byte = std::fgetc(file);
@@ -131,17 +141,45 @@ void buildBinomialTable()
         for (int k = 0; k <= 6; ++k) binomial[n][k] = bitbase_detail::choose(n, k);
 }
 
+namespace {
+
+std::string bitFileName(int pieces) { return "egtb" + std::to_string(std::clamp(pieces, 0, bitbaseMaxPieces)) + ".bit"; }
+
+std::size_t bitFileSize(int pieces)
+{
+    return std::clamp(pieces, 0, bitbaseMaxPieces) == bitbaseMaxPieces ? bitbaseSizeFivePieces : bitbaseSizeFourPieces;
+}
+
+// Whether some 2-bit entry holds the error value 1, which no generator writes.
+bool holdsErrorEntries(const std::vector<std::uint8_t>& data)
+{
+    constexpr std::uint64_t lowBits = 0x5555555555555555ull;
+    std::size_t i = 0;
+    for (; i + 8 <= data.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, data.data() + i, sizeof word);
+        if (word & ~(word >> 1) & lowBits) return true;
+    }
+    for (; i < data.size(); ++i)
+        if (data[i] & ~(data[i] >> 1) & 0x55) return true;
+    return false;
+}
+
+std::string wrongSize(const std::string& name, std::uintmax_t size, std::uintmax_t wanted)
+{
+    return name + ": " + std::to_string(size) + " байт вместо " + std::to_string(wanted);
+}
+
+} // namespace
+
 bool readBitbaseFile(const std::string& folder, int pieces, std::vector<std::uint8_t>& data)
 {
-    pieces = std::clamp(pieces, 0, bitbaseMaxPieces);
-    char path[512];
-    std::snprintf(path, sizeof path, "%segtb%d.bit", folder.c_str(), pieces);
-    std::FILE* file = std::fopen(path, "rb");
+    const std::string path = folder + bitFileName(pieces);
+    std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) return false;
-    // A shorter file leaves the rest as draws; a longer one is read up to the buffer.
     std::vector<std::uint8_t> read;
     try {
-        read.assign(pieces == bitbaseMaxPieces ? bitbaseSizeFivePieces : bitbaseSizeFourPieces, 0);
+        read.assign(bitFileSize(pieces), 0);
     } catch (...) {
         std::fclose(file);
         throw;
@@ -153,9 +191,43 @@ bool readBitbaseFile(const std::string& folder, int pieces, std::vector<std::uin
         if (got == 0) break;
         filled += got;
     }
+    // A file shorter or longer than its tables, or one holding error entries, is
+    // damaged and not used at all.
+    const bool whole = filled == read.size() && std::fgetc(file) == EOF && !std::ferror(file);
     std::fclose(file);
+    if (!whole || holdsErrorEntries(read)) return false;
     data.swap(read);
     return true;
+}
+
+std::vector<std::string> damagedBitbaseFiles(const std::string& folder, int pieces)
+{
+    namespace fs = std::filesystem;
+    std::vector<std::string> damaged;
+    if (pieces < 2) return damaged;
+    pieces = std::min(pieces, bitbaseMaxPieces);
+    std::error_code ec;
+    const std::string bit = bitFileName(pieces);
+    const std::uintmax_t bitSize = fs::file_size(folder + bit, ec);
+    const bool bitPresent = !ec;
+    if (bitPresent && bitSize != bitFileSize(pieces)) {
+        damaged.push_back(wrongSize(bit, bitSize, bitFileSize(pieces)));
+    } else if (bitPresent) {
+        std::vector<std::uint8_t> data;
+        if (!readBitbaseFile(folder, pieces, data)) damaged.push_back(bit + ": неверные записи");
+    }
+    for (const BitbaseTable& t : bitbaseTables) {
+        if (t.material.pieces() > pieces) continue;
+        const std::string name = std::string(t.name) + ".brg";
+        const std::uintmax_t size = fs::file_size(folder + name, ec);
+        if (ec) {
+            // Beside the verdicts, a missing distance file leaves their wins without a distance.
+            if (bitPresent) damaged.push_back(name + ": файла нет");
+        } else if (size != t.positions) {
+            damaged.push_back(wrongSize(name, size, t.positions));
+        }
+    }
+    return damaged;
 }
 
 void installBitbase(std::vector<std::uint8_t>&& data, bool found)

@@ -12,8 +12,8 @@
 
 #include "engine/engine.h"
 
-// ProbeExact's answer when a distance file is missing or cannot be read: the root
-// move is then searched as usual.
+// ProbeExact's answer when a distance file is missing, damaged (of the wrong size) or
+// cannot be read: the root move is then searched as usual.
 constexpr int probeUnavailable = -100000;
 
 constexpr int bitbaseTableCount = 45;
@@ -111,9 +111,15 @@ extern std::uint32_t binomial[33][7];
 void buildBinomialTable();
 void LoadBitbase();
 // The ".bit" file for a folder and a piece limit ("egtbN.bit", N the limit clamped to
-// 0..5) read into `data`, sized for its tables; false when there is no such file.
-// Throws std::bad_alloc and then leaves `data` as it was.
+// 0..5) read into `data`; false when there is no such file or it is damaged (not
+// exactly the size of its tables, or holding error entries). Throws std::bad_alloc and
+// then leaves `data` as it was.
 bool readBitbaseFile(const std::string& folder, int pieces, std::vector<std::uint8_t>& data);
+// The table files of a folder for a piece limit that cannot be used, one line each
+// ("3d1p_1d0p_ru.brg: 100 байт вместо 1240960"): a ".bit" or ".brg" file of the wrong
+// size, a ".bit" file with error entries, and beside a ".bit" file a missing ".brg".
+// The probes never use such a file.
+std::vector<std::string> damagedBitbaseFiles(const std::string& folder, int pieces);
 // What LoadBitbase does after reading: the data becomes the in-memory table.
 void installBitbase(std::vector<std::uint8_t>&& data, bool found);
 // The largest number of pieces the tables are probed for: the configured limit, but

@@ -287,9 +287,16 @@ constexpr int maxSearchThreads = 16;
 int logicalProcessors();
 
 // Throws ConfigError (or TableMemoryError) and then leaves everything as it was:
-// settings, tables, keys and position.
+// settings, tables, keys and position. A file that exists but cannot be read, and
+// values outside their ranges (hashsize from 1 to what fits in memory, EGTBPieses
+// from 0 to 5) are such errors.
 void initEngine();
+// initEngine without reading the configuration file: the default settings.
+void initEngineWithDefaults();
 void finishStartup(); // once, after the first initEngine
+// The bytes of a regular file; false, with the system's error number (ENOENT, EISDIR,
+// EACCES...), when it cannot be read. A pipe under the name does not block it.
+bool readRegularFile(const std::string& path, std::string& bytes, int& errorNumber);
 // Reads the configuration file as initEngine does and throws the same ConfigError,
 // changing nothing: a new game can check the file before it ends the game in progress.
 void checkConfiguration();

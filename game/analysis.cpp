@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <memory>
 
 #include "game/control.h"
@@ -71,12 +72,14 @@ private:
     int done() const { return std::max(0, analysed_ - 1); }
     int total() const { return static_cast<int>(positions_.size()) - 1; }
 
-    // At the pace so far, or at the budget before the first position is done.
+    // At the pace so far, or at the budget before the first position is done; an
+    // estimate beyond what an int holds (no time limit) is held at its largest.
     int secondsLeft() const
     {
         const double each = analysed_ > 0 ? (searchClock() - start_) / analysed_ : limits_.budget / 100.0;
         const int left = static_cast<int>(positions_.size()) - analysed_;
-        return std::max(0, static_cast<int>(each * left + 0.5));
+        const double seconds = std::clamp(each * left + 0.5, 0.0, static_cast<double>(std::numeric_limits<int>::max()));
+        return static_cast<int>(seconds);
     }
 
     bool askToGoOn()

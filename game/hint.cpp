@@ -44,13 +44,16 @@ bool hintRunning() { return running; }
 
 int searchForHint(int side)
 {
-    running = true;
+    // Also when the search throws: the hint is no longer running then.
+    struct Running {
+        Running() { running = true; }
+        ~Running() { running = false; }
+    } runningNow;
     RecomputeBudget(gameRecord.plyNumber, side);
     ShowBudget();
     prepareSearch(side); // the reports show the side searched for
     const int count = moveLists[1].count;
     if (count > 1) searchAtLevel(strongestLevel, gameSearchThreads());
-    running = false;
     return count;
 }
 

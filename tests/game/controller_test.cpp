@@ -8,7 +8,9 @@
 #include <functional>
 #include <set>
 
+#include "engine/egtb.h"
 #include "engine/search.h"
+#include "game/controlui.h"
 #include "game/boardview.h"
 #include "game/book.h"
 #include "game/gamefiles.h"
@@ -630,6 +632,22 @@ struct StartUpUi : controller_testing::ScriptedControlUi {
         if (atMessage) atMessage();
     }
 };
+
+TEST_F(ControllerTest, AWinTheTablesKnowWithoutItsDistanceIsShownInWords)
+{
+    // The verdicts without their distance files: every entry says the side to move wins.
+    installBitbase(std::vector<std::uint8_t>(bitbaseSizeFourPieces, 0xAA), true);
+    EGTBPieses = 4;
+    egtbpath = game_testing::uniqueTempDir("no-distances").string() + "/";
+    startFrom("0WW00000000000000000000B00000000 w"); // kings on c1 and e1 against one on h6
+    SetMode(Analysis);
+    SetMode(HumanHuman);
+    installBitbase({}, false);
+    EGTBPieses = 0;
+    std::filesystem::remove_all(egtbpath);
+    egtbpath.clear();
+    EXPECT_EQ(ui.fields[InfoField::Label7], "Выигрыш белых"); // not a raw score such as +30.03
+}
 
 TEST_F(ControllerTest, StartUpPreparesEngineHooksAndBudgetBeforeTheLibrary)
 {
