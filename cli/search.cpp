@@ -19,13 +19,6 @@ long long millisecondsSince(Clock::time_point start)
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
 }
 
-bool parseNumber(const std::string& text, long low, long high, long& value)
-{
-    char* end = nullptr;
-    value = std::strtol(text.c_str(), &end, 10);
-    return !text.empty() && *end == '\0' && value >= low && value <= high;
-}
-
 // The variation without its closing blank.
 std::string pvMoves()
 {
@@ -71,37 +64,47 @@ struct SearchLimits {
     int level = strongestLevel;
 };
 
-// --time CENTISECONDS or --depth D, and --level N, after the position.
-bool parseLimits(const Args& args, SearchLimits& limits)
+constexpr NumberArgument timeArgument{"time", "the time", 0, unlimitedTime, "hundredths of a second"};
+constexpr NumberArgument depthArgument{"depth", "the depth", firstIterationDepth, lastIterationDepth};
+constexpr NumberArgument levelArgument{"level", "the level", weakestLevel, strongestLevel};
+
+// --time CENTISECONDS or --depth D, and --level N, after the position. A call of the
+// wrong shape gets the usage, a value out of its range what was wrong with it.
+int parseLimits(const Args& args, SearchLimits& limits)
 {
     bool timeOrDepth = false;
     for (std::size_t i = 1; i < args.size(); i += 2) {
-        if (i + 1 >= args.size()) return false;
+        const std::string& name = args[i];
+        if (i + 1 >= args.size()) return usageError("search");
         long value = 0;
-        if (args[i] == "--time" && !timeOrDepth && parseNumber(args[i + 1], 0, unlimitedTime, value)) {
-            limits.budget = static_cast<std::int32_t>(value);
-        } else if (args[i] == "--depth" && !timeOrDepth &&
-                   parseNumber(args[i + 1], firstIterationDepth, lastIterationDepth, value)) {
-            limits.budget = unlimitedTime;
-            limits.depth = static_cast<int>(value);
-        } else if (args[i] == "--level" && parseNumber(args[i + 1], weakestLevel, strongestLevel, value)) {
+        if (name == "--level") {
+            if (!readNumber(levelArgument, args[i + 1], value)) return wrongArguments;
             limits.level = static_cast<int>(value);
             continue;
-        } else {
-            return false;
         }
+        if ((name != "--time" && name != "--depth") || timeOrDepth) return usageError("search");
         timeOrDepth = true;
+        if (!readNumber(name == "--time" ? timeArgument : depthArgument, args[i + 1], value)) return wrongArguments;
+        if (name == "--time") {
+            limits.budget = static_cast<std::int32_t>(value);
+        } else {
+            limits.budget = unlimitedTime;
+            limits.depth = static_cast<int>(value);
+        }
     }
-    return true;
+    return 0;
 }
 
 int runSearch(const Args& args)
 {
     SearchLimits limits;
-    if (args.empty() || !isPositionText(args[0]) || !parseLimits(args, limits)) return usageError("search");
+    std::string position;
+    if (args.empty()) return usageError("search");
+    if (!readPosition(args[0], position)) return wrongArguments;
+    if (const int status = parseLimits(args, limits)) return status;
     seedRandom(1); // repeatable keys, so that a fixed depth gives a fixed search
     if (!startEngine()) return 1;
-    setPositionFromText(args[0]);
+    setPositionFromText(position);
     const int side = sideToMove;
     timeBudget = limits.budget;
     maxIterationDepth = limits.depth;
@@ -170,7 +173,6 @@ int runBench(const Args& args)
     return 0;
 }
 
-const bool registered = registerCommand({"search", "POSITION [--time CENTISECONDS | --depth D] [--level N]", runSearch}) &&
-                        registerCommand({"bench", "", runBench});
+const bool registered = registerCommand({"search", runSearch}) && registerCommand({"bench", runBench});
 
 } // namespace
