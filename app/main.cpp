@@ -1,4 +1,8 @@
 // Korvel: the engine and the opening library start, then the windows, then the message loop.
+// `korvel FILE` opens the file as "Загрузить..." would once the windows are up.
+#include <cstdio>
+#include <string>
+
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
@@ -7,6 +11,7 @@
 
 #include "engine/engine.h"
 #include "game/controller.h"
+#include "game/gamefiles.h"
 #include "game/tables.h"
 #include "ui/application.h"
 #include "ui/services.h"
@@ -15,7 +20,13 @@
 
 int main(int argc, char* argv[])
 {
-    KorvelApplication app(argc, argv);
+    KorvelApplication app(argc, argv); // takes the toolkit's own options out of argv
+    // One file at most, as a file manager hands it over; an option is none of ours.
+    if (argc > 2 || (argc == 2 && argv[1][0] == '-')) {
+        std::fprintf(stderr, "usage: korvel [FILE]\n");
+        return 2;
+    }
+    const std::string startFile = argc == 2 ? argv[1] : "";
     // The program speaks Russian: the toolkit's own dialogs (files, colours) too.
     QTranslator toolkitTexts;
     if (toolkitTexts.load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
@@ -30,8 +41,11 @@ int main(int argc, char* argv[])
         return 1;
     }
     CreateWindows();
-    // Asked once the main window is on the screen.
-    QTimer::singleShot(0, [] { OfferEndgameTables(); });
+    // Once the main window is on the screen: the file given, then the tables' question.
+    QTimer::singleShot(0, [startFile] {
+        OpenStartFile(startFile);
+        OfferEndgameTables();
+    });
     const int status = app.exec();
     DestroyWindows();
     return status;

@@ -399,6 +399,13 @@ bool LoadGameFiles(const std::string& fileName)
     return true;
 }
 
+bool OpenStartFile(const std::string& fileName)
+{
+    if (fileName.empty()) return false;
+    // A refused file changes nothing: the game is still the new one of the start.
+    return LoadGameFiles(fileName);
+}
+
 void ContinueFromGame(const GameRecord& record)
 {
     switchToTwoPlayers();
