@@ -9,20 +9,7 @@ source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
-failures=0
-
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
-
-expect_equal() { # description expected actual
-    if [ "$2" != "$3" ]; then
-        fail "$1"
-        echo "  expected: $(printf '%q' "$2")"
-        echo "  actual:   $(printf '%q' "$3")"
-    fi
-}
+. "$source_dir/tests/checks.sh"
 
 # The three spellings print the same text to standard output and succeed.
 "$cli" --help >help.txt 2>err.txt
@@ -82,8 +69,4 @@ help_commands=$(sed -n 's/^  korvel-cli \([a-z]*\)\( [a-z]*\)\{0,1\}\( .*\)\{0,1
     sed 's/ [A-Z].*//')
 expect_equal "manual page and help: the commands" "$(echo $help_commands)" "$(echo $page_commands)"
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures check(s) failed"
-    exit 1
-fi
-echo "cli help: all checks passed"
+finish "cli help"

@@ -9,20 +9,7 @@ source_dir=$1
 build_dir=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
-
-expect_equal() { # description expected actual
-    if [ "$2" != "$3" ]; then
-        fail "$1"
-        echo "  expected: $(printf '%q' "$2")"
-        echo "  actual:   $(printf '%q' "$3")"
-    fi
-}
+. "$source_dir/tests/checks.sh"
 
 cmake --install "$build_dir" --prefix "$work/usr" --strip >"$work/log" 2>&1 || fail "install: $(tail -3 "$work/log")"
 root=$work/usr
@@ -83,8 +70,4 @@ if command -v man >/dev/null; then
     done
 fi
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures check(s) failed"
-    exit 1
-fi
-echo "install tree: all checks passed"
+finish "install tree"
