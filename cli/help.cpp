@@ -3,6 +3,7 @@
 // printed. A new command or option is one row or one change here; the manual page
 // korvel-cli(6) lists the same commands.
 #include <cstdio>
+#include <iterator>
 #include <string>
 
 #include "cli/command.h"

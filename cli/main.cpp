@@ -1,5 +1,4 @@
 // korvel-cli: the headless tool through which benchmarks and cross-checks drive the engine.
-#include <algorithm>
 #include <cstdlib>
 #include <cstdio>
 #include <exception>
