@@ -24,14 +24,16 @@ int parseOptions(const Args& args, AnalyseOptions& options)
     if (args.size() % 2 != 1) return usageError("analyse");
     options.path = args[0];
     bool timeGiven = false, depthGiven = false;
+    const NumberArgument threads = threadsArgument();
     for (std::size_t i = 1; i < args.size(); i += 2) {
         long value = 0;
         const std::string& name = args[i];
         const std::string& text = args[i + 1];
-        const NumberArgument* argument = name == "--time"    ? &timeArgument
-                                         : name == "--depth" ? &depthArgument
-                                         : name == "--game"  ? &gameArgument
-                                                             : nullptr;
+        const NumberArgument* argument = name == "--time"      ? &timeArgument
+                                         : name == "--depth"   ? &depthArgument
+                                         : name == "--game"    ? &gameArgument
+                                         : name == "--threads" ? &threads
+                                                               : nullptr;
         if (!argument) return usageError("analyse");
         if (!readNumber(*argument, text, value)) return wrongArguments;
         if (argument == &timeArgument) {
@@ -40,8 +42,10 @@ int parseOptions(const Args& args, AnalyseOptions& options)
         } else if (argument == &depthArgument) {
             options.limits.depth = static_cast<int>(value);
             depthGiven = true;
-        } else {
+        } else if (argument == &gameArgument) {
             options.game = value;
+        } else {
+            options.limits.threads = static_cast<int>(value);
         }
     }
     if (depthGiven && !timeGiven) options.limits.budget = unlimitedTime;

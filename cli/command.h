@@ -45,6 +45,8 @@ struct NumberArgument {
     long high;
     const char* unit = "";
 };
+// --threads N: from 1 to the machine's logical processors.
+NumberArgument threadsArgument();
 // Reads the argument; otherwise says on standard error what was wrong and the range
 // ("korvel-cli: depth 6 is out of range: the depth runs from 7 to 63") and returns
 // false, upon which the command ends with status 2.

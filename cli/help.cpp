@@ -33,16 +33,19 @@ constexpr CommandHelp helpTable[] = {
      "The static evaluation for the side to move, in the engine's units (a man\n"
      "is about 100).",
      "korvel-cli eval 'W:Wc3,e3:Bd6'"},
-    {"search", "POSITION [--time CENTISECONDS | --depth D] [--level N]",
+    {"search", "POSITION [--time CENTISECONDS | --depth D] [--level N] [--threads N]",
      "Searches as the program does on its turn and prints a line per completed\n"
      "depth (depth, score, nodes, milliseconds, variation), then the best move.\n"
      "--time: the time budget in hundredths of a second, 0 to 2000000000\n"
      "(default 200); --depth: search to depth D (7 to 63) without a time limit;\n"
-     "--level: the strength level, 1 (a beginner) to 8 (full strength, default).",
+     "--level: the strength level, 1 (a beginner) to 8 (full strength, default);\n"
+     "--threads: the threads that search, 1 (default: repeatable output) to the\n"
+     "machine's logical processors.",
      "korvel-cli search 'wwwwwwwwwwww00000000bbbbbbbbbbbb w' --depth 11"},
-    {"bench", "",
+    {"bench", "[--threads N]",
      "Searches 13 fixed positions to fixed depths and prints each one's node\n"
-     "count, then the total (the search's signature) and the nodes per second.",
+     "count, then the total (on one thread, the default: the search's\n"
+     "signature) and the nodes per second. --threads: as for search.",
      "korvel-cli bench"},
     {"egtb", "build DIR [--pieces N] [--jobs N]",
      "Makes the endgame tables of 2 to N pieces (N from 2 to 5, default 5) in\n"
@@ -79,26 +82,28 @@ constexpr CommandHelp helpTable[] = {
     {"pdn", "export FILE.gam",
      "Writes a game file of the program (.gam) as PDN on standard output.",
      "korvel-cli pdn export partie.gam > partie.pdn"},
-    {"analyse", "GAME.pdn [--time CENTISECONDS] [--depth D] [--game N]",
+    {"analyse", "GAME.pdn [--time CENTISECONDS] [--depth D] [--game N] [--threads N]",
      "Searches every position of a game and writes it back as PDN with each\n"
      "half-move's score in men from White's view and the marks ?! ? ?? with the\n"
      "better move on the mistakes; progress goes to standard error.\n"
      "--time: hundredths of a second a position (1 to 2000000000, default 100);\n"
      "--depth: 7 to 63 (alone: no time limit); --game: the game of the file\n"
-     "(default 1).",
+     "(default 1); --threads: as for search.",
      "korvel-cli analyse partie.pdn --time 100 > analysed.pdn"},
     {"match",
      "[--ballots N] [--first K] [--time CS | --depth D] [--level N] [--level-a N] [--level-b N] "
-     "[--time-a CS] [--time-b CS] [--depth-a D] [--depth-b D] [--plies N] [--pdn FILE] [--ballot-file PATH]",
+     "[--time-a CS] [--time-b CS] [--depth-a D] [--depth-b D] [--threads N] [--threads-a N] [--threads-b N] "
+     "[--plies N] [--pdn FILE] [--ballot-file PATH]",
      "Plays engine A against engine B from the standard opening ballots, each\n"
      "ballot twice with the colours exchanged, and prints every game and the\n"
      "score with the Elo difference and its 95 % interval.\n"
      "--ballots: how many (default 150), from ballot --first (default 1);\n"
      "--time: hundredths of a second a move (default 10); --depth: 1 to 63, no\n"
-     "time limit; --level: 1 to 8 (default 8); -a or -b after an option sets it\n"
-     "for one side only; --plies: the half-moves after which a game is drawn\n"
-     "(default 300); --pdn: the games are written there; --ballot-file: the\n"
-     "ballots (default ballots.txt, as installed).",
+     "time limit; --level: 1 to 8 (default 8); --threads: as for search\n"
+     "(default 1); -a or -b after an option sets it for one side only;\n"
+     "--plies: the half-moves after which a game is drawn (default 300);\n"
+     "--pdn: the games are written there; --ballot-file: the ballots\n"
+     "(default ballots.txt, as installed).",
      "korvel-cli match --ballots 10 --level-a 8 --level-b 5"},
     {"help", "[COMMAND]",
      "This text, or that of one command.",

@@ -52,6 +52,8 @@ bool parseWholeNumber(const std::string& text, long low, long high, long& value)
     return !text.empty() && *end == '\0' && value >= low && value <= high;
 }
 
+NumberArgument threadsArgument() { return {"threads", "the number of threads", 1, logicalProcessors(), "on this machine"}; }
+
 bool readNumber(const NumberArgument& argument, const std::string& text, long& value)
 {
     if (parseWholeNumber(text, argument.low, argument.high, value)) return true;

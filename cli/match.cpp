@@ -24,6 +24,7 @@ struct Player {
     int level = strongestLevel;
     std::int32_t budget = 10; // hundredths of a second a move
     int depth = lastIterationDepth;
+    int threads = 1;
 };
 
 struct Options {
@@ -49,17 +50,19 @@ constexpr NumberArgument firstArgument{"first", "the first ballot", 1, unlimited
 constexpr NumberArgument pliesArgument{"plies", "the ply limit", 1, unlimitedTime};
 
 // "--level 3" sets both sides, "--level-a 3" and "--level-b 3" one of them; likewise
-// --time (hundredths of a second) and --depth (no time limit then). Returns 0, or the
-// status of a wrong call once it is reported.
+// --time (hundredths of a second), --depth (no time limit then) and --threads. Returns
+// 0, or the status of a wrong call once it is reported.
 int setPlayerOption(const std::string& name, const std::string& text, Player& a, Player& b)
 {
     const bool forA = name.size() < 2 || name.compare(name.size() - 2, 2, "-b") != 0;
     const bool forB = name.size() < 2 || name.compare(name.size() - 2, 2, "-a") != 0;
     const std::string base = (forA && forB) ? name : name.substr(0, name.size() - 2);
-    const NumberArgument* argument = base == "--level"   ? &levelArgument
-                                     : base == "--time"  ? &timeArgument
-                                     : base == "--depth" ? &depthArgument
-                                                         : nullptr;
+    const NumberArgument threads = threadsArgument();
+    const NumberArgument* argument = base == "--level"     ? &levelArgument
+                                     : base == "--time"    ? &timeArgument
+                                     : base == "--depth"   ? &depthArgument
+                                     : base == "--threads" ? &threads
+                                                           : nullptr;
     if (!argument) return usageError("match");
     long value = 0;
     if (!readNumber(*argument, text, value)) return wrongArguments;
@@ -67,6 +70,7 @@ int setPlayerOption(const std::string& name, const std::string& text, Player& a,
         if (!p) continue;
         if (argument == &levelArgument) p->level = static_cast<int>(value);
         else if (argument == &timeArgument) p->budget = static_cast<std::int32_t>(value);
+        else if (argument == &threads) p->threads = static_cast<int>(value);
         else {
             p->depth = static_cast<int>(value);
             p->budget = unlimitedTime;
@@ -175,7 +179,7 @@ void engineMove(const Player& p)
     timeBudget = p.budget;
     maxIterationDepth = p.depth;
     prepareSearch(sideToMove);
-    if (moveLists[1].count >= 2) searchAtLevel(p.level);
+    if (moveLists[1].count >= 2) searchAtLevel(p.level, p.threads);
     const MoveList& root = moveLists[1];
     std::string text = moveText(root.moves[1]);
     makeMove(root.moves[1], root.captured[1], sideToMove, 0);

@@ -1,11 +1,11 @@
 // Endgame bitbases: loading the in-memory table, indexing, probing, the verdict line.
 #include "engine/egtb.h"
+#include "engine/threads.h"
 
 #include <algorithm>
 #include <cstdio>
 
 bool bitbaseLoaded = false;
-std::uint32_t bitbaseProbeCount = 0;
 std::vector<std::uint8_t> bitbaseData;
 std::uint32_t binomial[33][7];
 
@@ -33,10 +33,6 @@ constexpr TableLookup makeLookup()
 
 constexpr TableLookup tableLookup = makeLookup();
 
-Material boardMaterial()
-{
-    return {popCount(whiteKings), popCount(whiteMen), popCount(blackKings), popCount(blackMen)};
-}
 
 bool whiteStrongerOrEqual(const Material& m)
 {
@@ -46,9 +42,16 @@ bool whiteStrongerOrEqual(const Material& m)
 // Counts beyond the table (more than six pieces of a kind) never occur in a table.
 inline std::uint32_t choose(int n, int k) { return k <= 6 ? binomial[n][k] : 0; }
 
+} // namespace
+
+Material Searcher::boardMaterial() const
+{
+    return {popCount(whiteKings), popCount(whiteMen), popCount(blackKings), popCount(blackMen)};
+}
+
 // The byte of the current board's distance file (White as A), or -1 when the file
 // is missing or too short.
-int readDistanceByte(int table)
+int Searcher::readDistanceByte(int table) const
 {
     char path[512];
     std::snprintf(path, sizeof path, "%s%s.brg", egtbpath.c_str(), bitbaseTables[table].name);
@@ -63,6 +66,8 @@ int readDistanceByte(int table)
     return byte;
 }
 
+namespace {
+
 int exactResultOf(int byte)
 {
     if (byte == 0 || byte == 128) return 0;
@@ -70,9 +75,11 @@ int exactResultOf(int byte)
     return byte; // 1-127 wins, 255 already won, 253 and 254 as they are
 }
 
+} // namespace
+
 // White has just moved and is the weaker side: let the stronger side, now to move,
 // pick its best reply from the distance files.
-int resolveByOneMove()
+int Searcher::resolveByOneMove()
 {
     SwapSides(); // the stronger side is now White and to move
     int n = generateCaptures(White, 2);
@@ -118,8 +125,6 @@ int resolveByOneMove()
     return -best;
 }
 
-} // namespace
-
 void buildBinomialTable()
 {
     for (int n = 0; n <= 32; ++n)
@@ -155,6 +160,7 @@ bool readBitbaseFile(const std::string& folder, int pieces, std::vector<std::uin
 
 void installBitbase(std::vector<std::uint8_t>&& data, bool found)
 {
+    stopHelperThreads();
     buildBinomialTable();
     bitbaseData.swap(data);
     if (!found) std::vector<std::uint8_t>().swap(bitbaseData);
@@ -163,13 +169,14 @@ void installBitbase(std::vector<std::uint8_t>&& data, bool found)
 
 void LoadBitbase()
 {
+    stopHelperThreads(); // no helper may probe the table while it is replaced
     bitbaseLoaded = false;
     std::vector<std::uint8_t> data;
     const bool found = readBitbaseFile(egtbpath, EGTBPieses, data);
     installBitbase(std::move(data), found);
 }
 
-void SwapSides()
+void Searcher::SwapSides()
 {
     const SquareSet wk = whiteKings, wm = whiteMen;
     whiteKings = mirrorSet(blackKings);
@@ -187,7 +194,7 @@ int bitbaseTableOf(const Material& m)
     return tableLookup.id[m.strongKings][m.strongMen][m.weakKings][m.weakMen];
 }
 
-std::string TableName()
+std::string Searcher::TableName() const
 {
     const int wk = popCount(whiteKings), wm = popCount(whiteMen);
     const int bk = popCount(blackKings), bm = popCount(blackMen);
@@ -212,9 +219,9 @@ std::uint32_t bitbaseIndexOf(SquareSet strongKings, SquareSet strongMen, SquareS
     return mb + menB * (weakKingRank + kingsB * (ma + menA * ka));
 }
 
-std::uint32_t BitbaseIndex() { return bitbaseIndexOf(whiteKings, whiteMen, blackKings, blackMen); }
+std::uint32_t Searcher::BitbaseIndex() const { return bitbaseIndexOf(whiteKings, whiteMen, blackKings, blackMen); }
 
-int ProbeBitbase()
+int Searcher::ProbeBitbase()
 {
     ++bitbaseProbeCount;
     const int table = bitbaseTableOf(boardMaterial());
@@ -230,7 +237,7 @@ int ProbeBitbase()
     }
 }
 
-int ProbeExact()
+int Searcher::ProbeExact()
 {
     if (blackPieces == 0) return 1;
     const Material m = boardMaterial();
@@ -240,7 +247,7 @@ int ProbeExact()
     return byte < 0 ? probeUnavailable : exactResultOf(byte);
 }
 
-std::string EndgameVerdictsText(int side)
+std::string Searcher::EndgameVerdictsText(int side)
 {
     std::string text;
     int n = generateCaptures(side, 0);

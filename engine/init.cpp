@@ -6,13 +6,22 @@
 #include <cstdlib>
 #include <fstream>
 #include <new>
+#include <thread>
 
 #include "engine/egtb.h"
 #include "engine/engine.h"
+#include "engine/threads.h"
 
 std::string configFileName = "korvel.ini";
 std::string egtbpath;
 std::int32_t EGTBPieses = 0;
+std::int32_t configuredThreads = 1;
+
+int logicalProcessors()
+{
+    const unsigned count = std::thread::hardware_concurrency();
+    return std::clamp(static_cast<int>(count), 1, maxSearchThreads);
+}
 
 namespace {
 
@@ -26,6 +35,7 @@ struct EngineSettings {
     std::int32_t hashMask = defaultHashMask;
     std::string egtbpath;
     std::int32_t egtbPieces = 0;
+    std::int32_t threads = logicalProcessors();
 };
 
 [[noreturn]] void refuse(const std::string& text, const std::string& why, const std::string& key)
@@ -74,6 +84,17 @@ std::int32_t hashMaskFor(const std::string& key, const std::string& text)
     return static_cast<std::int32_t>(units * entriesPerUnit - 1);
 }
 
+// From 1 to the machine's logical processors: more threads than processors only take
+// turns on them.
+std::int32_t threadsFor(const std::string& key, const std::string& text)
+{
+    const long threads = toInteger(key, text);
+    const long most = logicalProcessors();
+    if (threads < 1 || threads > most)
+        refuse(text, "допустимые значения от 1 до " + std::to_string(most), key);
+    return static_cast<std::int32_t>(threads);
+}
+
 std::string normalisedPath(std::string path)
 {
     if (path.size() < 2) return {};
@@ -119,6 +140,8 @@ EngineSettings readSettings()
         } else if (key == "EGTBPieses" || key == "egtbpieses") {
             // Kept as written: the draw offer compares with it; the tables clamp it.
             settings.egtbPieces = static_cast<std::int32_t>(toInteger(key, value));
+        } else if (key == "threads") {
+            settings.threads = threadsFor(key, value);
         }
         settings.egtbpath = normalisedPath(settings.egtbpath);
     }
@@ -143,20 +166,24 @@ void initEngine()
         throw TableMemoryError("Недостаточно памяти для эндшпильной базы (EGTBPieses)");
     }
 
+    // No helper of a search that a command interrupted may read the tables rebuilt here.
+    stopHelperThreads();
     buildBoardTables();
     buildEvaluationTables();
-    setPositionFromText(initialPositionText);
+    mainSearcher.setPositionFromText(initialPositionText); // the game position
     buildKeys();
     searchAge = 1;
     buildHistoryBonus();
     egtbpath = settings.egtbpath;
     EGTBPieses = settings.egtbPieces;
+    configuredThreads = settings.threads;
     installHashTables(std::move(tables), settings.hashMask);
     installBitbase(std::move(bitbase), bitbaseFound);
 }
 
 void finishStartup()
 {
+    stopHelperThreads();
     fillNeighbourSquares();
     if (squareTablesRaised) return;
     squareTablesRaised = true;

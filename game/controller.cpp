@@ -199,7 +199,7 @@ void runEngineTurn()
                 return;
             }
             // Analysis, and thinking on the opponent's time, always look at full strength.
-            if (count > 1) searchAtLevel(gc.mode == Analysis ? strongestLevel : engineLevel);
+            if (count > 1) searchAtLevel(gc.mode == Analysis ? strongestLevel : engineLevel, gameSearchThreads());
             const SearchOutcome outcome = checkFlagsAfterSearch();
             if (outcome == SearchOutcome::Stop) return;
             if (outcome == SearchOutcome::Restart) {
@@ -377,20 +377,15 @@ void SetMode(GameMode mode)
 
 namespace {
 
-bool startsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
-
-// The engine's own view of the game, as the score field shows it. While the engine
-// thinks on the opponent's time the field may hold the score of the human's side.
+// The engine's own view of the game, as its latest score has it. While the engine
+// thinks on the opponent's time that score may be the human's side's.
 bool engineAcceptsDraw(int engineColour)
 {
-    const std::string& score = infoFieldText(InfoField::Label7);
-    const bool ownView = infoScoreSide() == engineColour;
-    if (startsWith(score, "Проигрыш")) return ownView;
-    if (startsWith(score, "Выигрыш")) return !ownView;
-    const auto value = wholeNumber(score);
-    // Empty: nothing searched yet, the engine plays on.
-    if (!value) return false;
-    return (ownView ? *value : -*value) < 100;
+    const auto latest = latestEngineScore();
+    // Nothing searched yet in this game: the engine plays on.
+    if (!latest) return false;
+    const int own = latest->side == engineColour ? latest->score : -latest->score;
+    return own < 100;
 }
 
 // The pieces of the game position: during a search the board holds one of its tree.
@@ -527,7 +522,8 @@ void analyseGameRecord(std::int32_t budget)
         GameTurnKeeper keeper;
         WindowObserver observer;
         // The depth limit in force: 63 in play.
-        analysePositions(recordPositions(gameRecord, firstSideOfRecord(gameRecord, sideToMove)), {budget, maxIterationDepth}, observer);
+        analysePositions(recordPositions(gameRecord, firstSideOfRecord(gameRecord, sideToMove)),
+                         {budget, maxIterationDepth, gameSearchThreads()}, observer);
     }
     showResults();
     controlUi().redrawBoard();

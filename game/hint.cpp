@@ -5,6 +5,8 @@
 #include "engine/search.h"
 #include "game/control.h"
 #include "game/record.h"
+#include "game/settings.h"
+#include "game/strength.h"
 #include "game/timecontrol.h"
 
 namespace {
@@ -47,7 +49,7 @@ int searchForHint(int side)
     ShowBudget();
     prepareSearch(side); // the reports show the side searched for
     const int count = moveLists[1].count;
-    if (count > 1) iterativeDeepening();
+    if (count > 1) searchAtLevel(strongestLevel, gameSearchThreads());
     running = false;
     return count;
 }

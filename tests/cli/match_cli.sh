@@ -24,7 +24,17 @@ check=$("$cli" pdn check games.pdn) || fail "pdn check: $check"
 grep -q '^1. c3-d4 b6-a5 2. d4-c5' games.pdn || fail "the ballot's moves: $(head -12 games.pdn)"
 grep -q '\[White "Korvel B, уровень 1"\]' games.pdn || fail "the second game's white player"
 
+# Threads per side: A on two, B on one, the games as before.
+if [ "$(nproc)" -ge 2 ]; then
+    out=$("$cli" match --ballots 1 --depth 3 --threads-a 2 --threads-b 1 --plies 60 --ballot-file "$ballots")
+    [ "$(echo "$out" | grep -c '^game ')" = 2 ] || fail "two games on two threads expected: $out"
+fi
+
 set +e
+"$cli" match --threads 0 --ballot-file "$ballots" 2>/dev/null
+[ $? = 2 ] || fail "no threads is a usage error"
+"$cli" match --threads-a "$(($(nproc) + 1))" --ballot-file "$ballots" 2>/dev/null
+[ $? = 2 ] || fail "more threads than processors is a usage error"
 "$cli" match --level 9 --ballot-file "$ballots" 2>/dev/null
 [ $? = 2 ] || fail "level 9 is a usage error"
 "$cli" match --ballots 2>/dev/null

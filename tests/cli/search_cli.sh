@@ -55,7 +55,7 @@ out=$("$cli" search "$initial" --time 20)
 expect_equal "search --time: bestmove" "bestmove" "$(echo "$out" | tail -n 1 | awk '{print $1}')"
 
 # Wrong arguments: one usage line on standard error, exit 2.
-usage="usage: korvel-cli search POSITION [--time CENTISECONDS | --depth D] [--level N]"
+usage="usage: korvel-cli search POSITION [--time CENTISECONDS | --depth D] [--level N] [--threads N]"
 check_usage() { # description, then the arguments
     local what=$1
     shift
@@ -70,6 +70,17 @@ check_usage "time without value" "$initial" --time
 check_usage "time and depth together" "$initial" --depth 9 --time 5
 check_usage "unknown option" "$initial" --nodes 5
 check_usage "level without value" "$initial" --depth 9 --level
+check_usage "threads without value" "$initial" --depth 9 --threads
+
+# Threads: one is the default; two reach every depth and choose a legal move.
+expect_equal "search --threads 1: the default" "$("$cli" search "$initial" --depth 9 | sed 's/ ms [0-9]*//')" \
+    "$("$cli" search "$initial" --depth 9 --threads 1 | sed 's/ ms [0-9]*//')"
+if [ "$(nproc)" -ge 2 ]; then
+    out=$("$cli" search "$initial" --depth 10 --threads 2)
+    expect_equal "search --threads 2: depths" "7 8 9 10" "$(echo "$out" | grep '^depth' | awk '{print $2}' | paste -sd' ')"
+    "$cli" moves "$initial" | awk '{print $1}' | grep -qx "$(echo "$out" | tail -n 1 | awk '{print $2}')" ||
+        fail "search --threads 2: the move chosen is not a legal move"
+fi
 
 # A value the call cannot use: what was wrong and the range, on standard error, exit 2.
 check_message() { # description, expected message, then the arguments
@@ -93,6 +104,12 @@ check_message "depth not a number" \
 check_message "negative time" \
     "korvel-cli: time -1 is out of range: the time runs from 0 to 2000000000 hundredths of a second" "$initial" --time -1
 check_message "level above 8" "korvel-cli: level 9 is out of range: the level runs from 1 to 8" "$initial" --level 9
+check_message "no threads" \
+    "korvel-cli: threads 0 is out of range: the number of threads runs from 1 to $(nproc) on this machine" \
+    "$initial" --threads 0
+check_message "more threads than processors" \
+    "korvel-cli: threads $(($(nproc) + 1)) is out of range: the number of threads runs from 1 to $(nproc) on this machine" \
+    "$initial" --threads "$(($(nproc) + 1))"
 check_message "level beyond a long" \
     "korvel-cli: level 99999999999999999999 is out of range: the level runs from 1 to 8" "$initial" --level 99999999999999999999
 

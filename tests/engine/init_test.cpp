@@ -37,8 +37,8 @@ protected:
     static void touchLastEntries()
     {
         for (int side : {White, Black}) {
-            hashTables[side][hashMask].key = 1;
-            hashTables[side][hashMask].key = 0;
+            hashTables[side][hashMask].write(1, 0, 0, 0);
+            hashTables[side][hashMask].write(0, 0, 0, 0);
         }
     }
 
@@ -187,6 +187,34 @@ TEST_F(Startup, MalformedNumberNamesKeyAndTextAndKeepsThePreviousSettings)
     }
 }
 
+TEST_F(Startup, ThreadsRangeFromOneToTheLogicalProcessors)
+{
+    const int most = logicalProcessors();
+    ASSERT_GE(most, 1);
+    ASSERT_LE(most, maxSearchThreads);
+    initWith("");
+    EXPECT_EQ(configuredThreads, most) << "without the key: every logical processor";
+    initWith("threads=1\n");
+    EXPECT_EQ(configuredThreads, 1);
+    initWith("threads=" + std::to_string(most) + "\n");
+    EXPECT_EQ(configuredThreads, most);
+    initWith("Threads=1\n");
+    EXPECT_EQ(configuredThreads, most) << "not an accepted key";
+    // Out of range or not a number: refused, naming the text, the range and the key,
+    // and the earlier value stays.
+    initWith("threads=1\n");
+    const std::string range = "допустимые значения от 1 до " + std::to_string(most);
+    for (const auto& [value, why] : {std::pair<std::string, std::string>{"0", range},
+                                     {"-2", range},
+                                     {std::to_string(most + 1), range},
+                                     {"99", range},
+                                     {"2x", "не целое число"}}) {
+        const std::string message = errorOf("threads=" + value + "\n");
+        EXPECT_EQ(message, "Ошибка в " + configFileName + ": \"" + value + "\" — " + why + " (threads)");
+        EXPECT_EQ(configuredThreads, 1) << value;
+    }
+}
+
 TEST_F(Startup, AFailedStartLeavesKeysPositionAndTablesAsTheyWere)
 {
     initWith("hashsize=2\n");
@@ -265,6 +293,7 @@ TEST_F(Startup, TheReadmeExampleIsReadAsPrinted)
     EXPECT_EQ(hashMask, 64 * 32768 - 1);
     EXPECT_EQ(egtbpath, "/path/egtb/");
     EXPECT_EQ(EGTBPieses, 5);
+    EXPECT_EQ(configuredThreads, 2);
 }
 
 // The number in "... значение N (hashsize)", or -1.

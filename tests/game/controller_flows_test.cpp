@@ -211,9 +211,9 @@ TEST_F(ControllerFlowTest, ADrawOfferWhilePonderingIsAnsweredForTheEngine)
     const std::int32_t limit = EGTBPieses;
     EGTBPieses = 6;
     TogglePonder();
-    // The score field holds the analysis of the human's position: +150 for White is
+    // The latest score is the analysis of the human's position: +150 for White is
     // -150 for the engine, which accepts; -150 for White it refuses.
-    for (const char* score : {"-150", "+150"}) {
+    for (const int score : {-150, 150}) {
         SCOPED_TRACE(score);
         SetMode(EngineBlack);
         startFrom("w0w0w000000000000000000000bbb000 w");
@@ -221,10 +221,10 @@ TEST_F(ControllerFlowTest, ADrawOfferWhilePonderingIsAnsweredForTheEngine)
         dragMove(firstLegalMove());
         ASSERT_TRUE(ponderState.active);
         ASSERT_EQ(engineSide, White);
-        setInfoFieldText(InfoField::Label7, score);
+        reportScore(score, White);
         ui.messages.clear();
         OfferDraw();
-        const bool accepted = score[0] == '+';
+        const bool accepted = score > 0;
         EXPECT_EQ(ui.messages, std::vector<std::string>{accepted ? drawAcceptedMessage : drawRefusedMessage});
         EXPECT_EQ(gameControl.gameOver, accepted);
         EXPECT_EQ(ponderState.active, !accepted);

@@ -303,28 +303,30 @@ TEST_F(ControllerTest, DrawOfferFollowsPieceCountAndScore)
     SetMode(EngineBlack);
     const std::int32_t limit = EGTBPieses;
     EGTBPieses = 6;
-    auto offer = [this](const char* score) {
+    // The engine's own score, as its last search reported it for Black; none: not yet searched.
+    auto offer = [this](std::optional<int> score) {
         ui.messages.clear();
         gameControl.gameOver = false;
-        setInfoFieldText(InfoField::Label7, score);
+        if (score) reportScore(*score, Black);
+        else forgetEngineScore();
         OfferDraw();
         return ui.messages.empty() ? std::string() : ui.messages.back();
     };
-    EXPECT_EQ(offer("+0"), drawRefusedMessage); // 24 pieces
+    EXPECT_EQ(offer(0), drawRefusedMessage); // 24 pieces
     startFrom("w0w0w000000000000000000000bbb000 w");
-    EXPECT_EQ(offer("+99"), drawAcceptedMessage);
+    EXPECT_EQ(offer(99), drawAcceptedMessage);
     EXPECT_TRUE(gameControl.gameOver);
-    EXPECT_EQ(offer("+100"), drawRefusedMessage);
-    EXPECT_EQ(offer("-300"), drawAcceptedMessage);
-    EXPECT_EQ(offer("Проигрыш через 7 ходов"), drawAcceptedMessage);
-    EXPECT_EQ(offer("Выигрыш через 7 ходов"), drawRefusedMessage);
-    EXPECT_EQ(offer(""), drawRefusedMessage);
+    EXPECT_EQ(offer(100), drawRefusedMessage);
+    EXPECT_EQ(offer(-300), drawAcceptedMessage);
+    EXPECT_EQ(offer(-(infiniteScore - 14)), drawAcceptedMessage); // lost in 7 moves
+    EXPECT_EQ(offer(infiniteScore - 14), drawRefusedMessage);
+    EXPECT_EQ(offer(std::nullopt), drawRefusedMessage);
     SetMode(HumanHuman);
-    EXPECT_EQ(offer("+0"), "");
+    EXPECT_EQ(offer(0), "");
     EGTBPieses = 0;
     SetMode(EngineWhite);
     gameControl.gameOver = false;
-    EXPECT_EQ(offer("+0"), drawRefusedMessage);
+    EXPECT_EQ(offer(0), drawRefusedMessage);
     EGTBPieses = limit;
 }
 
@@ -534,7 +536,7 @@ TEST_F(ControllerTest, CommandsHandledBeforeTheSearchAreNotUndoneByIt)
         SCOPED_TRACE(skipped);
         startFrom("w0w0w000000000000000000000bbb000 w");
         gameControl.gameOver = false;
-        setInfoFieldText(InfoField::Label7, "+0");
+        reportScore(0, Black);
         int pumpsSeen = 0;
         whenPumped([&pumpsSeen, skipped] { return pumpsSeen++ == skipped; }, [] { OfferDraw(); });
         ui.messages.clear();
