@@ -26,8 +26,12 @@ deps:
 package-deps:
 	$(call install_missing,$(PACKAGE_TOOLS))
 
+# The programs' folder below the prefix: games, as Debian keeps them (BINDIR=bin for
+# a `make install PREFIX=$HOME/.local` whose programs are on the PATH).
+BINDIR ?= games
+
 configure: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_BINDIR:STRING=$(BINDIR)
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)

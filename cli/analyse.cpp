@@ -13,32 +13,43 @@ struct AnalyseOptions {
     long game = 1;
 };
 
+constexpr NumberArgument timeArgument{"time", "the time", 1, unlimitedTime, "hundredths of a second"};
+constexpr NumberArgument depthArgument{"depth", "the depth", firstIterationDepth, lastIterationDepth};
+constexpr NumberArgument gameArgument{"game", "the game's number", 1, 1000000};
+
 // A depth without a time searches each position to that depth, however long it takes.
-bool parseOptions(const Args& args, AnalyseOptions& options)
+// A call of the wrong shape gets the usage, a value out of its range what was wrong.
+int parseOptions(const Args& args, AnalyseOptions& options)
 {
-    if (args.size() % 2 != 1) return false;
+    if (args.size() % 2 != 1) return usageError("analyse");
     options.path = args[0];
     bool timeGiven = false, depthGiven = false;
+    const NumberArgument threads = threadsArgument();
     for (std::size_t i = 1; i < args.size(); i += 2) {
         long value = 0;
         const std::string& name = args[i];
         const std::string& text = args[i + 1];
-        if (name == "--time" && parseWholeNumber(text, 1, unlimitedTime, value)) {
+        const NumberArgument* argument = name == "--time"      ? &timeArgument
+                                         : name == "--depth"   ? &depthArgument
+                                         : name == "--game"    ? &gameArgument
+                                         : name == "--threads" ? &threads
+                                                               : nullptr;
+        if (!argument) return usageError("analyse");
+        if (!readNumber(*argument, text, value)) return wrongArguments;
+        if (argument == &timeArgument) {
             options.limits.budget = static_cast<std::int32_t>(value);
             timeGiven = true;
-        } else if (name == "--depth" && parseWholeNumber(text, firstIterationDepth, lastIterationDepth, value)) {
+        } else if (argument == &depthArgument) {
             options.limits.depth = static_cast<int>(value);
             depthGiven = true;
-        } else if (name == "--game" && parseWholeNumber(text, 1, 1000000, value)) {
+        } else if (argument == &gameArgument) {
             options.game = value;
-        } else if (name == "--threads" && parseWholeNumber(text, 1, logicalProcessors(), value)) {
-            options.limits.threads = static_cast<int>(value);
         } else {
-            return false;
+            options.limits.threads = static_cast<int>(value);
         }
     }
     if (depthGiven && !timeGiven) options.limits.budget = unlimitedTime;
-    return true;
+    return 0;
 }
 
 // One line per half-move on standard error, as its result comes.
@@ -61,7 +72,7 @@ private:
 int runAnalyse(const Args& args)
 {
     AnalyseOptions options;
-    if (!parseOptions(args, options)) return usageError("analyse");
+    if (const int status = parseOptions(args, options)) return status;
     std::string text;
     if (!readFile(options.path, text)) {
         std::fprintf(stderr, "korvel-cli: cannot read %s\n", options.path.c_str());
@@ -88,7 +99,6 @@ int runAnalyse(const Args& args)
     return 0;
 }
 
-const bool registered =
-    registerCommand({"analyse", "GAME.pdn [--time CENTISECONDS] [--depth D] [--game N] [--threads N]", runAnalyse});
+const bool registered = registerCommand({"analyse", runAnalyse});
 
 } // namespace

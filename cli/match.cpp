@@ -45,50 +45,72 @@ struct Ballot {
     std::vector<std::string> moves; // short notation: from-file and to-square, as cd4
 };
 
-bool number(const std::string& text, long low, long high, long& value)
-{
-    char* end = nullptr;
-    value = std::strtol(text.c_str(), &end, 10);
-    return !text.empty() && *end == '\0' && value >= low && value <= high;
-}
+constexpr NumberArgument levelArgument{"level", "the level", weakestLevel, strongestLevel};
+constexpr NumberArgument timeArgument{"time", "the time", 1, unlimitedTime, "hundredths of a second"};
+constexpr NumberArgument depthArgument{"depth", "the depth", 1, lastIterationDepth};
+constexpr NumberArgument ballotsArgument{"ballots", "the number of ballots", 1, unlimitedTime};
+constexpr NumberArgument firstArgument{"first", "the first ballot", 1, unlimitedTime};
+constexpr NumberArgument pliesArgument{"plies", "the ply limit", 1, unlimitedTime};
 
 // "--level 3" sets both sides, "--level-a 3" and "--level-b 3" one of them; likewise
-// --time (hundredths of a second), --depth (no time limit then) and --threads.
-bool setPlayerOption(const std::string& name, long value, Player& a, Player& b)
+// --time (hundredths of a second), --depth (no time limit then) and --threads. Returns
+// 0, or the status of a wrong call once it is reported.
+int setPlayerOption(const std::string& name, const std::string& text, Player& a, Player& b)
 {
     const bool forA = name.size() < 2 || name.compare(name.size() - 2, 2, "-b") != 0;
     const bool forB = name.size() < 2 || name.compare(name.size() - 2, 2, "-a") != 0;
     const std::string base = (forA && forB) ? name : name.substr(0, name.size() - 2);
+    const NumberArgument threads = threadsArgument();
+    const NumberArgument* argument = base == "--level"     ? &levelArgument
+                                     : base == "--time"    ? &timeArgument
+                                     : base == "--depth"   ? &depthArgument
+                                     : base == "--threads" ? &threads
+                                                           : nullptr;
+    if (!argument) return usageError("match");
+    long value = 0;
+    if (!readNumber(*argument, text, value)) return wrongArguments;
     for (Player* p : {forA ? &a : nullptr, forB ? &b : nullptr}) {
         if (!p) continue;
-        if (base == "--level" && value >= weakestLevel && value <= strongestLevel) p->level = static_cast<int>(value);
-        else if (base == "--time" && value >= 1) p->budget = static_cast<std::int32_t>(value);
-        else if (base == "--depth" && value >= 1 && value <= lastIterationDepth) {
+        if (argument == &levelArgument) p->level = static_cast<int>(value);
+        else if (argument == &timeArgument) p->budget = static_cast<std::int32_t>(value);
+        else if (argument == &threads) p->threads = static_cast<int>(value);
+        else {
             p->depth = static_cast<int>(value);
             p->budget = unlimitedTime;
-        } else if (base == "--threads" && value >= 1 && value <= logicalProcessors()) {
-            p->threads = static_cast<int>(value);
-        } else return false;
+        }
     }
-    return true;
+    return 0;
 }
 
-bool parseOptions(const Args& args, Options& o)
+int parseOptions(const Args& args, Options& o)
 {
     for (std::size_t i = 0; i < args.size(); i += 2) {
-        if (i + 1 >= args.size()) return false;
+        if (i + 1 >= args.size()) return usageError("match");
         const std::string& name = args[i];
         const std::string& text = args[i + 1];
+        if (name == "--ballot-file") {
+            o.ballotFile = text;
+            continue;
+        }
+        if (name == "--pdn") {
+            o.pdnFile = text;
+            continue;
+        }
+        const NumberArgument* argument = name == "--ballots" ? &ballotsArgument
+                                         : name == "--first" ? &firstArgument
+                                         : name == "--plies" ? &pliesArgument
+                                                             : nullptr;
+        if (!argument) {
+            if (const int status = setPlayerOption(name, text, o.a, o.b)) return status;
+            continue;
+        }
         long value = 0;
-        if (name == "--ballot-file") o.ballotFile = text;
-        else if (name == "--pdn") o.pdnFile = text;
-        else if (!number(text, 0, unlimitedTime, value)) return false;
-        else if (name == "--ballots") o.ballots = static_cast<int>(value);
-        else if (name == "--first") o.first = static_cast<int>(value);
-        else if (name == "--plies") o.plyLimit = static_cast<int>(std::min<long>(value, recordCapacity - 1));
-        else if (!setPlayerOption(name, value, o.a, o.b)) return false;
+        if (!readNumber(*argument, text, value)) return wrongArguments;
+        if (argument == &ballotsArgument) o.ballots = static_cast<int>(value);
+        else if (argument == &firstArgument) o.first = static_cast<int>(value);
+        else o.plyLimit = static_cast<int>(std::min<long>(value, recordCapacity - 1));
     }
-    return o.ballots >= 1 && o.first >= 1 && o.plyLimit >= 1;
+    return 0;
 }
 
 std::string trimmed(const std::string& text)
@@ -244,7 +266,7 @@ bool appendPdn(const Options& o, std::ofstream& out, const Ballot& ballot, bool 
 int runMatch(const Args& args)
 {
     Options o;
-    if (!parseOptions(args, o)) return usageError("match");
+    if (const int status = parseOptions(args, o)) return status;
     if (!startEngine()) return 1;
     searchReporter = nullptr;
     bookCandidateCountHook = nullptr;
@@ -302,10 +324,6 @@ int runMatch(const Args& args)
     return 0;
 }
 
-const bool registered = registerCommand(
-    {"match", "[--ballots N] [--first K] [--time CS | --depth D] [--level N] [--level-a N] [--level-b N] "
-              "[--time-a CS] [--time-b CS] [--depth-a D] [--depth-b D] [--threads N] [--threads-a N] [--threads-b N] "
-              "[--plies N] [--pdn FILE] [--ballot-file PATH]",
-     runMatch});
+const bool registered = registerCommand({"match", runMatch});
 
 } // namespace

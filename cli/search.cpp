@@ -20,13 +20,6 @@ long long millisecondsSince(Clock::time_point start)
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
 }
 
-bool parseNumber(const std::string& text, long low, long high, long& value)
-{
-    char* end = nullptr;
-    value = std::strtol(text.c_str(), &end, 10);
-    return !text.empty() && *end == '\0' && value >= low && value <= high;
-}
-
 // The variation without its closing blank.
 std::string pvMoves()
 {
@@ -74,49 +67,60 @@ struct SearchLimits {
     int threads = 1; // so that the output stays repeatable
 };
 
-// --threads N: from 1 to the machine's logical processors.
-bool parseThreads(const std::string& text, int& threads)
+constexpr NumberArgument timeArgument{"time", "the time", 0, unlimitedTime, "hundredths of a second"};
+constexpr NumberArgument depthArgument{"depth", "the depth", firstIterationDepth, lastIterationDepth};
+constexpr NumberArgument levelArgument{"level", "the level", weakestLevel, strongestLevel};
+
+bool readThreads(const std::string& text, int& threads)
 {
     long value = 0;
-    if (!parseNumber(text, 1, logicalProcessors(), value)) return false;
+    if (!readNumber(threadsArgument(), text, value)) return false;
     threads = static_cast<int>(value);
     return true;
 }
 
-// --time CENTISECONDS or --depth D, --level N and --threads N, after the position.
-bool parseLimits(const Args& args, SearchLimits& limits)
+// --time CENTISECONDS or --depth D, --level N and --threads N, after the position. A
+// call of the wrong shape gets the usage, a value out of its range what was wrong.
+int parseLimits(const Args& args, SearchLimits& limits)
 {
     bool timeOrDepth = false;
     for (std::size_t i = 1; i < args.size(); i += 2) {
-        if (i + 1 >= args.size()) return false;
+        const std::string& name = args[i];
+        if (i + 1 >= args.size()) return usageError("search");
         long value = 0;
-        if (args[i] == "--time" && !timeOrDepth && parseNumber(args[i + 1], 0, unlimitedTime, value)) {
-            limits.budget = static_cast<std::int32_t>(value);
-        } else if (args[i] == "--depth" && !timeOrDepth &&
-                   parseNumber(args[i + 1], firstIterationDepth, lastIterationDepth, value)) {
-            limits.budget = unlimitedTime;
-            limits.depth = static_cast<int>(value);
-        } else if (args[i] == "--level" && parseNumber(args[i + 1], weakestLevel, strongestLevel, value)) {
+        if (name == "--level") {
+            if (!readNumber(levelArgument, args[i + 1], value)) return wrongArguments;
             limits.level = static_cast<int>(value);
             continue;
-        } else if (args[i] == "--threads" && parseThreads(args[i + 1], limits.threads)) {
-            continue;
-        } else {
-            return false;
         }
+        if (name == "--threads") {
+            if (!readThreads(args[i + 1], limits.threads)) return wrongArguments;
+            continue;
+        }
+        if ((name != "--time" && name != "--depth") || timeOrDepth) return usageError("search");
         timeOrDepth = true;
+        if (!readNumber(name == "--time" ? timeArgument : depthArgument, args[i + 1], value)) return wrongArguments;
+        if (name == "--time") {
+            limits.budget = static_cast<std::int32_t>(value);
+        } else {
+            limits.budget = unlimitedTime;
+            limits.depth = static_cast<int>(value);
+        }
     }
-    return true;
+    return 0;
 }
 
 int runSearch(const Args& args)
 {
     SearchLimits limits;
-    if (args.empty() || !isPositionText(args[0]) || !parseLimits(args, limits)) return usageError("search");
+    std::string position;
+    if (args.empty()) return usageError("search");
+    if (!readPosition(args[0], position)) return wrongArguments;
+    if (const int status = parseLimits(args, limits)) return status;
     seedRandom(1); // repeatable keys, so that a fixed depth gives a fixed search
     if (!startEngine()) return 1;
     touchHashTables(); // the system's work for fresh pages is start-up, not search
-    setPositionFromText(args[0]);
+    setPositionFromText(position);
     const int side = sideToMove;
     timeBudget = limits.budget;
     maxIterationDepth = limits.depth;
@@ -156,8 +160,8 @@ constexpr BenchPosition benchPositions[] = {
 int runBench(const Args& args)
 {
     int threads = 1;
-    if (!args.empty() && (args.size() != 2 || args[0] != "--threads" || !parseThreads(args[1], threads)))
-        return usageError("bench");
+    if (!args.empty() && (args.size() != 2 || args[0] != "--threads")) return usageError("bench");
+    if (!args.empty() && !readThreads(args[1], threads)) return wrongArguments;
     // No configuration file: the default table size and no bitbases, so that the
     // signature does not depend on the folder the benchmark runs in.
     configFileName.clear();
@@ -187,8 +191,6 @@ int runBench(const Args& args)
     return 0;
 }
 
-const bool registered =
-    registerCommand({"search", "POSITION [--time CENTISECONDS | --depth D] [--level N] [--threads N]", runSearch}) &&
-    registerCommand({"bench", "[--threads N]", runBench});
+const bool registered = registerCommand({"search", runSearch}) && registerCommand({"bench", runBench});
 
 } // namespace

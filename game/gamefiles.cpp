@@ -516,6 +516,13 @@ bool loadAndSay(const std::string& fileName)
 }
 } // namespace
 
+bool OpenStartFile(const std::string& fileName)
+{
+    if (fileName.empty()) return false;
+    // A refused file changes nothing: the game is still the new one of the start.
+    return LoadGameFiles(fileName);
+}
+
 void ContinueFromGame(const GameRecord& record)
 {
     switchToTwoPlayers();

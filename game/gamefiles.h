@@ -101,6 +101,13 @@ bool SaveGameFiles(const std::string& chosenName, SaveType type, const std::stri
 bool LoadGameFiles(const std::string& fileName);
 extern const char* const loadedStatus; // the status bar's word after a load
 
+// The file the program was started with (`korvel FILE`, a file opened from the
+// desktop), loaded once the windows exist as "Загрузить..." loads it: on success the
+// game continues from it with two players. A file that is refused gets the usual
+// message and the program goes on with the new game it started with. An empty name
+// loads nothing.
+bool OpenStartFile(const std::string& fileName);
+
 // What a load does once the file is read: leave setup, two-player mode, a running
 // search stopped and abandoned, the board and notation refreshed. A game continues
 // at its record's plyNumber with savedSide to move; a position starts a new record.

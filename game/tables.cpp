@@ -189,16 +189,22 @@ bool inRunFolder() { return runFolder; }
 
 std::string tablesFolder() { return dataFolder.empty() ? std::string() : (fs::path(dataFolder) / "egtb").string(); }
 
-bool tablesComplete(const std::string& folder)
+std::vector<TableFileProblem> tableFileProblems(const std::string& folder)
 {
-    std::error_code ec;
+    std::vector<TableFileProblem> problems;
     const fs::path dir(folder);
-    if (fs::file_size(dir / ("egtb" + std::to_string(tablePieces) + ".bit"), ec) != bitbaseSizeFivePieces || ec)
-        return false;
-    for (const BitbaseTable& t : bitbaseTables)
-        if (fs::file_size(dir / (std::string(t.name) + ".brg"), ec) != t.positions || ec) return false;
-    return true;
+    const auto check = [&](const std::string& name, std::uintmax_t size) {
+        std::error_code ec;
+        const std::uintmax_t found = fs::file_size(dir / name, ec);
+        if (ec) problems.push_back({name, size, std::nullopt});
+        else if (found != size) problems.push_back({name, size, found});
+    };
+    check("egtb" + std::to_string(tablePieces) + ".bit", bitbaseSizeFivePieces);
+    for (const BitbaseTable& t : bitbaseTables) check(std::string(t.name) + ".brg", t.positions);
+    return problems;
 }
+
+bool tablesComplete(const std::string& folder) { return tableFileProblems(folder).empty(); }
 
 const std::string& dataFolderProblem() { return dataFolderNotice; }
 

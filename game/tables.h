@@ -11,7 +11,9 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 // Decides the folder the program writes in, writes a korvel.ini there on the first
 // start (egtbpath pointing at its egtb folder) and points `configFileName` at the
@@ -28,8 +30,16 @@ bool inRunFolder();
 // writableDataFolder()/egtb
 std::string tablesFolder();
 
-// Every file of the five-piece tables there with its right size, as
-// `korvel-cli egtb check` tests them.
+// A file of the five-piece tables that is missing (no size) or has not its size.
+struct TableFileProblem {
+    std::string name;
+    std::uintmax_t expectedSize = 0;
+    std::optional<std::uintmax_t> size;
+};
+// Every such file in the folder, the in-memory table first; `korvel-cli egtb check`
+// lists them.
+std::vector<TableFileProblem> tableFileProblems(const std::string& folder);
+// Every file of the five-piece tables there with its right size.
 bool tablesComplete(const std::string& folder);
 
 // Why the program cannot write its data folder, naming it, to be said once at

@@ -43,7 +43,15 @@ grep -q 'no game 3 (2 in the file)' err
 if "$cli" analyse missing.pdn 2> err; then exit 1; fi
 grep -q 'cannot read missing.pdn' err
 status=0
-"$cli" analyse games.pdn --depth 3 2> err || status=$?
+"$cli" analyse games.pdn --nodes 3 2> err || status=$?
 [ "$status" = 2 ]
 grep -q 'usage: korvel-cli analyse GAME.pdn' err
+status=0
+"$cli" analyse games.pdn --depth 3 2> err || status=$?
+[ "$status" = 2 ]
+[ "$(cat err)" = "korvel-cli: depth 3 is out of range: the depth runs from 7 to 63" ]
+status=0
+"$cli" analyse games.pdn --time 0 2> err || status=$?
+[ "$status" = 2 ]
+[ "$(cat err)" = "korvel-cli: time 0 is out of range: the time runs from 1 to 2000000000 hundredths of a second" ]
 echo ok
