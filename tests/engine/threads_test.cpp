@@ -1,7 +1,10 @@
 // The search on several threads: table entries never read torn, helpers that search
-// beside the main search and stop with it, and reports only from the main search.
+// beside the main search and stop with it, reports only from the main search, and the
+// moves one thread leaves for last because another is searching them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <random>
 #include <thread>
 #include <vector>
@@ -259,6 +262,154 @@ TEST_F(Threads, ATimeLimitOrACommandStopsEveryThread)
     EXPECT_EQ(rec.pumps, 8);
     EXPECT_EQ(currentSets(), before);
     EXPECT_TRUE(isLegal(moveLists[1].moves[1], White));
+}
+
+TEST(MoveClaims, AClaimHoldsItsSlotUntilReleasedAndALaterClaimOfTheSlotWins)
+{
+    // Two claims of one slot, found among the moves of a few keys.
+    const std::uint32_t first = moveClaim(0x2468ACE1u, 0x0123);
+    std::uint32_t second = 0;
+    for (std::uint32_t key = 1; second == 0; ++key)
+        if (const std::uint32_t c = moveClaim(key, 0x0456); &claimSlot(c) == &claimSlot(first) && c != first) second = c;
+    EXPECT_NE(moveClaim(0, 0), 0u) << "0 marks an empty slot";
+    stakeClaim(first);
+    EXPECT_TRUE(claimed(first));
+    EXPECT_FALSE(claimed(second));
+    stakeClaim(second);
+    EXPECT_FALSE(claimed(first)) << "the slot holds the later claim";
+    releaseClaim(first);
+    EXPECT_TRUE(claimed(second)) << "releasing a claim that lost its slot leaves the winner's";
+    releaseClaim(second);
+    EXPECT_FALSE(claimed(second));
+    EXPECT_EQ(claimSlot(second).load(), 0u);
+}
+
+// Each claim in a slot of its own, so that staking one keeps the others.
+bool ownSlots(const std::vector<std::uint32_t>& claims)
+{
+    for (std::size_t i = 0; i < claims.size(); ++i)
+        for (std::size_t j = 0; j < i; ++j)
+            if (&claimSlot(claims[i]) == &claimSlot(claims[j])) return false;
+    return true;
+}
+
+// The searches below start from a node with just the claims' depth left: it claims its
+// moves, the nodes below it (no capture extends these) have too little depth to claim.
+constexpr int unclaimedBelow = claimDepth;
+
+// A searcher of its own at a node of ply 2.
+std::unique_ptr<Searcher> searcherAtNode(const std::string& text, int& side)
+{
+    auto s = std::make_unique<Searcher>();
+    s->setPositionFromText(text);
+    side = s->sideToMove;
+    s->plyState[2].positionKey = s->hashPosition(side);
+    s->plyState[2].materialBalance = s->materialScore(side);
+    s->plyState[1].extensionCredit = 0;
+    return s;
+}
+
+TEST_F(Threads, ANodeLeavesTheMovesOtherThreadsSearchForLastAndStillSearchesThemAll)
+{
+    const char* positions[] = {initialPositionText, "wwww0w0ww00w00w0b000bbbb0000bbbb w",
+                               "www0wwwwwww00w0000b0bb0bbbbb0bbb b"};
+    for (const char* text : positions) {
+        // Every move of the node claimed by another thread: all but the first wait for
+        // the second round, which searches them in the order a lone search would.
+        int side = White;
+        const auto plain = searcherAtNode(text, side);
+        clearHash();
+        const int plainScore = plain->alphaBeta(-infiniteScore, infiniteScore, unclaimedBelow, 2, side);
+
+        const auto shared = searcherAtNode(text, side);
+        const int n = shared->generateLegalMoves(side, 2);
+        ASSERT_GE(n, 3) << text;
+        std::vector<std::uint32_t> claims;
+        for (int i = 1; i <= n; ++i) claims.push_back(moveClaim(shared->plyState[2].positionKey, shared->moveLists[2].moves[i]));
+        ASSERT_TRUE(ownSlots(claims)) << text;
+        for (const std::uint32_t c : claims) stakeClaim(c);
+        clearHash();
+        shared->shared = true;
+        const int sharedScore = shared->alphaBeta(-infiniteScore, infiniteScore, unclaimedBelow, 2, side);
+
+        EXPECT_EQ(sharedScore, plainScore) << text;
+        EXPECT_EQ(shared->movesMade(), plain->movesMade()) << text << ": the same moves, searched once each";
+        for (int d = 0; d < n - 1; ++d) EXPECT_EQ(shared->deferredMoves[2][d], d + 2) << text;
+        for (const std::uint32_t c : claims) EXPECT_FALSE(claimed(c)) << text << ": released once searched";
+        for (const std::uint32_t c : claims) releaseClaim(c); // whatever happened, for the tests that follow
+    }
+}
+
+// The root list of a prepared search on a searcher of its own, its first move put
+// last, so that later moves take the lead from one another.
+std::unique_ptr<Searcher> preparedRoot(const std::string& text)
+{
+    auto s = std::make_unique<Searcher>();
+    s->setPositionFromText(text);
+    s->timeBudget = unlimitedTime;
+    clearHash();
+    s->prepareSearch(s->sideToMove);
+    MoveList& list = s->moveLists[1];
+    std::rotate(list.moves + 1, list.moves + 2, list.moves + list.count + 1);
+    std::rotate(list.captured + 1, list.captured + 2, list.captured + list.count + 1);
+    std::rotate(list.scores + 1, list.scores + 2, list.scores + list.count + 1);
+    return s;
+}
+
+TEST_F(Threads, TheRootSearchesTheMovesOtherThreadsSearchAfterTheOthersAndEachOnce)
+{
+    // The root with the moves at some places claimed searches like a lone search whose
+    // list holds the unclaimed moves first: the same score, line and moves made, also
+    // when a move after a claimed one takes the lead and shifts the list.
+    const char* positions[] = {initialPositionText, "wwwwwwwww0www0000000bbbbbbbbbbbb b",
+                               "ww0ww0www0w0w0w000bb0b0bbb0b0bbb w", "00w0w00ww00w0w0w0bb00b00bb0b0000 b"};
+    const std::vector<int> claimedPlaces[] = {{2}, {2, 3}, {2, 4, 6}, {3, 5, 7, 9}};
+    int shiftsPast = 0;
+    for (const char* text : positions) {
+        for (const std::vector<int>& places : claimedPlaces) {
+            const auto shared = preparedRoot(text);
+            const int side = shared->sideToMove;
+            MoveList& list = shared->moveLists[1];
+            const MoveList before = list;
+            std::vector<int> order, late; // places in the lone search's list
+            for (int k = 1; k <= before.count; ++k)
+                (std::find(places.begin(), places.end(), k) != places.end() ? late : order).push_back(k);
+            order.insert(order.end(), late.begin(), late.end());
+            std::vector<std::uint32_t> claims, all;
+            for (int k = 1; k <= before.count; ++k) all.push_back(moveClaim(shared->plyState[1].positionKey, before.moves[k]));
+            ASSERT_TRUE(ownSlots(all)) << text;
+            for (const int k : late) claims.push_back(all[static_cast<std::size_t>(k - 1)]);
+            for (const std::uint32_t c : claims) stakeClaim(c);
+            shared->shared = true;
+            clearHash();
+            const int sharedScore = shared->rootSearch(-infiniteScore, infiniteScore, unclaimedBelow, side);
+
+            const auto lone = preparedRoot(text);
+            MoveList& loneList = lone->moveLists[1];
+            for (std::size_t j = 0; j < order.size(); ++j) {
+                const int k = order[j];
+                loneList.moves[j + 1] = before.moves[k];
+                loneList.captured[j + 1] = before.captured[k];
+                loneList.scores[j + 1] = before.scores[k];
+            }
+            clearHash();
+            const int loneScore = lone->rootSearch(-infiniteScore, infiniteScore, unclaimedBelow, side);
+
+            EXPECT_EQ(sharedScore, loneScore) << text;
+            EXPECT_EQ(shared->movesMade(), lone->movesMade()) << text << ": every move searched once";
+            EXPECT_EQ(list.moves[1], loneList.moves[1]) << text;
+            EXPECT_TRUE(std::equal(shared->pvTable[1], shared->pvTable[1] + shared->pvLast[1], lone->pvTable[1],
+                                   lone->pvTable[1] + lone->pvLast[1])) << text;
+            for (const std::uint32_t c : claims) EXPECT_FALSE(claimed(c)) << text;
+            for (const std::uint32_t c : claims) releaseClaim(c); // whatever happened
+            // Whether the move that took the lead stood after a claimed one.
+            int from = 0;
+            for (int k = 1; k <= before.count; ++k)
+                if (before.moves[k] == list.moves[1]) from = k;
+            if (places.front() < from && std::find(places.begin(), places.end(), from) == places.end()) ++shiftsPast;
+        }
+    }
+    EXPECT_GT(shiftsPast, 0) << "no case moved a move past the claimed ones";
 }
 
 } // namespace
