@@ -77,7 +77,7 @@ TEST_F(StartFileTest, AFileIsLoadedAsTheLoadCommandDoesAndARefusedOneLeavesTheNe
         {"zwei.pdn", -1, false, nullptr, initialPositionText, 1}, // the choice cancelled
         {"kurz.gam", -1, false, "Файл не является файлом партии!", initialPositionText, 1},
         {"falsch.pdn", -1, false, "Партия 1, ход 1: непонятная запись хода \"c3-d5\"", initialPositionText, 1},
-        {"fehlt.pdn", -1, false, "Не удалось прочитать файл!", initialPositionText, 1},
+        {"fehlt.pdn", -1, false, "Не удалось прочитать файл {}: No such file or directory", initialPositionText, 1},
         {"", -1, false, nullptr, initialPositionText, 1}, // no file given
     };
     for (const Case& c : cases) {
@@ -87,7 +87,9 @@ TEST_F(StartFileTest, AFileIsLoadedAsTheLoadCommandDoesAndARefusedOneLeavesTheNe
         chooser.messages.clear();
         chooser.gameAnswer = c.gameAnswer;
         EXPECT_EQ(OpenStartFile(*c.file ? path(c.file) : std::string()), c.loads);
-        EXPECT_EQ(chooser.messages, c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{});
+        std::string message = c.message ? c.message : "";
+        if (const auto at = message.find("{}"); at != std::string::npos) message.replace(at, 2, path(c.file));
+        EXPECT_EQ(chooser.messages, c.message ? std::vector<std::string>{message} : std::vector<std::string>{});
         EXPECT_EQ(gameControl.mode, c.loads ? HumanHuman : startMode);
         if (!c.position.empty()) {
             EXPECT_EQ(positionToText(sideToMove), c.position);
