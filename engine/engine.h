@@ -397,10 +397,6 @@ public:
     std::uint32_t pvTable[maxPly + 1][66] = {};
     // The ply of the last move of row p's line; p - 1 means an empty line.
     int pvLast[maxPly + 1] = {};
-    // Per ply, the list entries left for last because another thread was searching
-    // them (a shared search only).
-    static constexpr int maxDeferred = 32;
-    std::uint16_t deferredMoves[maxPly + 1][maxDeferred] = {};
 
     // ------------------------------------------------------------ counters and flags
     // Moves made this engine move, in steps of 200000 by the time check. 64 bits: an
@@ -444,6 +440,11 @@ public:
     std::atomic<bool> dismissed{false}; // set by the main search before it stops the helper
     std::atomic<std::int64_t> publishedMoves{0};
     std::atomic<std::uint32_t> publishedProbes{0};
+    // Per ply, the list entries left for last because another thread was searching
+    // them (a shared search only). Last, so that the fields every node reads keep their
+    // places.
+    static constexpr int maxDeferred = 32;
+    std::uint16_t deferredMoves[maxPly + 1][maxDeferred] = {};
 
     // ------------------------------------------------------------ position
     void setPositionFromText(const std::string& text);
