@@ -405,8 +405,8 @@ bool Searcher::checkTime()
     nodeCount += timeCheckInterval;
     if (helper) {
         // A helper reads no clock: its main search keeps the time and stops it. An
-        // iteration the main search has completed meanwhile is not worth finishing
-        // (the main search stops it then, this is the check's second line).
+        // iteration the main search has completed meanwhile is not worth finishing (the
+        // main search stops it too, as soon as it starts its next root search).
         publishedMoves.store(nodeCount, std::memory_order_relaxed);
         publishedProbes.store(bitbaseProbeCount, std::memory_order_relaxed);
         return depthShown <= mainCompletedDepth();
