@@ -1,0 +1,285 @@
+#include "game/combinations.h"
+
+#include <algorithm>
+
+#include "engine/egtb.h"
+#include "engine/search.h"
+#include "game/control.h"
+
+namespace {
+
+// ---------------------------------------------------------------- the engine
+// Every call into the engine's search is in this section.
+
+// What a search here changes in the engine's globals, put back when it ends.
+class EngineState {
+public:
+    EngineState() = default;
+    EngineState(const EngineState&) = delete;
+    EngineState& operator=(const EngineState&) = delete;
+    ~EngineState()
+    {
+        putPieceSetsOnBoard(board_);
+        sideToMove = side_;
+        engineSide = engineSide_;
+        timeBudget = budget_;
+        maxIterationDepth = depth_;
+        moveSeparator = separator_;
+        stopRequested = stop_;
+        searchReporter = reporter_;
+        bookCandidateCountHook = bookHook_;
+        bitbaseLoaded = bitbase_;
+        moveLists[0] = list0_;
+    }
+
+private:
+    PieceSets board_ = boardPieceSets();
+    int side_ = sideToMove;
+    int engineSide_ = engineSide;
+    std::int32_t budget_ = timeBudget;
+    int depth_ = maxIterationDepth;
+    char separator_ = moveSeparator;
+    bool stop_ = stopRequested;
+    SearchReporter* reporter_ = searchReporter;
+    int (*bookHook_)() = bookCandidateCountHook;
+    bool bitbase_ = bitbaseLoaded;
+    MoveList list0_ = moveLists[0];
+};
+
+}  // namespace
+
+std::vector<ScoredMove> scoreMoves(const BoardPosition& p, int depth)
+{
+    EngineState keep;
+    // The tables inside the search would make the answer depend on which tables a
+    // machine has; the finder consults them only where a line ends.
+    bitbaseLoaded = false;
+    searchReporter = nullptr;
+    bookCandidateCountHook = nullptr;
+    timeBudget = unlimitedTime;
+    clearHash();
+    setBoardPosition(p);
+    prepareSearch(p.side);
+    scoreRootMoves(p.side, std::max(0, depth - 1));
+    const MoveList& root = moveLists[1];
+    std::vector<ScoredMove> moves;
+    for (int k = 1; k <= root.count; ++k) moves.push_back({{root.moves[k], root.captured[k]}, root.scores[k]});
+    // The root list comes sorted by the pre-search; the order asked for is generation order.
+    const std::vector<LegalMove> legal = legalHalfMoves(p);
+    auto place = [&](const ScoredMove& m) {
+        for (std::size_t i = 0; i < legal.size(); ++i)
+            if (legal[i].code == m.move.code && legal[i].captured == m.move.captured) return i;
+        return legal.size();
+    };
+    std::stable_sort(moves.begin(), moves.end(), [&](const ScoredMove& a, const ScoredMove& b) {
+        return a.score != b.score ? a.score > b.score : place(a) < place(b);
+    });
+    return moves;
+}
+
+namespace {
+
+// The tables' verdict for the solver: won, when the tables cover the position and say so.
+bool wonByTables(const BoardPosition& p, int solver)
+{
+    if (!bitbaseLoaded) return false;
+    const int pieces = popCount(p.whiteMen | p.whiteKings | p.blackMen | p.blackKings);
+    if (pieces > bitbasePieceLimit()) return false;
+    if (p.side != solver) {
+        // The defender is to move: won when every reply leads to a won position.
+        const std::vector<LegalMove> replies = legalHalfMoves(p);
+        for (const LegalMove& reply : replies)
+            if (!wonByTables(positionAfterMove(p, reply), solver)) return false;
+        return true;
+    }
+    EngineState keep;
+    setBoardPosition(p);
+    const int ownKings = popCount(solver == White ? whiteKings : blackKings);
+    const int ownMen = popCount(solver == White ? whiteMen : blackMen);
+    const int enemyKings = popCount(solver == White ? blackKings : whiteKings);
+    const int enemyMen = popCount(solver == White ? blackMen : whiteMen);
+    // The tables hold the stronger or equal side to move.
+    if (ownKings < enemyKings || (ownKings == enemyKings && ownMen < enemyMen)) return false;
+    if (solver == Black) SwapSides();
+    return ProbeBitbase() > 0;
+}
+
+// ---------------------------------------------------------------- lines
+
+constexpr int maxFreeReplies = 1;
+
+bool hasCapture(const BoardPosition& p)
+{
+    const std::vector<LegalMove> moves = legalHalfMoves(p);
+    return !moves.empty() && (moves.front().code & captureFlag);
+}
+
+struct LineEnd {
+    bool reached = false;
+    bool won = false; // the defender has no move, or the tables give the ending as won
+    int gain = 0;     // material won, a man 100
+};
+
+// Whether the line may end in this position: quiet, and the solver either two men up
+// on the start or winning outright.
+LineEnd endOfLine(const BoardPosition& p, int solver, int startMaterial)
+{
+    LineEnd end;
+    const std::vector<LegalMove> moves = legalHalfMoves(p);
+    if (moves.empty()) {
+        // The side to move has lost: a win for the solver only when it is the defender.
+        end.reached = end.won = p.side != solver;
+        return end;
+    }
+    if (moves.front().code & captureFlag) return end;
+    end.gain = materialOf(p, solver) - startMaterial;
+    end.won = end.gain < requiredGain && end.gain >= 0 && wonByTables(p, solver);
+    end.reached = end.gain >= requiredGain || end.won;
+    return end;
+}
+
+// The move to play in a line: the only one, else the best at the depth.
+LegalMove lineMove(const BoardPosition& p, int depth)
+{
+    const std::vector<LegalMove> moves = legalHalfMoves(p);
+    if (moves.size() == 1) return moves.front();
+    return scoreMoves(p, depth).front().move;
+}
+
+// A solver's move whose following reply leaves the solver with less than before it.
+bool holdsSacrifice(const Puzzle& puzzle)
+{
+    const int solver = puzzle.solver();
+    for (std::size_t k = 0; k + 2 <= puzzle.line.size(); ++k) {
+        const BoardPosition& before = puzzle.before(k);
+        if (before.side != solver) continue;
+        if (materialOf(puzzle.positions[k + 1], solver) < materialOf(before, solver)) return true;
+    }
+    return false;
+}
+
+int solverMoveCount(const Puzzle& puzzle)
+{
+    int count = 0;
+    for (std::size_t k = 0; k < puzzle.line.size(); ++k) count += puzzle.before(k).side == puzzle.solver();
+    return count;
+}
+
+// The shallowest depth from which on the search at every depth up to the deep one
+// puts the first move first.
+int depthFound(const BoardPosition& p, const LegalMove& first, int deepest)
+{
+    int found = deepest;
+    for (int depth = deepest - 1; depth >= 1; --depth) {
+        const LegalMove top = scoreMoves(p, depth).front().move;
+        if (top.code != first.code || top.captured != first.captured) break;
+        found = depth;
+    }
+    return found;
+}
+
+bool sameMove(const LegalMove& a, const LegalMove& b) { return a.code == b.code && a.captured == b.captured; }
+
+// The first-move criteria at a depth; empty when they hold, else why not.
+std::string firstMoveRefusal(const BoardPosition& p, const std::vector<ScoredMove>& scored)
+{
+    if (scored.size() < 2) return "единственный ход";
+    const int material = materialOf(p, p.side);
+    const int best = scored[0].score;
+    if (best < material + winningMargin && best <= decidedScore) return "нет выигрыша";
+    if (scored[1].score > best - winningMargin) return "выигрывает не один ход";
+    return {};
+}
+
+} // namespace
+
+int materialOf(const BoardPosition& p, int side)
+{
+    const int white = 100 * popCount(p.whiteMen) + 300 * popCount(p.whiteKings);
+    const int black = 100 * popCount(p.blackMen) + 300 * popCount(p.blackKings);
+    return side == White ? white - black : black - white;
+}
+
+std::optional<std::vector<LegalMove>> combinationLine(const BoardPosition& from, int solver, int startMaterial,
+                                                      int depth, int longestLine)
+{
+    std::vector<LegalMove> line;
+    BoardPosition at = from;
+    int freeReplies = 0;
+    while (!endOfLine(at, solver, startMaterial).reached) {
+        const std::vector<LegalMove> moves = legalHalfMoves(at);
+        if (static_cast<int>(line.size()) >= longestLine || moves.empty()) return std::nullopt;
+        // The line is forced: the defender's captures are compulsory, and a quiet reply
+        // chosen among others is allowed once.
+        const bool free = at.side != solver && moves.size() > 1 && !(moves.front().code & captureFlag);
+        if (free && ++freeReplies > maxFreeReplies) return std::nullopt;
+        // Deeper in the line the choices need less look-ahead: the line itself is seen.
+        const LegalMove move = lineMove(at, std::max(depth - static_cast<int>(line.size()), 4));
+        line.push_back(move);
+        at = positionAfterMove(at, move);
+    }
+    return line;
+}
+
+FinderVerdict findCombination(const BoardPosition& p, const FinderLimits& limits)
+{
+    const std::vector<LegalMove> legal = legalHalfMoves(p);
+    if (legal.empty()) return {std::nullopt, "нет ходов"};
+    if (legal.front().code & captureFlag) return {std::nullopt, "есть взятие"};
+    if (materialOf(p, p.side) > largestLead) return {std::nullopt, "игра уже выиграна"};
+    if (std::string why = firstMoveRefusal(p, scoreMoves(p, limits.quickDepth)); !why.empty()) return {std::nullopt, why};
+    const std::vector<ScoredMove> deep = scoreMoves(p, limits.depth);
+    if (std::string why = firstMoveRefusal(p, deep); !why.empty()) return {std::nullopt, why + " при проверке"};
+
+    Puzzle puzzle;
+    puzzle.start = p;
+    const LegalMove first = deep.front().move;
+    const BoardPosition afterFirst = positionAfterMove(p, first);
+    const int startMaterial = materialOf(p, p.side);
+    const auto rest = combinationLine(afterFirst, p.side, startMaterial, limits.depth - 1, limits.longestLine - 1);
+    if (!rest) return {std::nullopt, "линия не кончается выигрышем"};
+    puzzle.line.push_back(first);
+    puzzle.line.insert(puzzle.line.end(), rest->begin(), rest->end());
+    BoardPosition at = p;
+    for (const LegalMove& m : puzzle.line) puzzle.positions.push_back(at = positionAfterMove(at, m));
+    if (!holdsSacrifice(puzzle)) return {std::nullopt, "нет жертвы"};
+    const LineEnd end = endOfLine(at, p.side, startMaterial);
+    puzzle.wonEnding = end.won && end.gain < requiredGain;
+    puzzle.gain = puzzle.wonEnding ? 0 : std::max(end.gain, 0) / 100;
+    if (!puzzle.wonEnding && puzzle.gain < requiredGain / 100) return {std::nullopt, "выигрыш меньше двух шашек"};
+    puzzle.solverMoves = solverMoveCount(puzzle);
+    puzzle.findDepth = depthFound(p, first, limits.depth);
+    return {puzzle, {}};
+}
+
+bool winsAsMuch(const BoardPosition& p, const LegalMove& move, const LegalMove& lineMove, int depth, int target)
+{
+    constexpr int allowance = 30; // the noise between the scores of equal moves
+    int moveScore = 0, lineScore = 0;
+    bool seenMove = false, seenLine = false;
+    for (const ScoredMove& m : scoreMoves(p, depth)) {
+        if (sameMove(m.move, move)) moveScore = m.score, seenMove = true;
+        if (sameMove(m.move, lineMove)) lineScore = m.score, seenLine = true;
+    }
+    return seenMove && seenLine && (moveScore >= lineScore - allowance || moveScore >= target);
+}
+
+std::string checkPuzzle(const Puzzle& puzzle, int depth)
+{
+    const BoardPosition& p = puzzle.start;
+    if (puzzle.line.empty()) return "нет решения";
+    if (hasCapture(p)) return "у решающего есть взятие";
+    const std::vector<ScoredMove> scored = scoreMoves(p, depth);
+    if (std::string why = firstMoveRefusal(p, scored); !why.empty()) return why;
+    if (!sameMove(scored.front().move, puzzle.line.front())) return "лучший ход не первый ход решения";
+    if (!holdsSacrifice(puzzle)) return "нет жертвы";
+    const int startMaterial = materialOf(p, p.side);
+    const BoardPosition& last = puzzle.positions.back();
+    const LineEnd end = endOfLine(last, p.side, startMaterial);
+    if (!end.reached) return "решение не кончается тихой выигранной позицией";
+    if (puzzle.wonEnding ? !end.won : end.gain / 100 < puzzle.gain) return "выигрыш меньше указанного";
+    // No earlier position of the line may already end it: the line is no longer than it must be.
+    for (std::size_t k = 1; k < puzzle.line.size(); ++k)
+        if (endOfLine(puzzle.before(k), p.side, startMaterial).reached) return "решение длиннее нужного";
+    return {};
+}
