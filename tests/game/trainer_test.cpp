@@ -1,0 +1,122 @@
+// The trainer's flow on the board: a right move answered by the line's reply, a wrong
+// one taken back, the end of a line solving the puzzle, the solution played step by
+// step, and the game in progress back when the trainer closes.
+#include "game/trainer.h"
+
+#include <gtest/gtest.h>
+
+#include "controller_fixture.h"
+#include "game_support.h"
+
+namespace {
+
+using namespace controller_testing;
+
+const char* const collection =
+    "# two easy puzzles\n"
+    "W:Wc3,Ka7:BKg1,f4 | c3-d4 g1:c5 a7:g5 | win | 2 1 | first\n"
+    "W:Wa1,c1,e1,g1,b2,h2,g3,f4:Bc5,b6,d6,h6,a7,e7,b8,d8,f8,h8 | f4-g5 h6:f4 g3:a5 | 2 | 2 1 | second\n"
+    "W:Wc3 | c3-d4 | 2 | 1 1 | damaged\n";
+
+class TrainerTest : public ControllerTest {
+protected:
+    std::filesystem::path dir;
+    std::string progressPath;
+    PuzzleTrainer& trainer = puzzleTrainer();
+
+    void SetUp() override
+    {
+        ControllerTest::SetUp();
+        dir = game_testing::uniqueTempDir("trainer");
+        progressPath = (dir / "puzzle-progress.txt").string();
+        game_testing::writeFile(dir / "puzzles.txt", collection);
+        SetMode(HumanHuman);
+        drag("c3", "d4");
+        drag("f6", "g5");
+    }
+    void TearDown() override
+    {
+        trainer.close();
+        std::filesystem::remove_all(dir);
+        ControllerTest::TearDown();
+    }
+    bool open() { return trainer.open((dir / "puzzles.txt").string(), progressPath); }
+    static std::string board() { return positionToFen(currentBoardPosition()); }
+};
+
+TEST_F(TrainerTest, RightMovesAreAnsweredByTheLineUntilItEnds)
+{
+    const std::string game = board();
+    ASSERT_TRUE(open());
+    ASSERT_EQ(trainer.problems().size(), 1u);
+    EXPECT_EQ(trainer.problems()[0].rfind("Строка 4: ", 0), 0u);
+    EXPECT_EQ(trainer.groupSize(), 2);
+    EXPECT_EQ(board(), "W:Wc3,Ka7:BKg1,f4");
+    EXPECT_EQ(trainer.message().rfind("Ход белых", 0), 0u);
+
+    drag("c3", "d4"); // the sacrifice; the reply follows as the engine's move would
+    EXPECT_EQ(trainer.state(), PuzzleTrainer::State::Waiting);
+    EXPECT_EQ(board(), "W:WKa7:Bf4,Kc5");
+    EXPECT_EQ(recorded(3), "g1:c5");
+    const int sounds = ui.moveSounds;
+    drag("a7", "g5"); // takes c5 and f4: the line's end
+    EXPECT_EQ(trainer.state(), PuzzleTrainer::State::Solved);
+    EXPECT_EQ(ui.moveSounds, sounds + 1);
+    EXPECT_EQ(trainer.progress().firstTry, 1);
+    EXPECT_EQ(trainer.progress().streak, 1);
+
+    drag("g5", "h6"); // nothing more to play: the board stays
+    EXPECT_EQ(gameRecord.redoLimit, 4);
+
+    trainer.close();
+    EXPECT_EQ(board(), game);
+    EXPECT_EQ(recorded(3), "f6-g5");
+    EXPECT_EQ(gameControl.mode, HumanHuman);
+    EXPECT_EQ(ui.inconsistencies, 0);
+    // The progress is kept for the next start.
+    EXPECT_EQ(loadProgress(progressPath).firstTry, 1);
+}
+
+TEST_F(TrainerTest, AWrongMoveIsTakenBackAndTheSolutionCanBeShown)
+{
+    ASSERT_TRUE(open());
+    trainer.next();
+    const std::string start = board();
+    EXPECT_EQ(start, "W:Wa1,c1,e1,g1,b2,h2,g3,f4:Bc5,b6,d6,h6,a7,e7,b8,d8,f8,h8");
+
+    drag("g1", "f2");
+    EXPECT_EQ(trainer.state(), PuzzleTrainer::State::Wrong);
+    EXPECT_EQ(trainer.message(), wrongMoveMessage);
+    EXPECT_EQ(board(), start);
+    EXPECT_EQ(gameRecord.redoLimit, 1);
+    drag("f4", "g5"); // no move counts until the solver chose to try again
+    EXPECT_EQ(board(), start);
+
+    trainer.tryAgain();
+    EXPECT_EQ(trainer.hint(), "f4");
+    drag("f4", "g5");
+    EXPECT_EQ(recorded(3), "h6:f4");
+    trainer.showSolution(); // from the start, one half-move a step
+    EXPECT_EQ(board(), start);
+    int steps = 1;
+    while (trainer.solutionStep()) ++steps;
+    EXPECT_EQ(steps, 3);
+    EXPECT_EQ(trainer.state(), PuzzleTrainer::State::Failed);
+    EXPECT_EQ(recorded(4), "g3:a5");
+    // Taking a hint and giving up count once, as a failure.
+    EXPECT_EQ(trainer.progress().failed, 1);
+    EXPECT_EQ(trainer.progress().solved, 0);
+    EXPECT_EQ(trainer.progress().streak, 0);
+    EXPECT_EQ(ui.inconsistencies, 0);
+}
+
+TEST_F(TrainerTest, AnEmptyCollectionOpensNothing)
+{
+    game_testing::writeFile(dir / "puzzles.txt", "W:Wc3 | c3-d4 | 2 | 1 1 | damaged\n");
+    const std::string game = board();
+    EXPECT_FALSE(open());
+    EXPECT_FALSE(trainer.isOpen());
+    EXPECT_EQ(board(), game);
+}
+
+} // namespace
