@@ -29,7 +29,7 @@ using Clock = std::chrono::steady_clock;
 struct MakeOptions {
     int games = 100;
     int first = 1;
-    std::int32_t budget = 5;   // hundredths of a second a move
+    std::int32_t budget = 2;   // hundredths of a second a move
     FinderLimits limits;
     std::string out = "puzzles.txt";
     std::string ballotFile = "ballots.txt";

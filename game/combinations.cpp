@@ -46,38 +46,91 @@ private:
     MoveList list0_ = moveLists[0];
 };
 
-}  // namespace
+// One position searched with fresh tables, so that the same question always gets the
+// same answer; the tables of the endgames stay out of the search, which would make the
+// answer depend on the tables a machine has (the finder consults them where a line
+// ends). The root list is ordered by the depth-6 pre-search.
+class PositionSearch {
+public:
+    explicit PositionSearch(const BoardPosition& p) : side_(p.side)
+    {
+        bitbaseLoaded = false;
+        searchReporter = nullptr;
+        bookCandidateCountHook = nullptr;
+        timeBudget = unlimitedTime;
+        clearHash();
+        setBoardPosition(p);
+        prepareSearch(p.side);
+    }
+
+    int count() const { return moveLists[1].count; }
+    LegalMove move(int k) const { return {moveLists[1].moves[k], moveLists[1].captured[k]}; }
+
+    // The move's score at the depth (the move the first ply) within the window.
+    int score(const LegalMove& m, int depth, int alpha = -infiniteScore, int beta = infiniteScore)
+    {
+        makeMove(m.code, m.captured, side_, 1);
+        plyState[1].extensionCredit = (m.code & captureFlag) ? captureCredit : 0;
+        const int result = -alphaBeta(-beta, -alpha, std::max(0, depth - 1), 2, side_ ^ 1);
+        unmakeMove(1);
+        return result;
+    }
+
+    // The engine's own choice at the depth, as its depth loop makes it.
+    LegalMove best(int depth, int& score)
+    {
+        maxIterationDepth = depth;
+        rootScore = moveLists[1].scores[1];
+        if (count() > 1) iterativeDeepening();
+        score = rootScore;
+        return move(1);
+    }
+
+private:
+    static constexpr int captureCredit = 5; // as the root search gives a capture
+    EngineState keep_;
+    int side_;
+};
+
+} // namespace
 
 std::vector<ScoredMove> scoreMoves(const BoardPosition& p, int depth)
 {
-    EngineState keep;
-    // The tables inside the search would make the answer depend on which tables a
-    // machine has; the finder consults them only where a line ends.
-    bitbaseLoaded = false;
-    searchReporter = nullptr;
-    bookCandidateCountHook = nullptr;
-    timeBudget = unlimitedTime;
-    clearHash();
-    setBoardPosition(p);
-    prepareSearch(p.side);
-    scoreRootMoves(p.side, std::max(0, depth - 1));
-    const MoveList& root = moveLists[1];
+    PositionSearch search(p);
     std::vector<ScoredMove> moves;
-    for (int k = 1; k <= root.count; ++k) moves.push_back({{root.moves[k], root.captured[k]}, root.scores[k]});
-    // The root list comes sorted by the pre-search; the order asked for is generation order.
-    const std::vector<LegalMove> legal = legalHalfMoves(p);
-    auto place = [&](const ScoredMove& m) {
-        for (std::size_t i = 0; i < legal.size(); ++i)
-            if (legal[i].code == m.move.code && legal[i].captured == m.move.captured) return i;
-        return legal.size();
-    };
-    std::stable_sort(moves.begin(), moves.end(), [&](const ScoredMove& a, const ScoredMove& b) {
-        return a.score != b.score ? a.score > b.score : place(a) < place(b);
-    });
+    for (const LegalMove& m : legalHalfMoves(p)) moves.push_back({m, search.score(m, depth)});
+    std::stable_sort(moves.begin(), moves.end(), [](const ScoredMove& a, const ScoredMove& b) { return a.score > b.score; });
     return moves;
 }
 
 namespace {
+
+// Whether the move alone wins: its score at the depth is at least `margin` above every
+// other move's (each other move is tested with a null window just above that bound).
+struct Alone {
+    bool alone = false;
+    int score = 0;
+};
+Alone onlyWinner(const BoardPosition& p, const LegalMove& key, int depth, int margin)
+{
+    PositionSearch search(p);
+    Alone a;
+    a.score = search.score(key, depth);
+    const int bound = a.score - margin;
+    for (const LegalMove& m : legalHalfMoves(p)) {
+        if (m.code == key.code && m.captured == key.captured) continue;
+        if (search.score(m, depth, bound, bound + 1) > bound) return a;
+    }
+    a.alone = true;
+    return a;
+}
+
+// The engine's move at the depth and its score.
+LegalMove engineChoice(const BoardPosition& p, int depth, int& score)
+{
+    PositionSearch search(p);
+    return search.best(depth, score);
+}
 
 // The tables' verdict for the solver: won, when the tables cover the position and say so.
 bool wonByTables(const BoardPosition& p, int solver)
@@ -138,12 +191,13 @@ LineEnd endOfLine(const BoardPosition& p, int solver, int startMaterial)
     return end;
 }
 
-// The move to play in a line: the only one, else the best at the depth.
+// The move to play in a line: the only one, else the engine's choice at the depth.
 LegalMove lineMove(const BoardPosition& p, int depth)
 {
     const std::vector<LegalMove> moves = legalHalfMoves(p);
     if (moves.size() == 1) return moves.front();
-    return scoreMoves(p, depth).front().move;
+    int score = 0;
+    return engineChoice(p, depth, score);
 }
 
 // A solver's move whose following reply leaves the solver with less than before it.
@@ -166,28 +220,28 @@ int solverMoveCount(const Puzzle& puzzle)
 }
 
 // The shallowest depth from which on the search at every depth up to the deep one
-// puts the first move first.
+// puts the first move above all others.
 int depthFound(const BoardPosition& p, const LegalMove& first, int deepest)
 {
     int found = deepest;
-    for (int depth = deepest - 1; depth >= 1; --depth) {
-        const LegalMove top = scoreMoves(p, depth).front().move;
-        if (top.code != first.code || top.captured != first.captured) break;
-        found = depth;
-    }
+    for (int depth = deepest - 1; depth >= 1 && onlyWinner(p, first, depth, 1).alone; --depth) found = depth;
     return found;
 }
 
 bool sameMove(const LegalMove& a, const LegalMove& b) { return a.code == b.code && a.captured == b.captured; }
 
-// The first-move criteria at a depth; empty when they hold, else why not.
-std::string firstMoveRefusal(const BoardPosition& p, const std::vector<ScoredMove>& scored)
+// A score that wins at least 1.5 men on the board's material, or the game.
+bool winningScore(const BoardPosition& p, int score)
 {
-    if (scored.size() < 2) return "единственный ход";
-    const int material = materialOf(p, p.side);
-    const int best = scored[0].score;
-    if (best < material + winningMargin && best <= decidedScore) return "нет выигрыша";
-    if (scored[1].score > best - winningMargin) return "выигрывает не один ход";
+    return score >= materialOf(p, p.side) + winningMargin || score > decidedScore;
+}
+
+// The first-move criteria for the move at the depth; empty when they hold, else why not.
+std::string firstMoveRefusal(const BoardPosition& p, const LegalMove& first, int depth)
+{
+    const Alone verdict = onlyWinner(p, first, depth, winningMargin);
+    if (!winningScore(p, verdict.score)) return "нет выигрыша";
+    if (!verdict.alone) return "выигрывает не один ход";
     return {};
 }
 
@@ -226,14 +280,18 @@ FinderVerdict findCombination(const BoardPosition& p, const FinderLimits& limits
     const std::vector<LegalMove> legal = legalHalfMoves(p);
     if (legal.empty()) return {std::nullopt, "нет ходов"};
     if (legal.front().code & captureFlag) return {std::nullopt, "есть взятие"};
+    if (legal.size() == 1) return {std::nullopt, "единственный ход"};
     if (materialOf(p, p.side) > largestLead) return {std::nullopt, "игра уже выиграна"};
-    if (std::string why = firstMoveRefusal(p, scoreMoves(p, limits.quickDepth)); !why.empty()) return {std::nullopt, why};
-    const std::vector<ScoredMove> deep = scoreMoves(p, limits.depth);
-    if (std::string why = firstMoveRefusal(p, deep); !why.empty()) return {std::nullopt, why + " при проверке"};
+    // The quick look: the engine's own choice, winning.
+    int quickScore = 0;
+    const LegalMove first = engineChoice(p, limits.quickDepth, quickScore);
+    if (!winningScore(p, quickScore)) return {std::nullopt, "нет выигрыша"};
+    // Most candidates fail already at the quick depth, far more cheaply than deep down.
+    if (std::string why = firstMoveRefusal(p, first, limits.quickDepth); !why.empty()) return {std::nullopt, why};
+    if (std::string why = firstMoveRefusal(p, first, limits.depth); !why.empty()) return {std::nullopt, why + " при проверке"};
 
     Puzzle puzzle;
     puzzle.start = p;
-    const LegalMove first = deep.front().move;
     const BoardPosition afterFirst = positionAfterMove(p, first);
     const int startMaterial = materialOf(p, p.side);
     const auto rest = combinationLine(afterFirst, p.side, startMaterial, limits.depth - 1, limits.longestLine - 1);
@@ -269,9 +327,8 @@ std::string checkPuzzle(const Puzzle& puzzle, int depth)
     const BoardPosition& p = puzzle.start;
     if (puzzle.line.empty()) return "нет решения";
     if (hasCapture(p)) return "у решающего есть взятие";
-    const std::vector<ScoredMove> scored = scoreMoves(p, depth);
-    if (std::string why = firstMoveRefusal(p, scored); !why.empty()) return why;
-    if (!sameMove(scored.front().move, puzzle.line.front())) return "лучший ход не первый ход решения";
+    if (legalHalfMoves(p).size() < 2) return "единственный ход";
+    if (std::string why = firstMoveRefusal(p, puzzle.line.front(), depth); !why.empty()) return why;
     if (!holdsSacrifice(puzzle)) return "нет жертвы";
     const int startMaterial = materialOf(p, p.side);
     const BoardPosition& last = puzzle.positions.back();

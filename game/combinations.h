@@ -6,7 +6,8 @@
 //  - the side to move has no capture (captures are compulsory and need no finding)
 //    and more than one move;
 //  - exactly one move wins: its score is at least 1.5 men above the material on the
-//    board (or a found win) and every other move scores at least 1.5 men less;
+//    board (or a found win) and every other move scores at least 1.5 men less; the
+//    move is the one the engine chooses in a quick look;
 //  - the line that follows it, the defender answering with its best reply and the
 //    solver going on with its best move, is forced (every reply of the defender a
 //    capture or its only move, but for one quiet reply at most), holds a sacrifice (a solver's move after
@@ -26,7 +27,7 @@
 #include "game/puzzles.h"
 
 struct FinderLimits {
-    int quickDepth = 6;  // the look that picks the candidates
+    int quickDepth = 8;  // the engine's own look, which picks the candidates
     int depth = 14;      // the search every criterion is checked by
     int longestLine = 24; // half-moves
 };
@@ -43,7 +44,8 @@ struct ScoredMove {
 // Every legal move of the position with its score at the depth (as the engine counts
 // depth: the move itself is the first ply), searched with the full window and fresh
 // tables, so that the same question gets the same answer; best first, equal scores in
-// generation order. The engine's position and settings are as before afterwards.
+// generation order. The engine's position and settings are as before afterwards, as
+// after every search here.
 std::vector<ScoredMove> scoreMoves(const BoardPosition& p, int depth);
 
 // Material from the side's view: a man 100, a king 300.

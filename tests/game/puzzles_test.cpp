@@ -67,7 +67,7 @@ TEST_F(FinderTest, TheCheckRefusesAPuzzleWhoseLineOrClaimIsWrong)
     } cases[] = {
         {"f4-g5 h6:f4 g3:a5 | 2 | 2 1 | x", ""},
         {"f4-g5 h6:f4 g3:a5 | 3 | 2 1 | x", "выигрыш меньше указанного"},
-        {"f4-e5 d6:f4 g3:e5 | 1 | 2 1 | x", "лучший ход не первый ход решения"},
+        {"f4-e5 d6:f4 g3:e5 | 1 | 2 1 | x", "нет выигрыша"},
         {"f4-g5 h6:f4 | 2 | 1 1 | x", "решение не кончается тихой выигранной позицией"},
     };
     for (const Case& c : cases) {
