@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QDockWidget>
+#include <QStyle>
 
 #include <QBuffer>
 #include <QClipboard>
@@ -29,11 +31,13 @@
 #include "game/record.h"
 #include "game/setup.h"
 #include "game/strength.h"
+#include "game/trainer.h"
 #include "ui/about.h"
 #include "ui/artwork.h"
 #include "ui/boardview.h"
 #include "ui/sound.h"
 #include "ui/tablesdialog.h"
+#include "ui/trainerpanel.h"
 #include "ui/unit2.h"
 #include "ui/unit3.h"
 #include "ui/unit4.h"
@@ -65,6 +69,7 @@ TForm1::TForm1(QWidget* parent)
     borderColour = palette().color(QPalette::Window);
     buildMenus();
     buildSetupPanel();
+    new TrainerPanel(this);
     ImageList1 = makePictureList(smallCell);
     ImageList2 = makePictureList(largeCell);
     sounds = new SoundPlayer(this);
@@ -119,6 +124,9 @@ void TForm1::buildMenus()
     N9->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Insert));
     NAnalyseGame = addItem(N1, QStringLiteral("Анализ партии..."), &TForm1::NAnalyseGameClick);
     connect(N1, &QMenu::aboutToShow, this, [this] { NAnalyseGame->setEnabled(AnalysisAllowed()); });
+    NTrainer = addItem(N1, QStringLiteral("Решать комбинации..."), &TForm1::NTrainerClick);
+    connect(N1, &QMenu::aboutToShow, this,
+            [this] { NTrainer->setEnabled(puzzleTrainer().isOpen() || PuzzleTrainer::available()); });
     N1->addSeparator();
     NHint = addItem(N1, QStringLiteral("Подсказка"), &TForm1::NHintClick);
     NHint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
@@ -234,7 +242,14 @@ void TForm1::ApplyWindowGeometry()
     GroupBox1->move(client.width() - setupPanelWidth + 6, 4);
     const QMenuBar* bar = menuBar();
     const int menuHeight = bar->hasHeightForWidth() ? bar->heightForWidth(client.width()) : bar->sizeHint().height();
-    setFixedSize(client.width(), client.height() + menuHeight);
+    // A panel docked at the side widens the window; the board keeps its size.
+    int docked = 0, dockHeight = 0;
+    for (QDockWidget* dock : findChildren<QDockWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (dock->isVisible() && !dock->isFloating()) {
+            docked += dock->sizeHint().width() + style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent);
+            dockHeight = std::max(dockHeight, dock->minimumSizeHint().height());
+        }
+    setFixedSize(client.width() + docked, std::max(client.height(), dockHeight) + menuHeight);
     // The outer size the game computed holds caption and frame, which the window
     // system adds here; the window is centred by that size.
     nominalSize = QSize(boardView.windowWidth, boardView.windowHeight);
@@ -320,13 +335,23 @@ void TForm1::UncheckModeItem(GameMode mode)
 
 // ---------------------------------------------------------------- menu "Игра"
 
-void TForm1::N2Click() { NewGameCommand(); }
-void TForm1::N3Click() { OfferDraw(); }
+void TForm1::N2Click()
+{
+    leaveTrainer();
+    NewGameCommand();
+}
+void TForm1::N3Click()
+{
+    leaveTrainer();
+    OfferDraw();
+}
 
 void TForm1::N4Click()
 {
     const QString name = QFileDialog::getOpenFileName(this, QStringLiteral("Загрузить..."), QString(), loadFilter);
-    if (!name.isEmpty()) LoadGameFiles(name.toStdString());
+    if (name.isEmpty()) return;
+    leaveTrainer();
+    LoadGameFiles(name.toStdString());
 }
 
 void TForm1::N5Click()
@@ -344,31 +369,51 @@ void TForm1::N5Click()
 
 void TForm1::NCopyFenClick() { QGuiApplication::clipboard()->setText(QString::fromStdString(CopyPositionFen())); }
 
-void TForm1::NHintClick() { ShowHint(); }
+void TForm1::NHintClick()
+{
+    // In the trainer the hint is the trainer's: the square the move starts from.
+    if (puzzleTrainer().isOpen()) puzzleTrainer().hint();
+    else ShowHint();
+}
 
-void TForm1::NPasteFenClick() { PastePositionFen(QGuiApplication::clipboard()->text().trimmed().toStdString()); }
+void TForm1::NPasteFenClick()
+{
+    leaveTrainer();
+    PastePositionFen(QGuiApplication::clipboard()->text().trimmed().toStdString());
+}
 
-void TForm1::NAnalyseGameClick() { AnalyseGameCommand(); }
+void TForm1::NAnalyseGameClick()
+{
+    leaveTrainer();
+    AnalyseGameCommand();
+}
+
+void TForm1::NTrainerClick() { trainerPanel->OpenTrainer(); }
+
+void TForm1::leaveTrainer()
+{
+    if (puzzleTrainer().isOpen()) trainerPanel->close();
+}
 
 // Take-back and replay act when the engine is not thinking, in analysis also while it thinks.
 void TForm1::N6Click()
 {
-    if (navigationAllowed()) StepBack();
+    if (navigationAllowed() && !puzzleTrainer().isOpen()) StepBack();
 }
 
 void TForm1::N7Click()
 {
-    if (navigationAllowed()) StepForward();
+    if (navigationAllowed() && !puzzleTrainer().isOpen()) StepForward();
 }
 
 void TForm1::N8Click()
 {
-    if (navigationAllowed()) MoveBack();
+    if (navigationAllowed() && !puzzleTrainer().isOpen()) MoveBack();
 }
 
 void TForm1::N9Click()
 {
-    if (navigationAllowed()) MoveForward();
+    if (navigationAllowed() && !puzzleTrainer().isOpen()) MoveForward();
 }
 
 // ---------------------------------------------------------------- menu "Настройки"
@@ -424,12 +469,12 @@ void TForm1::N22Click() { SetBoardSize(); }
 
 // ---------------------------------------------------------------- menu "Режим"
 
-void TForm1::N24Click() { SetMode(EngineBlack); }
-void TForm1::N25Click() { SetMode(EngineWhite); }
-void TForm1::N26Click() { SetMode(HumanHuman); }
-void TForm1::N27Click() { SetMode(EngineBoth); }
-void TForm1::N28Click() { SetMode(Analysis); }
-void TForm1::N30Click() { SetMode(Setup); }
+void TForm1::N24Click() { leaveTrainer(); SetMode(EngineBlack); }
+void TForm1::N25Click() { leaveTrainer(); SetMode(EngineWhite); }
+void TForm1::N26Click() { leaveTrainer(); SetMode(HumanHuman); }
+void TForm1::N27Click() { leaveTrainer(); SetMode(EngineBoth); }
+void TForm1::N28Click() { leaveTrainer(); SetMode(Analysis); }
+void TForm1::N30Click() { leaveTrainer(); SetMode(Setup); }
 
 // ---------------------------------------------------------------- menu "Помощь"
 

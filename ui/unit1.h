@@ -50,6 +50,7 @@ public:
     QAction *N2, *N3, *N4, *N5, *N6, *N7, *N8, *N9;
     QAction *NCopyFen, *NPasteFen; // FEN exchange, after "Сохранить..."
     QAction* NAnalyseGame;         // "Анализ партии...", after "Вернуть ход"
+    QAction* NTrainer;             // "Решать комбинации...", after "Анализ партии..."
     QAction* NHint;                // "Подсказка", last in "Игра"
     QMenu* NLevel;                 // "Уровень" in "Настройки": Уровень 1 .. Уровень 8
     QAction* NGraph;               // "График", after "Нотация"
@@ -87,6 +88,7 @@ public slots:
     void NHintClick();
     void NPasteFenClick();
     void NAnalyseGameClick();
+    void NTrainerClick();
     void NGraphClick();
     void N11Click();
     void N12Click();
@@ -130,6 +132,9 @@ private:
                      bool checked = false);
 
     void showModeMark();
+    // A command that changes the game closes the trainer first, so that it acts on the
+    // game the trainer put aside.
+    void leaveTrainer();
 
     QWidget* Board;
     QActionGroup* modeGroup;

@@ -1,0 +1,42 @@
+// The combination trainer's panel, docked at the right of the main window: the
+// puzzle's number and group, what the trainer says, the buttons for the next and
+// previous puzzle, a hint, another try and the solution, and the progress. It talks
+// to the trainer in game/ only; the board's moves reach the trainer on their own.
+#pragma once
+
+#include <QDockWidget>
+
+class QComboBox;
+class QLabel;
+class QMainWindow;
+class QPushButton;
+class QTimer;
+
+class TrainerPanel : public QDockWidget {
+    Q_OBJECT
+public:
+    explicit TrainerPanel(QMainWindow* parent);
+
+    // "Решать комбинации...": opens the trainer with the collection and shows the
+    // panel; a collection with damaged lines is used without them, after a message
+    // naming them.
+    void OpenTrainer();
+
+    QLabel *puzzleLabel, *messageLabel, *progressLabel;
+    QComboBox* difficultyBox;
+    QPushButton *previousButton, *nextButton, *hintButton, *againButton, *solutionButton, *closeButton;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void showState();
+    void solutionTick();
+    void closeTrainer();
+
+    QMainWindow* mainWindow;
+    QTimer* solutionTimer;
+};
+
+// Set when the main window creates the panel.
+extern TrainerPanel* trainerPanel;
