@@ -3,7 +3,9 @@
 // collection file as they are found; a run that is stopped keeps what it found, and
 // a later run with --first continues where it left off.
 // puzzles check: every puzzle of a collection checked by the deep search.
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <fstream>
 #include <set>
@@ -239,18 +241,22 @@ int runCheck(const Args& args)
     searchReporter = nullptr;
     bookCandidateCountHook = nullptr;
     const PuzzleCollection collection = readPuzzles(text);
-    int failures = static_cast<int>(collection.problems.size());
-    for (const std::string& problem : collection.problems) std::printf("%s\n", problem.c_str());
+    // Every failure by its line, in the file's order: the refused lines name theirs.
+    std::vector<std::pair<int, std::string>> failures;
+    for (const std::string& problem : collection.problems) {
+        const auto digits = problem.find_first_of("0123456789");
+        failures.emplace_back(digits == std::string::npos ? 0 : std::atoi(problem.c_str() + digits), problem);
+    }
     std::set<std::string> seen;
     for (const Puzzle& puzzle : collection.puzzles) {
         std::string why = seen.insert(positionToFen(puzzle.start)).second ? checkPuzzle(puzzle, depth) : "повтор позиции";
-        if (why.empty()) continue;
-        ++failures;
-        std::printf("Строка %d: %s\n", puzzle.lineNumber, why.c_str());
-        std::fflush(stdout);
+        if (!why.empty()) failures.emplace_back(puzzle.lineNumber, "Строка " + std::to_string(puzzle.lineNumber) + ": " + why);
     }
-    std::printf("%zu puzzles checked at depth %d, %d failed\n", collection.puzzles.size(), depth, failures);
-    return failures == 0 ? 0 : 1;
+    std::stable_sort(failures.begin(), failures.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& failure : failures) std::printf("%s\n", failure.second.c_str());
+    std::printf("%zu puzzles checked at depth %d, %zu failed\n", collection.puzzles.size(), depth, failures.size());
+    return failures.empty() ? 0 : 1;
 }
 
 int runPuzzles(const Args& args)

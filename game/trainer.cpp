@@ -41,6 +41,14 @@ std::string toMoveText(const Puzzle& p)
     return text;
 }
 
+// A position put on the board, not reached by a move: nothing is marked as moved.
+void showNewPosition()
+{
+    refreshBoardPicture();
+    refreshBoardPicture();
+    controlUi().redrawBoard();
+}
+
 } // namespace
 
 struct PuzzleTrainer::SavedGame {
@@ -100,8 +108,7 @@ void PuzzleTrainer::close()
     saved_.reset();
     state_ = State::Closed;
     message_.clear();
-    refreshBoardPicture();
-    controlUi().redrawBoard();
+    showNewPosition();
     controlUi().clocksChanged();
     changed();
 }
@@ -168,8 +175,7 @@ void PuzzleTrainer::putPuzzleOnBoard()
     ply_ = 0;
     setBoardPosition(line_.start);
     ResetRecord();
-    refreshBoardPicture();
-    controlUi().redrawBoard();
+    showNewPosition();
 }
 
 void PuzzleTrainer::play(const LegalMove& move, bool asReply)
@@ -197,8 +203,7 @@ bool PuzzleTrainer::enterMove(MoveCode code, SquareSet captured)
         gameRecord = before;
         putPieceSetsOnBoard(board);
         sideToMove = line_.solver();
-        refreshBoardPicture();
-        controlUi().redrawBoard();
+        showNewPosition();
         helped_ = true;
         progress_.streak = 0;
         state_ = State::Wrong;
