@@ -110,6 +110,24 @@ TEST_F(TrainerTest, AWrongMoveIsTakenBackAndTheSolutionCanBeShown)
     EXPECT_EQ(ui.inconsistencies, 0);
 }
 
+TEST_F(TrainerTest, AnotherMoveThatWinsAsMuchIsAccepted)
+{
+    // After d4-e5 h2:d6 the king may land anywhere behind d6: every landing wins.
+    game_testing::writeFile(dir / "puzzles.txt",
+                            "W:Wa3,e3,h4,f6,Kb8:BKh2,g5 | e3-d4 g5:e7 d4-e5 h2:d6 b8:e5 e7-f6 e5:g7 | win | 4 3 | x\n");
+    ASSERT_TRUE(open());
+    drag("e3", "d4");
+    drag("d4", "e5");
+    EXPECT_EQ(recorded(5), "h2:d6");
+    drag("b8", "f4");
+    EXPECT_EQ(recorded(6), "b8:f4");
+    // From f4 the king still has to catch the last man, with no forced line to it: the
+    // engine's word that the move wins is enough.
+    EXPECT_EQ(trainer.state(), PuzzleTrainer::State::Solved);
+    EXPECT_EQ(gameRecord.redoLimit, 6);
+    EXPECT_EQ(trainer.progress().firstTry, 1);
+}
+
 TEST_F(TrainerTest, AnEmptyCollectionOpensNothing)
 {
     game_testing::writeFile(dir / "puzzles.txt", "W:Wc3 | c3-d4 | 2 | 1 1 | damaged\n");
