@@ -47,7 +47,7 @@ bool count(std::istringstream& in, int low, int high, int& value)
 
 } // namespace
 
-int puzzleRating(int difficultyPoints) { return 900 + 60 * difficultyPoints; }
+int puzzleRating(int difficultyPoints) { return 900 + 100 * difficultyPoints; }
 
 void PuzzleProgress::record(const std::string& fen, int difficultyPoints, PuzzleResult result)
 {

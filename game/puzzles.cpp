@@ -164,12 +164,14 @@ const char* difficultyName(Difficulty d)
     return "";
 }
 
-int difficultyPoints(const Puzzle& puzzle) { return puzzle.findDepth + 2 * (puzzle.solverMoves - 1); }
+int difficultyPoints(const Puzzle& puzzle) { return puzzle.solverMoves + puzzle.findDepth; }
 
+// A shot of two moves seen at once is easy; seven points (three moves the engine sees
+// at depth four, say) make a hard one.
 Difficulty difficultyOf(const Puzzle& puzzle)
 {
     const int points = difficultyPoints(puzzle);
-    if (points <= 6) return Difficulty::Easy;
-    if (points <= 10) return Difficulty::Medium;
+    if (points <= 3) return Difficulty::Easy;
+    if (points <= 6) return Difficulty::Medium;
     return Difficulty::Hard;
 }

@@ -54,7 +54,7 @@ PuzzleCollection readPuzzleFile(const std::string& path);
 enum class Difficulty { Easy, Medium, Hard };
 constexpr int difficultyCount = 3;
 const char* difficultyName(Difficulty d); // "лёгкие", "средние", "трудные"
-// One number for how hard a puzzle is: the depth the engine needs to find it and the
-// moves the solver must see.
+// One number for how hard a puzzle is: the moves the solver must see and the depth
+// the engine needs to find the first.
 int difficultyPoints(const Puzzle& puzzle);
 Difficulty difficultyOf(const Puzzle& puzzle);
