@@ -6,6 +6,7 @@
 
 #include "game/control.h"
 #include "game/controller.h"
+#include "game/enginestate.h"
 
 const char* const noMovesToAnalyseMessage = "В партии нет ходов для анализа.";
 bool analysisRunning = false;
@@ -26,39 +27,6 @@ BoardPosition positionAfter(MoveCode move, SquareSet captured, int side)
     unmakeMove(1);
     return after;
 }
-
-// What an analysis changes in the engine's globals, put back when it ends however it
-// ends. The side to move is not among them: the search takes its side as an argument.
-class EngineStateKeeper {
-public:
-    ~EngineStateKeeper()
-    {
-        putPieceSetsOnBoard(board_);
-        engineSide = engineSide_;
-        timeBudget = budget_;
-        maxIterationDepth = depth_;
-        moveSeparator = separator_;
-        pvText = pv_;
-        depthShown = depthShown_;
-        rootScore = rootScore_;
-        stopRequested = stop_;
-        searchReporter = reporter_;
-        bookCandidateCountHook = bookHook_;
-    }
-
-private:
-    PieceSets board_ = boardPieceSets();
-    int engineSide_ = engineSide;
-    std::int32_t budget_ = timeBudget;
-    int depth_ = maxIterationDepth;
-    char separator_ = moveSeparator;
-    std::string pv_ = pvText;
-    int depthShown_ = depthShown;
-    int rootScore_ = rootScore;
-    bool stop_ = stopRequested;
-    SearchReporter* reporter_ = searchReporter;
-    int (*bookHook_)() = bookCandidateCountHook;
-};
 
 // Runs the searches; as the search's reporter it hands every pump to the observer.
 class AnalysisRun : public SearchReporter {

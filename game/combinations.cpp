@@ -5,46 +5,12 @@
 #include "engine/egtb.h"
 #include "engine/search.h"
 #include "game/control.h"
+#include "game/enginestate.h"
 
 namespace {
 
 // ---------------------------------------------------------------- the engine
 // Every call into the engine's search is in this section.
-
-// What a search here changes in the engine's globals, put back when it ends.
-class EngineState {
-public:
-    EngineState() = default;
-    EngineState(const EngineState&) = delete;
-    EngineState& operator=(const EngineState&) = delete;
-    ~EngineState()
-    {
-        putPieceSetsOnBoard(board_);
-        sideToMove = side_;
-        engineSide = engineSide_;
-        timeBudget = budget_;
-        maxIterationDepth = depth_;
-        moveSeparator = separator_;
-        stopRequested = stop_;
-        searchReporter = reporter_;
-        bookCandidateCountHook = bookHook_;
-        bitbaseLoaded = bitbase_;
-        moveLists[0] = list0_;
-    }
-
-private:
-    PieceSets board_ = boardPieceSets();
-    int side_ = sideToMove;
-    int engineSide_ = engineSide;
-    std::int32_t budget_ = timeBudget;
-    int depth_ = maxIterationDepth;
-    char separator_ = moveSeparator;
-    bool stop_ = stopRequested;
-    SearchReporter* reporter_ = searchReporter;
-    int (*bookHook_)() = bookCandidateCountHook;
-    bool bitbase_ = bitbaseLoaded;
-    MoveList list0_ = moveLists[0];
-};
 
 // One position searched with fresh tables, so that the same question always gets the
 // same answer; the tables of the endgames stay out of the search, which would make the
@@ -88,7 +54,7 @@ public:
 
 private:
     static constexpr int captureCredit = 5; // as the root search gives a capture
-    EngineState keep_;
+    EngineStateKeeper keep_;
     int side_;
 };
 
@@ -145,7 +111,7 @@ bool wonByTables(const BoardPosition& p, int solver)
             if (!wonByTables(positionAfterMove(p, reply), solver)) return false;
         return true;
     }
-    EngineState keep;
+    EngineStateKeeper keep;
     setBoardPosition(p);
     const int ownKings = popCount(solver == White ? whiteKings : blackKings);
     const int ownMen = popCount(solver == White ? whiteMen : blackMen);
