@@ -9,7 +9,10 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "engine/search.h"
 #include "game/commandguard.h"
+#include "game/control.h"
+#include "game/controller.h"
 #include "game/controlui.h"
 #include "game/datafiles.h"
 #include "game/trainer.h"
@@ -20,6 +23,8 @@ namespace {
 
 constexpr int solutionStepMilliseconds = 900;
 constexpr int problemsListed = 10;
+constexpr int openRetryMilliseconds = 20;
+constexpr int maxOpenTries = 250;
 
 QString text(const std::string& s) { return QString::fromStdString(s); }
 
@@ -98,7 +103,18 @@ TrainerPanel::TrainerPanel(QMainWindow* parent)
 void TrainerPanel::OpenTrainer()
 {
     PuzzleTrainer& trainer = puzzleTrainer();
-    if (!trainer.isOpen() && !PuzzleTrainer::available()) return;
+    if (!trainer.isOpen() && !PuzzleTrainer::available()) {
+        // An analysis of the position, or thinking on the opponent's time, is stopped as
+        // a press on the board stops it (once its search has begun: the search's start
+        // clears the flag); the trainer opens when the turn is over.
+        if (analysisToStop() && openTries < maxOpenTries) {
+            if (gameControl.thinking) stopRequested = true;
+            ++openTries;
+            QTimer::singleShot(openRetryMilliseconds, this, [this] { RunGuarded([this] { OpenTrainer(); }); });
+        }
+        return;
+    }
+    openTries = 0;
     const bool opened = trainer.isOpen() || trainer.open(dataFilePath("puzzles.txt"), progressFilePath());
     const std::vector<std::string>& problems = trainer.problems();
     if (!opened || !problems.empty()) {
@@ -114,6 +130,13 @@ void TrainerPanel::OpenTrainer()
     showState();
     controlUi().applyWindowGeometry();
 }
+
+bool TrainerPanel::analysisToStop()
+{
+    return (gameControl.mode == Analysis || ponderState.active) && (gameControl.thinking || EngineTurnRunning());
+}
+
+bool TrainerPanel::canOpen() { return puzzleTrainer().isOpen() || PuzzleTrainer::available() || analysisToStop(); }
 
 void TrainerPanel::closeEvent(QCloseEvent* event)
 {

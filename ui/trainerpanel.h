@@ -19,8 +19,10 @@ public:
 
     // "Решать комбинации...": opens the trainer with the collection and shows the
     // panel; a collection with damaged lines is used without them, after a message
-    // naming them.
+    // naming them. An analysis running on the board is stopped first.
     void OpenTrainer();
+    // Whether the item opens the trainer: no search runs but an analysis that stops for it.
+    static bool canOpen();
 
     QLabel *puzzleLabel, *messageLabel, *progressLabel;
     QComboBox* difficultyBox;
@@ -30,12 +32,14 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    static bool analysisToStop();
     void showState();
     void solutionTick();
     void closeTrainer();
 
     QMainWindow* mainWindow;
     QTimer* solutionTimer;
+    int openTries = 0; // while a stopped search unwinds
 };
 
 // Set when the main window creates the panel.

@@ -126,7 +126,7 @@ void TForm1::buildMenus()
     connect(N1, &QMenu::aboutToShow, this, [this] { NAnalyseGame->setEnabled(AnalysisAllowed()); });
     NTrainer = addItem(N1, QStringLiteral("Решать комбинации..."), &TForm1::NTrainerClick);
     connect(N1, &QMenu::aboutToShow, this,
-            [this] { NTrainer->setEnabled(puzzleTrainer().isOpen() || PuzzleTrainer::available()); });
+            [this] { NTrainer->setEnabled(TrainerPanel::canOpen()); });
     N1->addSeparator();
     NHint = addItem(N1, QStringLiteral("Подсказка"), &TForm1::NHintClick);
     NHint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
+#include "engine/search.h"
 #include "fixture.h"
 #include "game/boardview.h"
 #include "game/fen.h"
@@ -115,6 +116,25 @@ private slots:
         Form1->N2->trigger();
         QVERIFY(!puzzleTrainer().isOpen());
         QCOMPARE(positionToText(sideToMove), std::string(initialPositionText));
+    }
+
+    void anAnalysisOnTheBoardIsStoppedForTheTrainer()
+    {
+        bool turnRunningWhenAsked = false; // the turn may still be in its pause before the search
+        QTimer::singleShot(50, [&turnRunningWhenAsked] {
+            turnRunningWhenAsked = EngineTurnRunning();
+            Form1->NTrainer->trigger();
+        });
+        timeBudget = unlimitedTime;
+        Form1->N28Click(); // "Режим анализа": searches until something stops it
+        QVERIFY(turnRunningWhenAsked);
+        QTRY_VERIFY_WITH_TIMEOUT(puzzleTrainer().isOpen(), 5000);
+        QCOMPARE(gameControl.mode, HumanHuman);
+        QTest::mouseClick(trainerPanel->closeButton, Qt::LeftButton);
+        QCOMPARE(gameControl.mode, Analysis);
+        QCOMPARE(positionToText(sideToMove), std::string(initialPositionText));
+        timeBudget = 200;
+        Form1->N26Click();
     }
 };
 
