@@ -192,6 +192,7 @@ void PuzzleTrainer::play(const LegalMove& move, bool asReply)
 bool PuzzleTrainer::enterMove(MoveCode code, SquareSet captured)
 {
     if (!isOpen()) return false;
+    if (state_ == State::Wrong) state_ = State::Waiting; // a move is a try again
     if (state_ != State::Waiting || !puzzle() || ply_ >= line_.line.size() || sideToMove != line_.solver()) return true;
     const LegalMove expected = line_.line[ply_];
     if (!sameMove(expected, code, captured) && !acceptAlternative({code, captured})) {
@@ -284,6 +285,7 @@ std::string PuzzleTrainer::hint()
     if ((state_ != State::Waiting && state_ != State::Wrong) || ply_ >= line_.line.size()) return {};
     const std::string square = squareName[moveFrom(line_.line[ply_].code)];
     helped_ = true;
+    state_ = State::Waiting;
     message_ = "Подсказка: ход с поля " + square + ".";
     changed();
     return square;

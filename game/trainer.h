@@ -58,7 +58,8 @@ public:
     // A move entered on the board by the side to move; true when the trainer took it
     // (every move while it is open: none reaches the game).
     bool enterMove(MoveCode move, SquareSet captured);
-    // After "Неверно": the puzzle's position again, the solver to move.
+    // After "Неверно": the puzzle's position again, the solver to move. A move entered
+    // on the board, or a hint, tries again as well.
     void tryAgain();
     // Puts the puzzle's position back and plays its solution with solutionStep; the
     // puzzle counts as failed.

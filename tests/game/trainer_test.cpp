@@ -89,10 +89,12 @@ TEST_F(TrainerTest, AWrongMoveIsTakenBackAndTheSolutionCanBeShown)
     EXPECT_EQ(trainer.message(), wrongMoveMessage);
     EXPECT_EQ(board(), start);
     EXPECT_EQ(gameRecord.redoLimit, 1);
-    drag("f4", "g5"); // no move counts until the solver chose to try again
+    drag("e1", "d2"); // wrong again: a move tries again by itself
+    EXPECT_EQ(trainer.state(), PuzzleTrainer::State::Wrong);
     EXPECT_EQ(board(), start);
 
     trainer.tryAgain();
+    EXPECT_EQ(trainer.state(), PuzzleTrainer::State::Waiting);
     EXPECT_EQ(trainer.hint(), "f4");
     drag("f4", "g5");
     EXPECT_EQ(recorded(3), "h6:f4");
