@@ -130,6 +130,49 @@ TEST_F(TrainerTest, AnotherMoveThatWinsAsMuchIsAccepted)
     EXPECT_EQ(trainer.progress().firstTry, 1);
 }
 
+TEST_F(TrainerTest, GroupsStartAtTheFirstPuzzleNotTriedAndTurnTheBoardForBlack)
+{
+    // Points: 2 + 1 (easy), 3 + 1 and 2 + 3 (middling), 4 + 3 (hard).
+    game_testing::writeFile(dir / "puzzles.txt",
+                            "W:Wc3,Ka7:BKg1,f4 | c3-d4 g1:c5 a7:g5 | win | 2 1 | e\n"
+                            "W:Wb2,a3:Bd2,d6,a7,g7 | b2-c3 d2:b4 a3:e7 a7-b6 e7-f8 | 3 | 3 1 | m1\n"
+                            "B:WKe5:BKg5,h8 | g5-f6 e5:g7 h8:f6 | win | 2 3 | m2\n"
+                            "W:Wa3,e3,h4,f6,Kb8:BKh2,g5 | e3-d4 g5:e7 d4-e5 h2:d6 b8:e5 e7-f6 e5:g7 | win | 4 3 | h\n");
+    PuzzleProgress tried;
+    tried.record("W:Wb2,a3:Bd2,d6,a7,g7", 4, PuzzleResult::Failed);
+    ASSERT_TRUE(saveProgress(progressPath, tried));
+    ASSERT_TRUE(open());
+    struct Step {
+        std::function<void()> action;
+        Difficulty group;
+        int size, index;
+        const char* source;
+        bool rotated;
+    } steps[] = {
+        {[this] { trainer.setDifficulty(Difficulty::Easy); }, Difficulty::Easy, 1, 0, "e", false},
+        {[this] { trainer.setDifficulty(Difficulty::Medium); }, Difficulty::Medium, 2, 1, "m2", true},
+        {[this] { trainer.next(); }, Difficulty::Medium, 2, 0, "m1", false},
+        {[this] { trainer.previous(); }, Difficulty::Medium, 2, 1, "m2", true},
+        {[this] { trainer.setDifficulty(Difficulty::Hard); }, Difficulty::Hard, 1, 0, "h", false},
+        {[this] { trainer.next(); }, Difficulty::Hard, 1, 0, "h", false},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.source);
+        step.action();
+        EXPECT_EQ(trainer.difficulty(), step.group);
+        EXPECT_EQ(trainer.groupSize(), step.size);
+        EXPECT_EQ(trainer.groupIndex(), step.index);
+        ASSERT_NE(trainer.puzzle(), nullptr);
+        EXPECT_EQ(trainer.puzzle()->source, step.source);
+        EXPECT_EQ(board(), positionToFen(trainer.puzzle()->start));
+        EXPECT_EQ(boardView.rotated, step.rotated);
+    }
+    trainer.setDifficulty(Difficulty::Medium);
+    EXPECT_EQ(trainer.message().rfind("Ход чёрных", 0), 0u);
+    trainer.close();
+    EXPECT_FALSE(boardView.rotated);
+}
+
 TEST_F(TrainerTest, AnEmptyCollectionOpensNothing)
 {
     game_testing::writeFile(dir / "puzzles.txt", "W:Wc3 | c3-d4 | 2 | 1 1 | damaged\n");
