@@ -20,9 +20,6 @@ int sideToMove;
 char boardPicture[64];
 char previousBoardPicture[64];
 
-void (*lookupBookHook)() = nullptr;
-void (*showEndgameVerdictsHook)(int side) = nullptr;
-void (*refreshNotationHook)() = nullptr;
 
 void buildBoardTables()
 {
@@ -124,10 +121,6 @@ static int pictureIndex(int s)
 void refreshBoardPicture()
 {
     for (int i = 0; i < 64; ++i) previousBoardPicture[i] = boardPicture[i];
-    if (lookupBookHook) lookupBookHook();
-    if (EGTBPieses > 0 && popCount(occupied) <= EGTBPieses && showEndgameVerdictsHook)
-        showEndgameVerdictsHook(sideToMove);
-    if (refreshNotationHook) refreshNotationHook();
     for (int i = 0; i < 64; ++i) boardPicture[i] = '.';
     for (int s = 0; s < 32; ++s) {
         const SquareSet b = 1u << s;

@@ -33,8 +33,6 @@ constexpr TableLookup makeLookup()
 
 constexpr TableLookup tableLookup = makeLookup();
 
-void (*verdictsDisplay)(const std::string&) = nullptr;
-
 Material boardMaterial()
 {
     return {popCount(whiteKings), popCount(whiteMen), popCount(blackKings), popCount(blackMen)};
@@ -266,13 +264,8 @@ std::string EndgameVerdictsText(int side)
     return text;
 }
 
-void ShowEndgameVerdicts(int side)
+std::optional<std::string> endgameVerdicts(int side)
 {
-    if (verdictsDisplay) verdictsDisplay(EndgameVerdictsText(side));
-}
-
-void installEndgameVerdicts(void (*display)(const std::string& text))
-{
-    verdictsDisplay = display;
-    showEndgameVerdictsHook = display ? ShowEndgameVerdicts : nullptr;
+    if (EGTBPieses <= 0 || popCount(occupied) > EGTBPieses) return std::nullopt;
+    return EndgameVerdictsText(side);
 }

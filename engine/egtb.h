@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -161,7 +162,5 @@ int ProbeExact();
 // The book window's endgame line for the side to move at ply 0: every legal move with
 // its verdict, e.g. "c3-d4!,5  e3:g5?,2  g1-h2=  ".
 std::string EndgameVerdictsText(int side);
-// Builds the line and hands it to the display installed below.
-void ShowEndgameVerdicts(int side);
-// Makes the board refresh show the verdicts through `display`.
-void installEndgameVerdicts(void (*display)(const std::string& text));
+// The line when the position at ply 0 lies within the tables' piece limit, else nothing.
+std::optional<std::string> endgameVerdicts(int side);

@@ -117,13 +117,8 @@ constexpr SquareSet mirrorSet(SquareSet s)
 }
 
 int squareFromName(const std::string& name); // -1 when it names no dark square
+// The board picture from the position; the one before is kept as the previous picture.
 void refreshBoardPicture();
-
-// What the board refresh calls into: the opening library, the endgame verdicts and
-// the notation live outside the engine and fill these in; unset hooks are skipped.
-extern void (*lookupBookHook)();
-extern void (*showEndgameVerdictsHook)(int side);
-extern void (*refreshNotationHook)();
 
 // ---------------------------------------------------------------- move lists
 struct MoveList {

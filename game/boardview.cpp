@@ -2,7 +2,28 @@
 
 #include "game/settings.h"
 
-int cellSize() { return boardView.smallBoard ? smallCell : largeCell; }
+#include <algorithm>
+
+int cellSize()
+{
+    if (boardView.cell > 0) return boardView.cell;
+    return boardView.smallBoard ? smallCell : largeCell;
+}
+
+int marginForCell(int cell)
+{
+    if (!marksShown) return 0;
+    return cell <= smallCell ? cell / 3 : cell * 20 / largeCell;
+}
+
+int fitBoard(int side)
+{
+    int cell = std::max(minimumCell, side / 8);
+    while (cell > minimumCell && 8 * cell + 2 * marginForCell(cell) > side) --cell;
+    boardView.cell = cell;
+    boardView.marginX = boardView.marginY = marginForCell(cell);
+    return 8 * cell + 2 * boardView.marginX;
+}
 
 namespace {
 
@@ -48,6 +69,7 @@ const char* screenSquareName(ScreenSquare s)
 void switchBoardSize()
 {
     boardView.smallBoard = !boardView.smallBoard;
+    boardView.cell = 0;
     int m;
     if (boardView.smallBoard) {
         m = marksShown ? 13 : 0;

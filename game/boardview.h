@@ -18,6 +18,9 @@ struct BoardView {
     int windowTop = 0;
     int screenWidth = 1024;  // set by the windows before SetBoardSize
     int screenHeight = 768;
+    // The cell the window draws now, in pixels: the board takes the largest square that
+    // fits the window. 0: the cell of the chosen board size (39 small, 52 large).
+    int cell = 0;
 };
 
 inline BoardView boardView;
@@ -47,7 +50,15 @@ int squareIndexOf(ScreenSquare s);
 // "a8" at (0, 0) to "h1" at (7, 7); light squares have names too.
 const char* screenSquareName(ScreenSquare s);
 
-// Switches between the small and the large board: size, margins and centring.
+// Switches between the small and the large board: size, margins and centring. The
+// window then fits itself to that board, and the cell is the size's own again.
 void switchBoardSize();
+// The margin of the coordinate strips for a cell: 13 for the small board's 39 pixels and
+// 20 for the large board's 52, in proportion for every other cell; 0 without marks.
+int marginForCell(int cell);
+// The largest board (cell and margins) whose side fits in `side` pixels, at least a
+// cell of minimumCell; returns the board's side, 8 cells and two margins.
+int fitBoard(int side);
+constexpr int minimumCell = 16;
 // The window width for the setup panel being shown or hidden; false when it already was.
 bool setSetupPanelWidth(bool shown);

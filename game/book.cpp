@@ -122,7 +122,6 @@ void LookupBook()
         matchRecords(before, move, k);
         unmakeMove(1);
     }
-    gameUi().bookTextChanged();
 }
 
 int ChooseBookMove()

@@ -55,7 +55,8 @@ bool LoadLibrary();
 void decodeLibrary(const std::string& bytes, OpeningLibrary& library);
 
 const char* weightMark(std::int32_t weight);
-// Rebuilds bookCandidates and bookText for the side to move at ply 0.
+// Rebuilds bookCandidates and bookText for the side to move at ply 0 (the windows are
+// told by whoever asked).
 void LookupBook();
 // A random candidate of the highest weight: its 1-based index in the root move list
 // (which the search leaves in generation order when there are candidates), or 0 when

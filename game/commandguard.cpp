@@ -6,6 +6,7 @@
 #include "engine/engine.h"
 #include "game/controller.h"
 #include "game/controlui.h"
+#include "game/gamechange.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ void windUpTornTurn()
     gc.abortRequested = false;
     gc.restartRequested = false;
     EndPondering();
-    refreshBoardPicture();
+    GameChanged(GameChange::Position);
     controlUi().redrawBoard();
 }
 

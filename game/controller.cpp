@@ -6,6 +6,7 @@
 #include "game/analysis.h"
 #include "game/book.h"
 #include "game/controlui.h"
+#include "game/gamechange.h"
 #include "game/datafiles.h"
 #include "game/drawrules.h"
 #include "game/hint.h"
@@ -105,7 +106,7 @@ bool applyEngineMove()
     }
     // The game position moved on: a search stopped from now on restores this one.
     gc.entrySnapshot = boardPieceSets();
-    refreshBoardPicture();
+    GameChanged(GameChange::Move);
     controlUi().redrawBoard();
     if (boardView.soundOn) controlUi().playMoveSound();
     if (!sideHasMove(1 - engineSide)) {
@@ -128,8 +129,7 @@ SearchOutcome checkFlagsAfterSearch()
 {
     if (gc.restartRequested) return SearchOutcome::Restart;
     if (gc.closing) {
-        gc.thinking = false;
-        controlUi().quitProgram();
+        gc.thinking = false; // EngineTurn ends the program
         return SearchOutcome::Stop;
     }
     if (gc.abortRequested) {
@@ -242,6 +242,12 @@ void EngineTurn()
         TurnGuard guard;
         runEngineTurn();
     }
+    // The window closed while the turn was between moves (in its pause, say): the
+    // program ends here, as it does when the close stops a search.
+    if (gc.closing) {
+        controlUi().quitProgram();
+        return;
+    }
     PlayPendingRelease();
 }
 
@@ -268,13 +274,8 @@ void StartNewGame()
     if (gc.mode == EngineBoth) engineSide = 0;
     setPositionFromText(initialPositionText);
     ResetRecord();
-    if (gc.infoShown) {
-        for (InfoField f : {InfoField::Label1, InfoField::Label6, InfoField::Label7, InfoField::Label8,
-                            InfoField::Label12})
-            setInfoFieldText(f, "");
-    }
-    refreshBoardPicture();
-    refreshBoardPicture();
+    // The information window's fields, the variation and the notation start empty.
+    GameChanged(GameChange::NewGame);
     controlUi().redrawBoard();
     controlUi().pumpMessages();
     controlUi().pause(100);
@@ -298,7 +299,6 @@ void NewGameCommand()
     AbandonSetup();
     stopRequested = true;
     gc.abortRequested = true;
-    ClearNotationList();
     gc.restartRequested = true;
     gc.gameOver = false;
     StartNewGame();
@@ -596,13 +596,6 @@ void OnMainWindowClose()
 
 void installGameHooks()
 {
-    lookupBookHook = LookupBook;
-    // In endings within the bases the book window lists every move's verdict instead.
-    installEndgameVerdicts([](const std::string& text) {
-        bookText = text;
-        gameUi().bookTextChanged();
-    });
-    refreshNotationHook = RefreshNotation;
     // With library candidates the search keeps its root list in generation order, so
     // that a candidate's move index names the same move there.
     bookCandidateCountHook = [] { return static_cast<int>(bookCandidates.count); };
@@ -612,8 +605,8 @@ void RefreshBookWindow()
 {
     LookupBook();
     // In endings within the bases the verdicts stand there instead, as after every move.
-    if (EGTBPieses > 0 && popCount(occupied) <= EGTBPieses && showEndgameVerdictsHook)
-        showEndgameVerdictsHook(sideToMove);
+    if (const auto verdicts = endgameVerdicts(sideToMove)) bookText = *verdicts;
+    gameUi().bookTextChanged();
 }
 
 void SetBoardSize()

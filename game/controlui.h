@@ -33,6 +33,8 @@ public:
     // Lets the window thread handle the messages waiting in its queue.
     virtual void pumpMessages() {}
     virtual void checkMenuItem(MenuItem, bool /*checked*/) {}
+    // A short message in the status bar: what a load or a paste did, why a move was refused.
+    virtual void showStatus(const std::string& /*text*/) {}
     virtual void enableMenuItem(MenuItem, bool /*enabled*/) {}
     virtual void playClickSound() {}
     virtual void playMoveSound() {}

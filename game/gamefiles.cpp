@@ -17,6 +17,7 @@
 #include "game/controller.h"
 #include "game/drawrules.h"
 #include "game/controlui.h"
+#include "game/gamechange.h"
 #include "game/gameui.h"
 #include "game/notation.h"
 #include "game/pdn.h"
@@ -197,7 +198,7 @@ void putPositionOnBoard(const PositionImage& p)
 
 void showLoaded()
 {
-    refreshBoardPicture();
+    GameChanged(GameChange::NewGame); // a loaded game or position outlines nothing
     gameUi().redrawBoard();
     if (gameControl.mode != Setup && !gameControl.thinking && sideToMove == engineSide && engineTurnHook)
         engineTurnHook();
@@ -271,6 +272,15 @@ std::string completeFileName(const std::string& name, SaveType type)
 {
     const std::string extension = extensionOf(type);
     return name.ends_with(extension) ? name : name + extension;
+}
+
+SaveType saveTypeForName(const std::string& name, SaveType chosen)
+{
+    for (SaveType type : {SaveType::Game, SaveType::Position, SaveType::Text, SaveType::Picture, SaveType::Pdn})
+        if (const std::string extension = extensionOf(type);
+            name.size() > extension.size() && name.ends_with(extension))
+            return type;
+    return chosen;
 }
 
 bool isGameFileName(const std::string& name) { return name.find(".gam") != std::string::npos; }
@@ -373,7 +383,22 @@ bool SaveGameFiles(const std::string& chosenName, SaveType type, const std::stri
     return true;
 }
 
+namespace {
+bool loadAndSay(const std::string& fileName);
+} // namespace
+
+const char* const loadedStatus = "Партия загружена. Режим: человек с человеком — выберите, кто играет";
+
 bool LoadGameFiles(const std::string& fileName)
+{
+    const bool loaded = loadAndSay(fileName);
+    // The mode changed with no word said otherwise: the status bar says it.
+    if (loaded) controlUi().showStatus(loadedStatus);
+    return loaded;
+}
+
+namespace {
+bool loadAndSay(const std::string& fileName)
 {
     const std::optional<std::string> bytes = readWhole(fileName);
     if (!bytes) {
@@ -398,6 +423,7 @@ bool LoadGameFiles(const std::string& fileName)
     else ContinueFromPosition(*position);
     return true;
 }
+} // namespace
 
 void ContinueFromGame(const GameRecord& record)
 {

@@ -27,6 +27,9 @@ struct PositionImage {
     std::int32_t side = 0;
 };
 
+// The type a name's own extension asks for (".gam", ".poz", ".txt", ".bmp", ".pdn"),
+// whatever type the dialog's filter shows; the filter's type for any other name.
+SaveType saveTypeForName(const std::string& name, SaveType chosen);
 // Adds the type's extension unless the name already ends with it (case matters).
 std::string completeFileName(const std::string& name, SaveType type);
 // A name holding ".gam" anywhere is a game file, anything else a position file;
@@ -60,6 +63,7 @@ bool SaveGameFiles(const std::string& chosenName, SaveType type, const std::stri
 // the game in progress stays as it was. Of a PDN file with several games the user
 // chooses one (ControlUi::chooseGame); cancelling changes nothing.
 bool LoadGameFiles(const std::string& fileName);
+extern const char* const loadedStatus; // the status bar's word after a load
 
 // What a load does once the file is read: leave setup, two-player mode, a running
 // search stopped and abandoned, the board and notation refreshed. A game continues

@@ -9,6 +9,13 @@
 
 #include "game/control.h"
 
+// What changed, for the windows to follow.
+enum class GameChange {
+    Move,     // a half-move played, taken back or replayed, a piece dragged in setup
+    Position, // pieces put or taken in setup, a stopped search's position put back
+    NewGame,  // a new game, a load, a paste, a set-up position: the game before is gone
+};
+
 class GameUi {
 public:
     virtual ~GameUi() = default;
@@ -19,6 +26,9 @@ public:
     virtual bool askYesNo(const std::string& /*text*/) { return false; }
     // The board view draws the board picture again.
     virtual void redrawBoard() {}
+    // The game position or record changed: the board, the notation, the book, the graph,
+    // the clock and the search's fields follow (GameChanged has rebuilt their data).
+    virtual void gameChanged(GameChange /*change*/) {}
     // The notation lines, the highlighted line or the opening name changed.
     virtual void notationChanged() {}
     // The book window's text changed.

@@ -15,6 +15,7 @@ bool running = false;
 bool shown = false;
 char hintPicture[64];
 bool hintSquare[64];
+HintArrow arrow;
 
 int pictureIndexOf(int square)
 {
@@ -57,10 +58,23 @@ void rememberHint(MoveCode move)
     std::memset(hintSquare, 0, sizeof hintSquare);
     hintSquare[pictureIndexOf(moveFrom(move))] = true;
     hintSquare[pictureIndexOf(moveTo(move))] = true;
+    arrow = {pictureIndexOf(moveFrom(move)), pictureIndexOf(moveTo(move))};
     shown = true;
 }
 
+namespace {
+bool boardShowsHintPosition() { return shown && std::memcmp(hintPicture, boardPicture, sizeof hintPicture) == 0; }
+} // namespace
+
+std::optional<HintArrow> hintArrow()
+{
+    if (!boardShowsHintPosition()) return std::nullopt;
+    return arrow;
+}
+
+void forgetHint() { shown = false; }
+
 bool hintOutlines(int pictureIndex)
 {
-    return shown && hintSquare[pictureIndex] && std::memcmp(hintPicture, boardPicture, sizeof hintPicture) == 0;
+    return hintSquare[pictureIndex] && boardShowsHintPosition();
 }

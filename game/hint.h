@@ -3,6 +3,8 @@
 // controller's ShowHint runs it; this module holds the search and what is outlined.
 #pragma once
 
+#include <optional>
+
 #include "engine/engine.h"
 
 // A human is to move and the engine is not thinking.
@@ -14,6 +16,15 @@ bool hintRunning();
 int searchForHint(int side);
 // The board view outlines the move's squares while the board shows this position.
 void rememberHint(MoveCode move);
-// Whether the board view outlines this picture square (index as in boardPicture) for
-// the hint: only while the board still shows the position the hint was given for.
+// Whether this picture square (index as in boardPicture) is one of the hint's two
+// squares: only while the board still shows the position the hint was given for.
 bool hintOutlines(int pictureIndex);
+// The hint's move as the board view draws it, an arrow from the first square to the
+// last (picture indexes), while the board still shows the hint's position.
+struct HintArrow {
+    int from = 0;
+    int to = 0;
+};
+std::optional<HintArrow> hintArrow();
+// The next command or move takes the hint away.
+void forgetHint();

@@ -3,11 +3,14 @@
 #include "engine/search.h"
 #include "game/controller.h"
 #include "game/controlui.h"
+#include "game/gamechange.h"
 #include "game/hint.h"
 #include "game/record.h"
 #include "game/setup.h"
 #include "game/trainer.h"
 
+const char* const captureFirstStatus =
+    "Бить обязательно: взятие вводится целиком, от поля, где шашка стоит, до поля, где она остановится";
 namespace {
 
 GameControl& gc = gameControl;
@@ -46,7 +49,7 @@ void playEnteredMove(const CaptureVariant& chosen, int mover, const std::string&
     makeMove(chosen.move, chosen.captured, mover, 0);
     sideToMove = 1 - sideToMove;
     if (!AppendMove(entered.substr(0, 2) + moveSeparator + entered.substr(2))) return;
-    refreshBoardPicture();
+    GameChanged(GameChange::Move);
     controlUi().redrawBoard();
     if (boardView.soundOn) controlUi().playMoveSound();
     if (!sideHasMove(sideToMove)) {
@@ -80,7 +83,12 @@ void enterMove(ScreenSquare release)
         return;
     }
     const std::vector<CaptureVariant> variants = matchEnteredMove(entered, mover);
-    if (variants.empty()) return;
+    if (variants.empty()) {
+        // The rule a newcomer meets first: a capture must be taken, and whole.
+        const bool moved = release.column != pressSquare->column || release.row != pressSquare->row;
+        if (moveSeparator == ':' && moved) controlUi().showStatus(captureFirstStatus);
+        return;
+    }
     int chosen = 0;
     if (variants.size() > 1) {
         std::vector<std::string> lines;

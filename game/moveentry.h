@@ -19,6 +19,8 @@ inline std::optional<ScreenSquare> pressSquare;
 void BoardPress(int button, int x, int y);
 void BoardRelease(int button, int x, int y);
 void BoardKey(BoardKeyCode key);
+// The status bar's word when a move is refused while a capture is due.
+extern const char* const captureFirstStatus;
 
 // A release that arrived while the engine was still busy with the human's position
 // (its move being shown, or the analysis a press had just stopped) is played when

@@ -126,16 +126,10 @@ NotationView buildNotation(const GameRecord& record, const std::vector<std::stri
     return view;
 }
 
+void rebuildNotation() { notationView = buildNotation(gameRecord, gameRecordMarks()); }
+
 void RefreshNotation()
 {
-    if (gameRecord.plyNumber < 2) return;
-    notationView = buildNotation(gameRecord, gameRecordMarks());
-    gameUi().notationChanged();
-}
-
-void ClearNotationList()
-{
-    notationView.lines.clear();
-    notationView.highlight = -1;
+    rebuildNotation();
     gameUi().notationChanged();
 }

@@ -36,8 +36,8 @@ std::string compactKey(std::string gameText);
 // The name of the last catalogue entry whose key begins the game; empty when none.
 std::string openingNameFor(const std::string& key);
 
-// Rebuilds the window's data from the game record once a half-move is on the board;
-// before that it keeps what it showed.
+// The window's data from the game record: at the game's first position the list and the
+// opening's name are empty.
+void rebuildNotation();
+// The same, and the windows are told.
 void RefreshNotation();
-// New game: the list empties, the opening name stays until the next rebuild.
-void ClearNotationList();

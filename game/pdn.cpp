@@ -747,6 +747,8 @@ std::string CopyPositionFen()
     return positionToFen(p);
 }
 
+const char* const pastedStatus = "Позиция вставлена. Режим: человек с человеком — выберите, кто играет";
+
 bool PastePositionFen(const std::string& text)
 {
     std::string error;
@@ -757,5 +759,6 @@ bool PastePositionFen(const std::string& text)
     }
     const BoardPosition& p = *position;
     ContinueFromPosition({p.whiteMen, p.blackMen, p.whiteKings, p.blackKings, p.side});
+    controlUi().showStatus(pastedStatus);
     return true;
 }

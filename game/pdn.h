@@ -110,3 +110,4 @@ std::string CopyPositionFen();
 // does. An invalid string is refused with a message saying what is wrong and
 // nothing changes.
 bool PastePositionFen(const std::string& text);
+extern const char* const pastedStatus; // the status bar's word after a paste

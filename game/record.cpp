@@ -4,6 +4,7 @@
 
 #include "engine/search.h"
 #include "game/control.h"
+#include "game/gamechange.h"
 #include "game/gameui.h"
 
 GameRecord gameRecord;
@@ -43,7 +44,7 @@ bool setupActive() { return gameControl.mode == Setup; }
 
 void showStep()
 {
-    refreshBoardPicture();
+    GameChanged(GameChange::Move);
     gameUi().redrawBoard();
     stopRequested = true;
     gameControl.abortRequested = true;

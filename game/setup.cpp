@@ -4,6 +4,7 @@
 #include "engine/search.h"
 #include "game/controller.h"
 #include "game/controlui.h"
+#include "game/gamechange.h"
 #include "game/record.h"
 
 const char* const wrongPositionMessage = "Неправильная позиция";
@@ -14,9 +15,7 @@ GameControl& gc = gameControl;
 
 void refreshTwiceAndDraw()
 {
-    // Two refreshes leave both pictures equal, so no square is outlined.
-    refreshBoardPicture();
-    refreshBoardPicture();
+    GameChanged(GameChange::Position); // nothing outlined
     controlUi().redrawBoard();
 }
 
@@ -90,10 +89,10 @@ void markSetupEnded()
     controlUi().enableMenuItem(MenuItem::SmallBoard, true);
 }
 
-void finishLeaving()
+void finishLeaving(GameChange change)
 {
     markSetupEnded();
-    refreshBoardPicture();
+    GameChanged(change);
     controlUi().redrawBoard();
 }
 
@@ -134,7 +133,7 @@ void SetupClick(int button, std::optional<ScreenSquare> press, ScreenSquare rele
     if (button == leftButton && press && (press->column != release.column || press->row != release.row)) {
         dragPiece(squareIndexOf(*press), square);
         recomputeDerivedSets();
-        refreshBoardPicture(); // once: the squares involved are outlined
+        GameChanged(GameChange::Move); // the squares involved are outlined
         controlUi().redrawBoard();
         return;
     }
@@ -174,12 +173,12 @@ void LeaveSetup()
     if (whitePieces == 0 || blackPieces == 0) {
         controlUi().showMessage(wrongPositionMessage);
         setPositionFromText(initialPositionText);
-        refreshBoardPicture();
+        GameChanged(GameChange::Position);
         controlUi().redrawBoard();
     }
     closeSetupPanel();
     ResetRecord();
-    finishLeaving();
+    finishLeaving(GameChange::NewGame);
 }
 
 void SetupDone()
@@ -211,7 +210,7 @@ void SetupCancel()
     closeSetupPanel();
     putPieceSetsOnBoard(setupState.snapshot);
     sideToMove = setupState.snapshotSide;
-    finishLeaving();
+    finishLeaving(GameChange::Position);
     refreshBoardPicture();
     setEngineSideForMode(gc.mode);
     controlUi().redrawBoard();

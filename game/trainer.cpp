@@ -7,6 +7,7 @@
 #include "game/control.h"
 #include "game/controller.h"
 #include "game/controlui.h"
+#include "game/gamechange.h"
 #include "game/hint.h"
 #include "game/record.h"
 #include "game/timecontrol.h"
@@ -41,11 +42,9 @@ std::string toMoveText(const Puzzle& p)
     return text;
 }
 
-// A position put on the board, not reached by a move: nothing is marked as moved.
-void showNewPosition()
+void showChange(GameChange change)
 {
-    refreshBoardPicture();
-    refreshBoardPicture();
+    GameChanged(change);
     controlUi().redrawBoard();
 }
 
@@ -108,7 +107,7 @@ void PuzzleTrainer::close()
     saved_.reset();
     state_ = State::Closed;
     message_.clear();
-    showNewPosition();
+    showChange(GameChange::Position);
     controlUi().clocksChanged();
     changed();
 }
@@ -175,7 +174,7 @@ void PuzzleTrainer::putPuzzleOnBoard()
     ply_ = 0;
     setBoardPosition(line_.start);
     ResetRecord();
-    showNewPosition();
+    showChange(GameChange::NewGame);
 }
 
 void PuzzleTrainer::play(const LegalMove& move, bool asReply)
@@ -184,8 +183,7 @@ void PuzzleTrainer::play(const LegalMove& move, bool asReply)
     makeMove(move.code, move.captured, sideToMove, 0);
     sideToMove = 1 - sideToMove;
     AppendMove(moveText(move.code));
-    refreshBoardPicture();
-    controlUi().redrawBoard();
+    showChange(GameChange::Move);
     if (boardView.soundOn) controlUi().playMoveSound();
 }
 
@@ -204,7 +202,7 @@ bool PuzzleTrainer::enterMove(MoveCode code, SquareSet captured)
         gameRecord = before;
         putPieceSetsOnBoard(board);
         sideToMove = line_.solver();
-        showNewPosition();
+        showChange(GameChange::Position);
         helped_ = true;
         progress_.streak = 0;
         state_ = State::Wrong;

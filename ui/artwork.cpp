@@ -182,10 +182,16 @@ QPixmap makePicture(int cell, int design, int kind)
 
 } // namespace
 
-QVector<QPixmap> makePictureList(int cell)
+QVector<QPixmap> makePictureList(int cell, qreal devicePixelRatio)
 {
+    // Drawn in device pixels, so that a high-density screen shows them sharp.
+    const int pixels = qRound(cell * devicePixelRatio);
     QVector<QPixmap> list;
     for (int design = 0; design < designCount; ++design)
-        for (int kind = 0; kind < picturesPerDesign; ++kind) list.push_back(makePicture(cell, design, kind));
+        for (int kind = 0; kind < picturesPerDesign; ++kind) {
+            QPixmap picture = makePicture(pixels, design, kind);
+            picture.setDevicePixelRatio(devicePixelRatio);
+            list.push_back(picture);
+        }
     return list;
 }

@@ -17,5 +17,6 @@ enum PictureKind {
 constexpr int picturesPerDesign = 6;
 constexpr int designCount = 3;
 
-// 18 square pictures of cell × cell pixels: three designs of six pictures each.
-QVector<QPixmap> makePictureList(int cell);
+// 18 square pictures of cell × cell pixels: three designs of six pictures each, drawn for
+// a screen of the given device pixel ratio.
+QVector<QPixmap> makePictureList(int cell, qreal devicePixelRatio = 1);

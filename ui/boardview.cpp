@@ -1,7 +1,11 @@
 #include "ui/boardview.h"
 
 #include <QColor>
+#include <QFont>
 #include <QPainter>
+#include <QPainterPath>
+
+#include <cmath>
 
 #include "engine/engine.h"
 #include "game/hint.h"
@@ -9,6 +13,7 @@
 #include "ui/artwork.h"
 
 const QColor changedSquareColour(255, 132, 241);
+const QColor hintArrowColour(40, 170, 70, 200);
 
 QPoint squareCorner(int i, int j)
 {
@@ -42,9 +47,10 @@ void outlineSquare(QPainter& p, QPoint corner, int cell)
     p.setPen(QPen(changedSquareColour, 1));
     p.setBrush(Qt::NoBrush);
     const int x0 = corner.x(), y0 = corner.y();
-    // Closed rectangles through the outer and the next inner pixel ring.
-    p.drawRect(x0, y0, cell - 1, cell - 1);
-    p.drawRect(x0 + 1, y0 + 1, cell - 3, cell - 3);
+    // Closed rectangles through the outer pixel rings: two up to the large board, more
+    // on a larger one so that the frame stays as visible.
+    const int rings = std::max(2, cell / 20);
+    for (int k = 0; k < rings; ++k) p.drawRect(x0 + k, y0 + k, cell - 1 - 2 * k, cell - 1 - 2 * k);
 }
 
 // A rectangle given by its left, top, right and bottom edges, right and bottom exclusive.
@@ -62,15 +68,54 @@ void paintMarks(QPainter& p)
     fillEdges(p, m - 1, b + m - 1, 2 * m + b - 1, 2 * m + b, olive);
     fillEdges(p, b + m - 1, m - 1, 2 * m + b - 1, 2 * m + b, olive);
     p.setPen(Qt::black);
+    // The letters grow with the board: the window's 11 pixels at the small board's margin.
+    QFont font = p.font();
+    font.setPixelSize(std::max(8, m * 11 / 13));
+    p.setFont(font);
     const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip;
+    const int inset = std::max(1, m * 3 / 13);
     for (int r = 0; r < 8; ++r) {
         const QString digit = QString::number(boardView.rotated ? r + 1 : 8 - r);
-        p.drawText(QRect(3, m + cell / 2 + r * cell, cell, cell), flags, digit);
+        p.drawText(QRect(inset, m + cell / 2 + r * cell, cell, cell), flags, digit);
     }
     for (int f = 0; f < 8; ++f) {
         const QChar letter(boardView.rotated ? 'h' - f : 'a' + f);
         p.drawText(QRect(m + cell / 2 + f * cell, m + b, cell, cell), flags, QString(letter));
     }
+}
+
+QPointF pictureSquareCentre(int pictureIndex)
+{
+    const int file = pictureIndex % 8, rank = pictureIndex / 8;
+    const int cell = cellSize();
+    return QPointF(squareCorner(file, 7 - rank)) + QPointF(cell / 2.0, cell / 2.0);
+}
+
+// The hint: a broad arrow from the move's first square to its last.
+void paintHintArrow(QPainter& p, const HintArrow& arrow)
+{
+    const QPointF from = pictureSquareCentre(arrow.from), to = pictureSquareCentre(arrow.to);
+    const QPointF along = to - from;
+    const double length = std::hypot(along.x(), along.y());
+    if (length < 1) return;
+    const double cell = cellSize();
+    const QPointF unit = along / length, across(-unit.y(), unit.x());
+    const double shaft = cell * 0.09, head = cell * 0.26, headLength = cell * 0.38;
+    const QPointF start = from + unit * (cell * 0.2), neck = to - unit * headLength;
+    QPainterPath path(start + across * shaft);
+    path.lineTo(neck + across * shaft);
+    path.lineTo(neck + across * head);
+    path.lineTo(to);
+    path.lineTo(neck - across * head);
+    path.lineTo(neck - across * shaft);
+    path.lineTo(start - across * shaft);
+    path.closeSubpath();
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(10, 80, 30), std::max(1.0, cell / 40)));
+    p.setBrush(hintArrowColour);
+    p.drawPath(path);
+    p.restore();
 }
 
 } // namespace
@@ -84,8 +129,9 @@ void paintBoard(QPainter& p, const QVector<QPixmap>& pictures)
             const char c = boardPicture[index];
             const QPoint corner = squareCorner(i, j);
             p.drawPixmap(corner, pictures[designBase + pictureFor(c, i, j)]);
-            if ((showMove && c != previousBoardPicture[index]) || hintOutlines(index)) outlineSquare(p, corner, cell);
+            if (showMove && c != previousBoardPicture[index]) outlineSquare(p, corner, cell);
         }
     }
     if (marksShown) paintMarks(p);
+    if (const auto arrow = hintArrow()) paintHintArrow(p, *arrow);
 }

@@ -17,8 +17,9 @@ QPoint squareCorner(int i, int j);
 // Client area needed by the board and its margins.
 QSize boardClientSize();
 
-// The change outline's colour.
+// The change outline's colour, and the hint arrow's.
 extern const QColor changedSquareColour;
+extern const QColor hintArrowColour;
 
-// All 64 squares from boardPicture, the change outlines and the marks.
+// All 64 squares from boardPicture, the change outlines, the marks and the hint's arrow.
 void paintBoard(QPainter& p, const QVector<QPixmap>& pictures);

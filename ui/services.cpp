@@ -11,6 +11,7 @@
 #include "game/setup.h"
 #include "game/timecontrol.h"
 #include "ui/analysisdialog.h"
+#include "ui/evaluationbar.h"
 #include "ui/gamechoice.h"
 #include "ui/unit1.h"
 #include "ui/unit10.h"
@@ -93,6 +94,17 @@ void WindowControlUi::redrawBoard()
     if (Form10) Form10->update();
 }
 
+// One change of the game: every panel shows the game on the board.
+void WindowControlUi::gameChanged(GameChange change)
+{
+    notationChanged();
+    bookTextChanged();
+    clocksChanged();
+    if (!Form1) return;
+    if (change == GameChange::NewGame) Form1->evaluationBar->setScore(std::nullopt);
+    Form1->ShowStatus();
+}
+
 void WindowControlUi::notationChanged()
 {
     if (Form10) Form10->update();
@@ -155,6 +167,11 @@ void WindowControlUi::checkMenuItem(MenuItem item, bool checked)
         return;
     }
     if (QAction* action = menuItemAction(item)) action->setChecked(checked);
+}
+
+void WindowControlUi::showStatus(const std::string& text)
+{
+    if (Form1) Form1->ShowStatusMessage(fromUtf8(text));
 }
 
 void WindowControlUi::enableMenuItem(MenuItem item, bool enabled)

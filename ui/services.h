@@ -12,6 +12,7 @@ public:
     void showMessage(const std::string& text) override;
     bool askYesNo(const std::string& text) override;
     void redrawBoard() override;
+    void gameChanged(GameChange change) override;
     void notationChanged() override;
     void bookTextChanged() override;
     void pause(int milliseconds) override;
@@ -24,6 +25,7 @@ public:
     bool variationItemChecked() const override;
     void pumpMessages() override;
     void checkMenuItem(MenuItem item, bool checked) override;
+    void showStatus(const std::string& text) override;
     void enableMenuItem(MenuItem item, bool enabled) override;
     void playClickSound() override;
     void playMoveSound() override;

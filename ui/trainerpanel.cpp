@@ -1,6 +1,6 @@
 #include "ui/trainerpanel.h"
 
-#include <QCloseEvent>
+#include <QDockWidget>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
@@ -30,14 +30,18 @@ QString text(const std::string& s) { return QString::fromStdString(s); }
 
 } // namespace
 
-TrainerPanel::TrainerPanel(QMainWindow* parent)
-    : QDockWidget(QStringLiteral("Комбинации"), parent), mainWindow(parent)
+TrainerPanel::TrainerPanel(QMainWindow* parent) : ToolWindow(parent, true)
 {
     trainerPanel = this;
-    setObjectName(QStringLiteral("trainerDock"));
-    setFeatures(QDockWidget::DockWidgetClosable);
-    setAllowedAreas(Qt::RightDockWidgetArea);
-    auto* body = new QWidget(this);
+    setWindowTitle(QStringLiteral("Комбинации"));
+    dock()->setObjectName(QStringLiteral("trainerDock"));
+    dock()->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
+    parent->addDockWidget(Qt::RightDockWidgetArea, dock());
+    // Restoring the stored window state may show the dock: only an open trainer has it.
+    connect(dock(), &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        if (visible && !puzzleTrainer().isOpen()) QTimer::singleShot(0, this, [this] { setShown(puzzleTrainer().isOpen()); });
+    });
+    QWidget* body = this;
     auto* column = new QVBoxLayout(body);
     column->setContentsMargins(6, 4, 6, 6);
     column->setSpacing(4);
@@ -76,7 +80,6 @@ TrainerPanel::TrainerPanel(QMainWindow* parent)
     column->addLayout(buttons);
     column->addWidget(progressLabel);
     column->addStretch(1);
-    setWidget(body);
     // The keys stay with the board.
     for (QWidget* w : body->findChildren<QWidget*>()) w->setFocusPolicy(Qt::NoFocus);
 
@@ -93,11 +96,10 @@ TrainerPanel::TrainerPanel(QMainWindow* parent)
                 trainer.showSolution();
                 if (trainer.state() == PuzzleTrainer::State::Solution) solutionTimer->start();
             }));
-    connect(closeButton, &QPushButton::clicked, this, command([this] { close(); }));
+    connect(closeButton, &QPushButton::clicked, this, command([this] { CloseTrainer(); }));
     connect(difficultyBox, &QComboBox::activated, this,
             [&trainer](int index) { RunGuarded([&trainer, index] { trainer.setDifficulty(static_cast<Difficulty>(index)); }); });
     trainer.setListener([this] { showState(); });
-    hide();
 }
 
 void TrainerPanel::OpenTrainer()
@@ -125,10 +127,9 @@ void TrainerPanel::OpenTrainer()
         controlUi().showMessage(message);
     }
     if (!opened) return;
-    mainWindow->addDockWidget(Qt::RightDockWidgetArea, this);
-    show();
     showState();
-    controlUi().applyWindowGeometry();
+    if (showPanelHook) showPanelHook();
+    else setShown(true);
 }
 
 bool TrainerPanel::analysisToStop()
@@ -138,18 +139,16 @@ bool TrainerPanel::analysisToStop()
 
 bool TrainerPanel::canOpen() { return puzzleTrainer().isOpen() || PuzzleTrainer::available() || analysisToStop(); }
 
-void TrainerPanel::closeEvent(QCloseEvent* event)
-{
-    QDockWidget::closeEvent(event);
-    RunGuarded([this] { closeTrainer(); });
-}
-
-void TrainerPanel::closeTrainer()
+void TrainerPanel::FormClose()
 {
     solutionTimer->stop();
     puzzleTrainer().close();
-    hide();
-    controlUi().applyWindowGeometry();
+}
+
+void TrainerPanel::CloseTrainer()
+{
+    setShown(false);
+    FormClose();
 }
 
 void TrainerPanel::solutionTick()

@@ -4,7 +4,9 @@
 // to the trainer in game/ only; the board's moves reach the trainer on their own.
 #pragma once
 
-#include <QDockWidget>
+#include <functional>
+
+#include "ui/toolwindow.h"
 
 class QComboBox;
 class QLabel;
@@ -12,32 +14,37 @@ class QMainWindow;
 class QPushButton;
 class QTimer;
 
-class TrainerPanel : public QDockWidget {
+class TrainerPanel : public ToolWindow {
     Q_OBJECT
 public:
+    // Its dock ("trainerDock") sits at the right of the main window, hidden while the
+    // trainer is closed.
     explicit TrainerPanel(QMainWindow* parent);
 
     // "Решать комбинации...": opens the trainer with the collection and shows the
     // panel; a collection with damaged lines is used without them, after a message
     // naming them. An analysis running on the board is stopped first.
     void OpenTrainer();
+    // The trainer closes, the game comes back and the panel goes.
+    void CloseTrainer();
     // Whether the item opens the trainer: no search runs but an analysis that stops for it.
     static bool canOpen();
+    // Shows the panel as the main window shows its panels (growing for it where it can).
+    std::function<void()> showPanelHook;
 
     QLabel *puzzleLabel, *messageLabel, *progressLabel;
     QComboBox* difficultyBox;
     QPushButton *previousButton, *nextButton, *hintButton, *againButton, *solutionButton, *closeButton;
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
+    // The dock's close box.
+    void FormClose() override;
 
 private:
     static bool analysisToStop();
     void showState();
     void solutionTick();
-    void closeTrainer();
 
-    QMainWindow* mainWindow;
     QTimer* solutionTimer;
     int openTries = 0; // while a stopped search unwinds
 };

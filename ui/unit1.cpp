@@ -14,8 +14,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QLayout>
+#include <QStatusBar>
+#include <QLabel>
 #include <QDockWidget>
-#include <QStyle>
+#include <QWindow>
 
 #include <QBuffer>
 #include <QClipboard>
@@ -31,12 +34,19 @@
 #include "game/record.h"
 #include "game/setup.h"
 #include "game/strength.h"
+#include "game/preferences.h"
 #include "game/trainer.h"
 #include "ui/about.h"
+#include "ui/boardarea.h"
+#include "ui/evaluationbar.h"
+#include "ui/helpwindow.h"
+#include "ui/settingsstore.h"
 #include "ui/artwork.h"
 #include "ui/boardview.h"
 #include "ui/sound.h"
+#include "ui/services.h"
 #include "ui/tablesdialog.h"
+#include "ui/toolwindow.h"
 #include "ui/trainerpanel.h"
 #include "ui/unit2.h"
 #include "ui/unit3.h"
@@ -55,26 +65,30 @@ const QString saveFilter = QStringLiteral(
 const QString loadFilter = QStringLiteral("Файлы партий (*.gam);;Файлы позиций (*.poz);;PDN (*.pdn)");
 } // namespace
 
-TForm1::TForm1(QWidget* parent)
-    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                              Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
 {
     Form1 = this;
     setWindowTitle(QStringLiteral("Korvel 1.01 from 19.10.2005"));
-    Board = new QWidget(this);
+    setObjectName(QStringLiteral("mainWindow"));
+    area = new BoardArea(this);
+    area->setMinimumSize(8 * minimumCell + 40, 8 * minimumCell);
+    Board = new QWidget(area);
     Board->setAttribute(Qt::WA_OpaquePaintEvent);
     Board->installEventFilter(this);
-    setCentralWidget(Board);
+    evaluationBar = new EvaluationBar(area);
+    setCentralWidget(area);
     setFocusPolicy(Qt::StrongFocus);
+    setDockOptions(AnimatedDocks | AllowTabbedDocks | AllowNestedDocks);
     borderColour = palette().color(QPalette::Window);
     buildMenus();
     buildSetupPanel();
-    new TrainerPanel(this);
+    buildStatusBar();
+    area->setParts(evaluationBar, Board, GroupBox1);
+    connect(area, &BoardArea::boardResized, this, [this] { Board->update(); });
+    (new TrainerPanel(this))->showPanelHook = [this] { showPanel(trainerPanel, true); };
     ImageList1 = makePictureList(smallCell);
     ImageList2 = makePictureList(largeCell);
     sounds = new SoundPlayer(this);
-    // The client area before the board size is applied.
-    Board->setFixedSize(356, 249);
     FormCreate();
 }
 
@@ -96,7 +110,11 @@ QAction* TForm1::addItem(QMenu* menu, const QString& caption, void (TForm1::*han
         // Every handler flips or sets its own mark, so undo the toolkit's automatic toggle first.
         if (item->actionGroup() == modeGroup) showModeMark();
         else if (item->isCheckable()) item->setChecked(!nowChecked);
-        RunGuarded([this, handler] { (this->*handler)(); });
+        RunGuarded([this, handler] {
+            if (handler != &TForm1::NHintClick) forgetHint(); // the hint's arrow goes with the next command
+            (this->*handler)();
+        });
+        StoreSettings();
     });
     // A command chosen while the engine thinks runs inside the search's message
     // pump; the menu must not be a second modal loop around it.
@@ -111,13 +129,17 @@ void TForm1::buildMenus()
     N2->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     N3 = addItem(N1, QStringLiteral("Предложить ничью"), &TForm1::N3Click);
     N4 = addItem(N1, QStringLiteral("Загрузить..."), &TForm1::N4Click);
+    N4->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     N5 = addItem(N1, QStringLiteral("Сохранить..."), &TForm1::N5Click);
+    N5->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     NCopyFen = addItem(N1, QStringLiteral("Копировать позицию (FEN)"), &TForm1::NCopyFenClick);
     NPasteFen = addItem(N1, QStringLiteral("Вставить позицию (FEN)"), &TForm1::NPasteFenClick);
     N6 = addItem(N1, QStringLiteral("Отменить полуход"), &TForm1::N6Click);
-    N6->setShortcut(QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_Backspace));
+    // The platform's undo and redo keys beside the program's own.
+    N6->setShortcuts({QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_Backspace), QKeySequence(Qt::CTRL | Qt::Key_Z)});
     N7 = addItem(N1, QStringLiteral("Вернуть полуход"), &TForm1::N7Click);
-    N7->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_Insert));
+    N7->setShortcuts({QKeySequence(Qt::SHIFT | Qt::Key_Insert), QKeySequence(Qt::CTRL | Qt::Key_Y),
+                      QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     N8 = addItem(N1, QStringLiteral("Отменить ход"), &TForm1::N8Click);
     N8->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Backspace));
     N9 = addItem(N1, QStringLiteral("Вернуть ход"), &TForm1::N9Click);
@@ -134,6 +156,9 @@ void TForm1::buildMenus()
     // shortcut stays live and the hint itself checks.
     connect(N1, &QMenu::aboutToShow, this, [this] { NHint->setEnabled(HintAvailable()); });
     connect(N1, &QMenu::aboutToHide, this, [this] { NHint->setEnabled(true); });
+    N1->addSeparator();
+    NExit = addItem(N1, QStringLiteral("Выход"), &TForm1::NExitClick);
+    NExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     N10 = bar->addMenu(QStringLiteral("Настройки"));
     N11 = addItem(N10, QStringLiteral("Время..."), &TForm1::N11Click);
@@ -144,6 +169,7 @@ void TForm1::buildMenus()
     N14 = addItem(N10, QStringLiteral("Основной вариант"), &TForm1::N14Click, true, false);
     N15 = addItem(N10, QStringLiteral("Нотация"), &TForm1::N15Click, true, false);
     NGraph = addItem(N10, QStringLiteral("График"), &TForm1::NGraphClick, true, false);
+    NEvaluationBar = addItem(N10, QStringLiteral("Шкала оценки"), &TForm1::NEvaluationBarClick, true, true);
     N16 = addItem(N10, QStringLiteral("Звук"), &TForm1::N16Click, true, true);
     N17 = addItem(N10, QStringLiteral("Информация"), &TForm1::N17Click, true, true);
     N18 = addItem(N10, QStringLiteral("Часы"), &TForm1::N18Click, true, false);
@@ -151,11 +177,11 @@ void TForm1::buildMenus()
     N20 = N10->addSeparator();
     N20->setVisible(false);
     N21 = addItem(N10, QStringLiteral("Настройки программы..."), &TForm1::N21Click);
-    // Enter reaches this item through the board's key handling, not as a menu
-    // shortcut, so the text after the tab only shows the key.
-    N22 = addItem(N10, QStringLiteral("Маленькая доска\tEnter"), &TForm1::N22Click, true, false);
+    N22 = addItem(N10, QStringLiteral("Маленькая доска"), &TForm1::N22Click, true, false);
     buildLevelMenu();
     addEndgameTablesItem(N10);
+    N10->addSeparator();
+    NResetSettings = addItem(N10, QStringLiteral("Сбросить настройки"), &TForm1::NResetSettingsClick);
 
     N23 = bar->addMenu(QStringLiteral("Режим"));
     // A group only for the radio look; which item is checked is kept here.
@@ -172,6 +198,8 @@ void TForm1::buildMenus()
     checkedModeItem = N24;
 
     N31 = bar->addMenu(QStringLiteral("Помощь"));
+    NHelp = addItem(N31, QStringLiteral("Как играть"), &TForm1::NHelpClick);
+    NHelp->setShortcut(QKeySequence(Qt::Key_F1));
     N32 = addItem(N31, QStringLiteral("О программе..."), &TForm1::N32Click);
 }
 
@@ -179,19 +207,23 @@ void TForm1::buildMenus()
 void TForm1::buildLevelMenu()
 {
     NLevel = N10->addMenu(QStringLiteral("Уровень"));
-    auto* group = new QActionGroup(this);
+    levelGroup = new QActionGroup(this);
     for (int level = weakestLevel; level <= strongestLevel; ++level) {
         QAction* item = NLevel->addAction(QStringLiteral("Уровень %1").arg(level));
         item->setCheckable(true);
         item->setChecked(level == engineLevel);
-        group->addAction(item);
-        connect(item, &QAction::triggered, this, [level] { engineLevel = level; });
+        levelGroup->addAction(item);
+        connect(item, &QAction::triggered, this, [this, level] {
+            engineLevel = level;
+            ShowStatus();
+            StoreSettings();
+        });
     }
 }
 
 void TForm1::buildSetupPanel()
 {
-    GroupBox1 = new QGroupBox(QStringLiteral("Расстановка"), Board);
+    GroupBox1 = new QGroupBox(QStringLiteral("Расстановка"), area);
     GroupBox1->setFixedSize(97, 201);
     GroupBox2 = new QGroupBox(QStringLiteral("Ходят"), GroupBox1);
     GroupBox2->setGeometry(8, 20, 81, 62);
@@ -214,8 +246,58 @@ void TForm1::buildSetupPanel()
     }
     // The keys stay with the board while the panel is up.
     for (QWidget* w : GroupBox1->findChildren<QWidget*>()) w->setFocusPolicy(Qt::NoFocus);
+    // What the mouse does here is not obvious: the panel says it.
+    const QString howTo =
+        QStringLiteral("Левая кнопка — белые, правая — чёрные: шашка, дамка, пусто; перетаскивание переносит фигуру");
+    GroupBox1->setToolTip(howTo);
     GroupBox1->hide();
 }
+
+void TForm1::buildStatusBar()
+{
+    modeStatus = new QLabel(this);
+    turnStatus = new QLabel(this);
+    levelStatus = new QLabel(this);
+    statusBar()->addPermanentWidget(modeStatus);
+    statusBar()->addPermanentWidget(turnStatus);
+    statusBar()->addPermanentWidget(levelStatus);
+    statusBar()->setSizeGripEnabled(true);
+}
+
+namespace {
+QString modeWords(GameMode mode)
+{
+    switch (mode) {
+    case EngineBlack: return QStringLiteral("Korvel играет чёрными");
+    case EngineWhite: return QStringLiteral("Korvel играет белыми");
+    case HumanHuman: return QStringLiteral("Человек с человеком");
+    case EngineBoth: return QStringLiteral("Korvel за обе стороны");
+    case Analysis: return QStringLiteral("Режим анализа");
+    case Setup: return QStringLiteral("Расстановка позиции");
+    }
+    return {};
+}
+
+void setTextIfChanged(QLabel* label, const QString& text)
+{
+    if (label->text() != text) label->setText(text);
+}
+} // namespace
+
+void TForm1::ShowStatus()
+{
+    // While the engine thinks on the opponent's time the mode is the one being played.
+    const GameMode shown = ponderState.active ? ponderState.savedMode : gameControl.mode;
+    setTextIfChanged(modeStatus, modeWords(shown));
+    QString turn;
+    if (gameControl.mode == Setup) turn = QString();
+    else if (gameControl.gameOver) turn = QStringLiteral("Партия окончена");
+    else turn = sideToMove == White ? QStringLiteral("Ход белых") : QStringLiteral("Ход чёрных");
+    setTextIfChanged(turnStatus, turn);
+    setTextIfChanged(levelStatus, QStringLiteral("Уровень %1").arg(engineLevel));
+}
+
+void TForm1::ShowStatusMessage(const QString& text) { statusBar()->showMessage(text, 20000); }
 
 // ---------------------------------------------------------------- board view
 
@@ -223,6 +305,8 @@ void TForm1::buildSetupPanel()
 // command runs in the middle of another one's redraw (leaving setup, say).
 void TForm1::DrawBoard()
 {
+    ShowStatus();
+    evaluationBar->update();
     Board->repaint();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
@@ -231,29 +315,117 @@ void TForm1::FormPaint()
 {
     QPainter p(Board);
     p.fillRect(Board->rect(), borderColour);
-    paintBoard(p, boardView.smallBoard ? ImageList1 : ImageList2);
+    paintBoard(p, currentPictures());
+}
+
+const QVector<QPixmap>& TForm1::currentPictures()
+{
+    const qreal ratio = Board->devicePixelRatioF();
+    const int cell = cellSize();
+    if (ratio == 1 && cell == smallCell) return ImageList1;
+    if (ratio == 1 && cell == largeCell) return ImageList2;
+    if (cell != scaledCell || ratio != scaledRatio) {
+        scaledPictures = makePictureList(cell, ratio);
+        scaledCell = cell;
+        scaledRatio = ratio;
+    }
+    return scaledPictures;
+}
+
+void TForm1::ArrangeBoard() { area->arrange(); }
+
+void TForm1::showPanel(ToolWindow* panel, bool shown)
+{
+    const int side = Board->width();
+    panel->setShown(shown);
+    if (!shown) return;
+    // The panels below the board take a few lines' height, not the board's.
+    if (dockWidgetArea(panel->dock()) == Qt::BottomDockWidgetArea && !panel->dock()->isFloating()) {
+        resizeDocks({panel->dock()}, {std::max(panel->minimumHeight(), 150)}, Qt::Vertical);
+        // The book's line and the variation's two columns leave the rest to the graph.
+        if (Form7->shown() && Form10->shown()) resizeDocks({Form7->dock()}, {300}, Qt::Horizontal);
+        if (Form5->shown() && Form10->shown()) resizeDocks({Form5->dock()}, {150}, Qt::Horizontal);
+    }
+    if (isMaximized() || isFullScreen() || !isVisible()) return;
+    // The window grows for the panel where the screen has room, so that the board keeps its size.
+    layout()->activate();
+    if (Board->width() >= side) return;
+    const QRect desk = (screen() ? screen() : QGuiApplication::primaryScreen())->availableGeometry();
+    const QSize frameExtra = frameGeometry().size() - size();
+    const QSize grow = (area->sizeForBoard(side) - area->size()).expandedTo(QSize(0, 0));
+    resize((size() + grow).boundedTo(desk.size() - frameExtra));
+    layout()->activate();
+    // What grew past the screen's edge comes back onto it.
+    QRect frame = frameGeometry();
+    frame.moveRight(std::min(frame.right(), desk.right()));
+    frame.moveBottom(std::min(frame.bottom(), desk.bottom()));
+    frame.moveLeft(std::max(frame.left(), desk.left()));
+    frame.moveTop(std::max(frame.top(), desk.top()));
+    move(frame.topLeft());
+}
+
+void TForm1::resizeBoardAreaTo(QSize areaSize)
+{
+    if (isMaximized() || isFullScreen()) showNormal();
+    const QSize grow = areaSize - area->size();
+    resize(size() + grow);
+    layout()->activate();
+    area->arrange();
+}
+
+void TForm1::FitFirstStart()
+{
+    const QScreen* shown = screen() ? screen() : QGuiApplication::primaryScreen();
+    const QRect desk = shown->availableGeometry();
+    resizeBoardAreaTo(area->sizeForBoard(desk.height() * 2 / 3));
+    const QRect frame = frameGeometry();
+    move(desk.center() - QPoint(frame.width() / 2, frame.height() / 2));
+}
+
+void TForm1::PlacePanels()
+{
+    struct Place {
+        ToolWindow* panel;
+        const char* name;
+        Qt::DockWidgetArea side;
+    };
+    const Place places[] = {{Form4, "clockPanel", Qt::RightDockWidgetArea},
+                            {Form9, "informationPanel", Qt::RightDockWidgetArea},
+                            {Form8, "notationPanel", Qt::RightDockWidgetArea},
+                            {Form7, "bookPanel", Qt::BottomDockWidgetArea},
+                            {Form5, "variationPanel", Qt::BottomDockWidgetArea},
+                            {Form10, "graphPanel", Qt::BottomDockWidgetArea}};
+    QDockWidget* previousBelow = nullptr;
+    for (const Place& place : places) {
+        QDockWidget* dock = place.panel->dock();
+        dock->setObjectName(QString::fromLatin1(place.name));
+        dock->setFloating(false);
+        addDockWidget(place.side, dock, place.side == Qt::RightDockWidgetArea ? Qt::Vertical : Qt::Horizontal);
+        if (place.side == Qt::BottomDockWidgetArea) {
+            if (previousBelow) splitDockWidget(previousBelow, dock, Qt::Horizontal);
+            previousBelow = dock;
+        }
+    }
 }
 
 void TForm1::ApplyWindowGeometry()
 {
-    QSize client = boardClientSize();
-    if (boardView.setupActive) client.rwidth() += setupPanelWidth;
-    Board->setFixedSize(client);
-    GroupBox1->move(client.width() - setupPanelWidth + 6, 4);
-    const QMenuBar* bar = menuBar();
-    const int menuHeight = bar->hasHeightForWidth() ? bar->heightForWidth(client.width()) : bar->sizeHint().height();
-    // A panel docked at the side widens the window; the board keeps its size.
-    int docked = 0, dockHeight = 0;
-    for (QDockWidget* dock : findChildren<QDockWidget*>(QString(), Qt::FindDirectChildrenOnly))
-        if (dock->isVisible() && !dock->isFloating()) {
-            docked += dock->sizeHint().width() + style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent);
-            dockHeight = std::max(dockHeight, dock->minimumSizeHint().height());
-        }
-    setFixedSize(client.width() + docked, std::max(client.height(), dockHeight) + menuHeight);
-    // The outer size the game computed holds caption and frame, which the window
-    // system adds here; the window is centred by that size.
     nominalSize = QSize(boardView.windowWidth, boardView.windowHeight);
-    move(boardView.windowLeft, boardView.windowTop);
+    const bool panelShown = boardView.setupActive;
+    GroupBox1->setVisible(panelShown);
+    if (panelShown != panelShownBefore) {
+        // The panel comes or goes beside the board, which keeps its size where it can.
+        panelShownBefore = panelShown;
+        const int side = Board->width();
+        if (!isMaximized() && !isFullScreen()) resizeBoardAreaTo(area->sizeForBoard(side));
+        else area->arrange();
+        return;
+    }
+    // The size command: the board of that size, the window fitted around it and centred.
+    resizeBoardAreaTo(area->sizeForBoard(boardClientSize().width()));
+    const QRect frame = frameGeometry();
+    const QRect desk = (screen() ? screen() : QGuiApplication::primaryScreen())->availableGeometry();
+    move(desk.center() - QPoint(frame.width() / 2, frame.height() / 2));
 }
 
 void TForm1::SetBoardSize() { ::SetBoardSize(); }
@@ -290,6 +462,7 @@ void TForm1::ShowSetupPanel()
 {
     (setupState.whiteToMove ? RadioButton1 : RadioButton2)->setChecked(true);
     GroupBox1->show();
+    ShowStatusMessage(GroupBox1->toolTip());
 }
 
 void TForm1::HideSetupPanel() { GroupBox1->hide(); }
@@ -325,6 +498,18 @@ void TForm1::CheckModeItem(GameMode mode)
 {
     checkedModeItem = modeItem(mode);
     showModeMark();
+    ShowStatus();
+}
+
+void TForm1::ShowSettingMarks()
+{
+    N12->setChecked(boardView.rotated);
+    N16->setChecked(boardView.soundOn);
+    N19->setChecked(gameControl.ponderEnabled);
+    N22->setChecked(boardView.smallBoard);
+    const QList<QAction*> levels = levelGroup->actions();
+    for (int k = 0; k < levels.size(); ++k) levels[k]->setChecked(k + weakestLevel == engineLevel);
+    ShowStatus();
 }
 
 void TForm1::UncheckModeItem(GameMode mode)
@@ -348,21 +533,26 @@ void TForm1::N3Click()
 
 void TForm1::N4Click()
 {
-    const QString name = QFileDialog::getOpenFileName(this, QStringLiteral("Загрузить..."), QString(), loadFilter);
+    FileDialogMemory& memory = fileDialogMemory(FileDialogKind::Load);
+    const QString name = QFileDialog::getOpenFileName(this, QStringLiteral("Загрузить..."), memory.folder, loadFilter,
+                                                      &memory.filter);
     if (name.isEmpty()) return;
+    memory.remember(name);
     leaveTrainer();
     LoadGameFiles(name.toStdString());
 }
 
 void TForm1::N5Click()
 {
-    QString chosenFilter;
+    FileDialogMemory& memory = fileDialogMemory(FileDialogKind::Save);
     const QString name =
-        QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить..."), QString(), saveFilter, &chosenFilter,
+        QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить..."), memory.folder, saveFilter, &memory.filter,
                                      QFileDialog::DontConfirmOverwrite); // the overwrite question comes later
     if (name.isEmpty()) return;
-    const int index = saveFilter.split(QStringLiteral(";;")).indexOf(chosenFilter);
-    const auto type = static_cast<SaveType>(index < 0 ? 1 : index + 1);
+    memory.remember(name);
+    const int index = saveFilter.split(QStringLiteral(";;")).indexOf(memory.filter);
+    // A name that ends in a known extension is saved as that type, whatever the filter.
+    const auto type = saveTypeForName(name.toStdString(), static_cast<SaveType>(index < 0 ? 1 : index + 1));
     const QByteArray picture = type == SaveType::Picture ? BoardPictureBytes() : QByteArray();
     SaveGameFiles(name.toStdString(), type, picture.toStdString());
 }
@@ -382,6 +572,8 @@ void TForm1::NPasteFenClick()
     PastePositionFen(QGuiApplication::clipboard()->text().trimmed().toStdString());
 }
 
+void TForm1::NExitClick() { close(); }
+
 void TForm1::NAnalyseGameClick()
 {
     leaveTrainer();
@@ -392,7 +584,7 @@ void TForm1::NTrainerClick() { trainerPanel->OpenTrainer(); }
 
 void TForm1::leaveTrainer()
 {
-    if (puzzleTrainer().isOpen()) trainerPanel->close();
+    if (puzzleTrainer().isOpen()) trainerPanel->CloseTrainer();
 }
 
 // Take-back and replay act when the engine is not thinking, in analysis also while it thinks.
@@ -424,20 +616,20 @@ void TForm1::N12Click() { ToggleRotation(); }
 void TForm1::N13Click()
 {
     N13->setChecked(!N13->isChecked());
-    Form7->setVisible(N13->isChecked());
+    showPanel(Form7, N13->isChecked());
     if (!gameControl.thinking) RefreshBookWindow();
 }
 
 void TForm1::N14Click()
 {
     N14->setChecked(!N14->isChecked());
-    Form5->setVisible(N14->isChecked());
+    showPanel(Form5, N14->isChecked());
 }
 
 void TForm1::N15Click()
 {
     N15->setChecked(!N15->isChecked());
-    Form8->setVisible(N15->isChecked());
+    showPanel(Form8, N15->isChecked());
     DrawBoard();
     if (!gameControl.thinking) refreshBoardPicture();
 }
@@ -445,7 +637,21 @@ void TForm1::N15Click()
 void TForm1::NGraphClick()
 {
     NGraph->setChecked(!NGraph->isChecked());
-    Form10->setVisible(NGraph->isChecked());
+    showPanel(Form10, NGraph->isChecked());
+}
+
+void TForm1::NEvaluationBarClick()
+{
+    NEvaluationBar->setChecked(!NEvaluationBar->isChecked());
+    evaluationBar->setVisible(NEvaluationBar->isChecked());
+    area->arrange();
+}
+
+void TForm1::NResetSettingsClick()
+{
+    if (!gameControl.thinking &&
+        WindowServices::AskYesNo(QStringLiteral("Вернуть все настройки и расположение окон к исходным?")))
+        ResetSettings();
 }
 
 void TForm1::N16Click() { ToggleSound(); }
@@ -453,13 +659,13 @@ void TForm1::N16Click() { ToggleSound(); }
 void TForm1::N17Click()
 {
     ToggleInformation();
-    Form9->setVisible(N17->isChecked());
+    showPanel(Form9, N17->isChecked());
 }
 
 void TForm1::N18Click()
 {
     N18->setChecked(!N18->isChecked());
-    Form4->setVisible(N18->isChecked());
+    showPanel(Form4, N18->isChecked());
 }
 
 void TForm1::N19Click() { TogglePonder(); }
@@ -477,6 +683,8 @@ void TForm1::N28Click() { leaveTrainer(); SetMode(Analysis); }
 void TForm1::N30Click() { leaveTrainer(); SetMode(Setup); }
 
 // ---------------------------------------------------------------- menu "Помощь"
+
+void TForm1::NHelpClick() { ShowHelp(); }
 
 void TForm1::N32Click() { AboutBox->exec(); }
 
@@ -511,6 +719,7 @@ void TForm1::FormMouseDown(QMouseEvent* event)
     const int button = buttonNumber(event->button());
     if (button < 0) return;
     const QPoint at = event->position().toPoint();
+    forgetHint();
     BoardPress(button, at.x(), at.y()); // plays the click itself
 }
 
@@ -530,8 +739,6 @@ void TForm1::keyPressEvent(QKeyEvent* event)
 void TForm1::FormKeyDown(QKeyEvent* event)
 {
     switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter: BoardKey(BoardKeyCode::Enter); break;
     case Qt::Key_PageUp: BoardKey(BoardKeyCode::PageUp); break;
     case Qt::Key_PageDown: BoardKey(BoardKeyCode::PageDown); break;
     case Qt::Key_Home: BoardKey(BoardKeyCode::Home); break;
@@ -545,6 +752,7 @@ void TForm1::FormKeyDown(QKeyEvent* event)
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
+    StoreSettings();
     FormClose();
     event->accept();
 }
@@ -552,6 +760,6 @@ void TForm1::closeEvent(QCloseEvent* event)
 void TForm1::FormClose()
 {
     OnMainWindowClose();
-    // A running search sees the flag and its engine turn ends the program; otherwise end it now.
-    if (!gameControl.thinking) QCoreApplication::quit();
+    // A running engine turn sees the flag and ends the program; otherwise end it now.
+    if (!gameControl.thinking && !EngineTurnRunning()) QCoreApplication::quit();
 }

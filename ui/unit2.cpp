@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 
 #include "engine/search.h"
 #include "game/timecontrol.h"
@@ -62,6 +63,19 @@ TForm2::TForm2(QWidget* parent)
     GroupBox1->installEventFilter(this);
     ComboBox1->installEventFilter(this);
     ComboBox2->installEventFilter(this);
+}
+
+void TForm2::ShowSettings()
+{
+    const QSignalBlocker blockFirst(ComboBox1), blockSecond(ComboBox2);
+    (timeDialog.mode == TimeMode::PerMove      ? RadioButton1
+     : timeDialog.mode == TimeMode::Per40Moves ? RadioButton2
+                                               : RadioButton3)
+        ->setChecked(true);
+    ComboBox1->setEditText(QString::fromStdString(timeDialog.perMoveText));
+    ComboBox2->setEditText(QString::fromStdString(timeDialog.per40MovesText));
+    ComboBox1->setEnabled(timeDialog.mode == TimeMode::PerMove);
+    ComboBox2->setEnabled(timeDialog.mode == TimeMode::Per40Moves);
 }
 
 TimeDialogState TForm2::controlState() const

@@ -15,6 +15,8 @@ class TForm2 : public QDialog {
 public:
     explicit TForm2(QWidget* parent = nullptr);
 
+    // The controls show the time control in force (after the stored settings are read).
+    void ShowSettings();
     // The choice and box texts as the controls show them now.
     TimeDialogState controlState() const;
 

@@ -140,8 +140,20 @@ TForm3::TForm3(QWidget* parent)
     connect(CheckBox5, &QCheckBox::clicked, this, &TForm3::CheckBox5Click);
     connect(Button1, &QPushButton::clicked, this, &TForm3::Button1Click);
 
-    // The settings start from the controls' defaults.
-    extendedDraw = CheckBox1->isChecked();
+    ShowSettings();
+}
+
+void TForm3::ShowSettings()
+{
+    CheckBox1->setChecked(extendedDraw);
+    CheckBox2->setChecked(bookEnabled);
+    CheckBox2Click(); // the library's controls follow the box
+    Label1->setText(libraryLabelText(QString::fromStdString(libraryFileName)));
+    Edit1->setText(QString::number(bookQuietMoves));
+    (designBase == 6 ? RadioButton2 : designBase == 12 ? RadioButton3 : RadioButton1)->setChecked(true);
+    CheckBox3->setChecked(marksShown);
+    CheckBox4->setChecked(showMove);
+    CheckBox5->setChecked(officialDrawRules);
 }
 
 void TForm3::CheckBox1Click() { extendedDraw = CheckBox1->isChecked(); }

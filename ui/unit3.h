@@ -15,6 +15,9 @@ class TForm3 : public QDialog {
     Q_OBJECT
 public:
     explicit TForm3(QWidget* parent = nullptr);
+    // The controls show the settings in force (at creation, and after the stored
+    // settings are read or reset).
+    void ShowSettings();
 
     QGroupBox *GroupBox1, *GroupBox2, *GroupBox3;
     QCheckBox* CheckBox1;   // "Расширенная ничья"

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include "game/timecontrol.h"
 #include "ui/fonts.h"
@@ -13,7 +14,8 @@ TForm4::TForm4(QWidget* parent) : ToolWindow(parent, false)
 {
     Form4 = this;
     setWindowTitle(QStringLiteral("Часы"));
-    setFixedSize(156, 74);
+    setMinimumSize(156, 74);
+    setMaximumHeight(74);
     setAutoFillBackground(true);
     Label2 = new QLabel(QStringLiteral("00:00:00"), this);
     Label3 = new QLabel(QStringLiteral("00:00:00"), this);
@@ -21,8 +23,11 @@ TForm4::TForm4(QWidget* parent) : ToolWindow(parent, false)
         label->setFont(heavyFont(27));
         label->setAlignment(Qt::AlignCenter);
     }
-    Label2->setGeometry(0, 2, 156, 34);
-    Label3->setGeometry(0, 38, 156, 34);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 2, 0, 2);
+    layout->setSpacing(4);
+    layout->addWidget(Label2);
+    layout->addWidget(Label3);
     // White's figures in white, Black's in the normal text colour; White's row gets a
     // dark face like a chess clock's so that white figures stay legible.
     Label2->setAutoFillBackground(true);

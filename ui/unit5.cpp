@@ -1,6 +1,7 @@
 #include "ui/unit5.h"
 
 #include <QPlainTextEdit>
+#include <QVBoxLayout>
 
 #include "ui/fonts.h"
 #include "ui/unit1.h"
@@ -14,13 +15,17 @@ QStringList variationLines(const QString& text)
     return lines;
 }
 
-TForm5::TForm5(QWidget* parent) : ToolWindow(parent, false)
+TForm5::TForm5(QWidget* parent) : ToolWindow(parent, true)
 {
     Form5 = this;
     setWindowTitle(QStringLiteral("Основной вариант"));
-    setFixedSize(143, 468);
     Memo1 = new QPlainTextEdit(this);
-    Memo1->setGeometry(8, 8, 129, 321);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 8, 8, 8);
+    layout->addWidget(Memo1);
+    // Two moves a line in the fixed-pitch face: the width of twelve characters.
+    setMinimumSize(143, 120);
+    resize(143, 337);
     Memo1->setReadOnly(true);
     Memo1->setFont(fixedPitchFont(16));
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);

@@ -2,19 +2,23 @@
 
 #include <QPlainTextEdit>
 #include <QTextBlock>
+#include <QVBoxLayout>
 
 #include "ui/fonts.h"
 #include "ui/unit1.h"
 
 TForm7* Form7 = nullptr;
 
-TForm7::TForm7(QWidget* parent) : ToolWindow(parent, false)
+TForm7::TForm7(QWidget* parent) : ToolWindow(parent, true)
 {
     Form7 = this;
     setWindowTitle(QStringLiteral("Книга"));
-    setFixedSize(300, 96);
     Memo1 = new QPlainTextEdit(this);
-    Memo1->setGeometry(0, 0, 300, 96);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(Memo1);
+    setMinimumSize(200, 60);
+    resize(300, 96);
     Memo1->setReadOnly(true);
     Memo1->setFrameStyle(0);
     Memo1->setFont(fixedPitchFont(16));

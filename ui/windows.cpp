@@ -3,10 +3,11 @@
 #include <QApplication>
 #include <QScreen>
 
-#include <algorithm>
 
 #include "ui/about.h"
 #include "ui/gamechoice.h"
+#include "ui/helpwindow.h"
+#include "ui/settingsstore.h"
 #include "ui/services.h"
 #include "ui/unit1.h"
 #include "ui/unit2.h"
@@ -24,20 +25,6 @@ void centreOnDesktop(QWidget* w)
 {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         w->move(screen->geometry().center() - w->rect().center());
-}
-
-
-// The tool windows open beside the main window rather than over the board.
-void placeToolWindows()
-{
-    const QRect main = Form1->frameGeometry();
-    // Far enough right that the setup panel does not run under them.
-    Form9->move(main.right() + 122, main.top());
-    Form4->move(main.right() + 122, main.top() + Form9->frameGeometry().height() + 12);
-    Form7->move(main.left(), main.bottom() + 12);
-    Form5->move(std::max(0, main.left() - Form5->frameGeometry().width() - 12), main.top());
-    Form8->move(main.right() + 122, Form4->geometry().bottom() + 12);
-    Form10->move(main.left(), Form7->frameGeometry().bottom() + 12);
 }
 } // namespace
 
@@ -66,8 +53,9 @@ void CreateWindows()
     controlUi().bookTextChanged();
     controlUi().notationChanged();
     Form1->show();
-    placeToolWindows();
-    Form9->setVisible(Form1->N17->isChecked());
+    // The stored settings come once the window has its layout, so that it can be fitted.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    RestoreSettings();
 }
 
 void DestroyWindows()
@@ -86,4 +74,5 @@ void DestroyWindows()
     Form9 = nullptr;
     GameChoice = nullptr;
     Form10 = nullptr;
+    Help = nullptr;
 }

@@ -149,35 +149,7 @@ TEST_F(Board, TextRoundTripAndDerivedSets)
     EXPECT_EQ(occupied, whitePieces | blackPieces);
 }
 
-// The refresh's calls into the rest of the program, in the order they came.
-std::vector<std::string> calls;
-std::string pictureDuringCalls;
-void bookHook()
-{
-    calls.push_back("book");
-    pictureDuringCalls = std::string(boardPicture, 64) + "|" + std::string(previousBoardPicture, 64);
-}
-void verdictHook(int side) { calls.push_back("verdicts " + std::to_string(side)); }
-void notationHook() { calls.push_back("notation"); }
-
-class BoardPicture : public Board {
-protected:
-    void SetUp() override
-    {
-        Board::SetUp();
-        calls.clear();
-        lookupBookHook = bookHook;
-        showEndgameVerdictsHook = verdictHook;
-        refreshNotationHook = notationHook;
-    }
-    void TearDown() override
-    {
-        lookupBookHook = nullptr;
-        showEndgameVerdictsHook = nullptr;
-        refreshNotationHook = nullptr;
-        EGTBPieses = 0;
-    }
-};
+using BoardPicture = Board;
 
 TEST_F(BoardPicture, PictureHasOneCharacterPerSquareOfTheWholeBoard)
 {
@@ -200,37 +172,6 @@ TEST_F(BoardPicture, PictureHasOneCharacterPerSquareOfTheWholeBoard)
     // Twice in a row: both pictures equal, nothing marked as changed.
     refreshBoardPicture();
     EXPECT_EQ(std::string(previousBoardPicture, 64), std::string(boardPicture, 64));
-}
-
-TEST_F(BoardPicture, RefreshCallsTheBookTheVerdictsAndTheNotationInOrder)
-{
-    setPositionFromText(initialPositionText);
-    refreshBoardPicture();
-    const std::string oldPicture(boardPicture, 64);
-    calls.clear();
-    setPositionFromText("W00000000000000000000000000000b0 b");
-    refreshBoardPicture();
-    // No bitbases configured: no verdicts.
-    EXPECT_EQ(calls, (std::vector<std::string>{"book", "notation"}));
-    // The old picture is saved before the calls and the new one built after them.
-    EXPECT_EQ(pictureDuringCalls, oldPicture + "|" + oldPicture);
-
-    EGTBPieses = 2;
-    calls.clear();
-    refreshBoardPicture();
-    EXPECT_EQ(calls, (std::vector<std::string>{"book", "verdicts 1", "notation"}));
-    EGTBPieses = 1;
-    calls.clear();
-    refreshBoardPicture();
-    EXPECT_EQ(calls, (std::vector<std::string>{"book", "notation"}));
-
-    // Hooks left unset are skipped.
-    lookupBookHook = nullptr;
-    showEndgameVerdictsHook = nullptr;
-    refreshNotationHook = nullptr;
-    EGTBPieses = 5;
-    refreshBoardPicture();
-    EXPECT_EQ(boardPicture[0], 'W');
 }
 
 } // namespace

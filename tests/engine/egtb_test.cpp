@@ -53,7 +53,6 @@ protected:
         fs::remove_all(dir_);
         bitbaseData.clear();
         bitbaseLoaded = false;
-        installEndgameVerdicts(nullptr);
     }
 
     void writeFile(const std::string& name, const std::vector<std::uint8_t>& bytes)
@@ -353,25 +352,21 @@ TEST_F(EgtbTest, VerdictLineGradesEveryMoveFromItsDistanceByte)
     EXPECT_EQ(EndgameVerdictsText(White), "");
 }
 
-std::string shownVerdicts;
-void keepVerdicts(const std::string& text) { shownVerdicts = text; }
-
-TEST_F(EgtbTest, BoardRefreshShowsTheVerdictsWithinThePieceLimit)
+TEST_F(EgtbTest, VerdictsAreShownWithinThePieceLimitOnly)
 {
     writeDistances("2d0p_1d0p_ru", {});
-    installEndgameVerdicts(keepVerdicts);
     setBoard(at({"c1", "e1"}), 0, at({"h6"}), 0);
     sideToMove = White;
     EGTBPieses = 3;
-    shownVerdicts = "none";
-    refreshBoardPicture();
-    EXPECT_EQ(shownVerdicts, EndgameVerdictsText(White));
-    EXPECT_NE(shownVerdicts.find("c1-b2=  "), std::string::npos);
+    const auto shown = endgameVerdicts(White);
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(*shown, EndgameVerdictsText(White));
+    EXPECT_NE(shown->find("c1-b2=  "), std::string::npos);
 
     EGTBPieses = 2; // three pieces are beyond the limit
-    shownVerdicts = "none";
-    refreshBoardPicture();
-    EXPECT_EQ(shownVerdicts, "none");
+    EXPECT_FALSE(endgameVerdicts(White));
+    EGTBPieses = 0; // the tables switched off
+    EXPECT_FALSE(endgameVerdicts(White));
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "game/gamechange.h"
 #include "game/analysis.h"
 #include "game/gamefiles.h"
 #include "game/notation.h"
@@ -72,7 +73,7 @@ protected:
         gameRecord = GameRecord{};
         setPositionFromText(text);
         ResetRecord();
-        refreshBoardPicture();
+        GameChanged(GameChange::NewGame);
     }
     void analyseBlunderGame()
     {

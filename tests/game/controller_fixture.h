@@ -10,6 +10,7 @@
 #include <string>
 
 #include "engine/search.h"
+#include "game/gamechange.h"
 #include "game/boardview.h"
 #include "game/book.h"
 #include "game/controller.h"
@@ -92,7 +93,7 @@ protected:
     {
         setPositionFromText(text);
         ResetRecord();
-        refreshBoardPicture();
+        GameChanged(GameChange::NewGame);
     }
     // Runs action inside the first pump at which ready() holds, as a window command
     // arriving at that moment would.

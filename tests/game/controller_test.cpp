@@ -1,3 +1,4 @@
+#include "game/gamechange.h"
 #include "game/controller.h"
 
 #include <gtest/gtest.h>
@@ -55,6 +56,10 @@ TEST_F(ControllerTest, QuietMoveRefusedWhileACaptureExists)
     startFrom("0000000000000w000b00000000000000 w"); // White d4, Black c5: d4:b6 is compulsory
     drag("d4", "e5");
     EXPECT_EQ(gameRecord.plyNumber, 1);
+    // The status bar says why: a capture is due and is entered whole.
+    EXPECT_EQ(ui.statuses, std::vector<std::string>{captureFirstStatus});
+    drag("d4", "d4"); // a click on the piece is no attempt
+    EXPECT_EQ(ui.statuses.size(), 1u);
     drag("d4", "b6");
     EXPECT_EQ(recorded(2), "d4:b6");
     EXPECT_EQ(sideToMove, 1);
@@ -200,7 +205,7 @@ void useLibrary(std::initializer_list<std::pair<const char*, int>> entries)
 {
     openingLibrary.count = 0;
     for (const auto& [move, weight] : entries) openingLibrary.records[openingLibrary.count++] = libraryEntry(move, weight);
-    refreshBoardPicture();
+    refreshGameData();
 }
 
 // The moves of the greatest weight among the library candidates for the board.
@@ -262,7 +267,7 @@ TEST_F(ControllerTest, StartUpLoadsTheShippedLibraryAndBlackAnswersFromIt)
     EXPECT_GT(openingLibrary.count, 50);
     EXPECT_EQ(timeBudget, 200);
     timeBudget = 1;
-    refreshBoardPicture();
+    refreshGameData();
     ASSERT_GT(bookCandidates.count, 0);
 
     // The replies the library offers after 1.c3-d4, read when the human's move is on
@@ -464,16 +469,18 @@ TEST_F(ControllerTest, SoundItemSilencesTheMoveSoundOnly)
     EXPECT_EQ(ui.moveSounds, 4);
 }
 
-TEST_F(ControllerTest, InformationItemDecidesWhetherANewGameClearsTheFields)
+TEST_F(ControllerTest, ANewGameClearsTheSearchFieldsWhateverTheInformationItem)
 {
     drag("c3", "d4");
     ASSERT_EQ(ui.fields[InfoField::Label1], "7");
     const std::string budget = ui.fields[InfoField::Label9];
     ASSERT_FALSE(budget.empty());
 
-    // The item starts checked but the flag is only set by the menu.
+    // Nothing of the game before stays, whether or not the menu set the flag.
     NewGameCommand();
-    EXPECT_EQ(ui.fields[InfoField::Label1], "7");
+    EXPECT_EQ(ui.fields[InfoField::Label1], "");
+    drag("c3", "d4");
+    ASSERT_EQ(ui.fields[InfoField::Label1], "7");
 
     ToggleInformation(); // hidden
     EXPECT_FALSE(ui.checked[MenuItem::Information]);
@@ -488,8 +495,8 @@ TEST_F(ControllerTest, InformationItemDecidesWhetherANewGameClearsTheFields)
     for (InfoField f : {InfoField::Label1, InfoField::Label6, InfoField::Label7, InfoField::Label8,
                         InfoField::Label12})
         EXPECT_EQ(ui.fields[f], "") << infoFieldCaption(f);
-    EXPECT_EQ(ui.fields[InfoField::Label9], budget);
-    EXPECT_EQ(ui.fields[InfoField::Label14], "0.20 млн.");
+    EXPECT_EQ(ui.fields[InfoField::Label9], budget); // the time control belongs to no game
+    EXPECT_EQ(ui.fields[InfoField::Label14], "");
 
     // Closing the window drops the mark but not the flag; the next toggle shows it.
     InformationWindowClosed();
@@ -630,14 +637,12 @@ TEST_F(ControllerTest, StartUpPreparesEngineHooksAndBudgetBeforeTheLibrary)
     libraryFileName = (dir / "missing.deb").string();
     setPositionFromText("0000000000000w000b00000000000000 b");
     timeBudget = 7;
-    lookupBookHook = nullptr;
     engineTurnHook = nullptr;
     bookCandidateCountHook = nullptr;
     bool checked = false;
     startUi.atMessage = [&checked] {
         checked = true;
         EXPECT_EQ(positionToText(0), initialPositionText); // the engine is initialised
-        EXPECT_NE(lookupBookHook, nullptr);
         EXPECT_NE(bookCandidateCountHook, nullptr);
         EXPECT_EQ(engineTurnHook, &EngineTurn);
         EXPECT_EQ(timeBudget, 200);

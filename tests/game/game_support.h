@@ -13,6 +13,7 @@
 
 #include "engine/engine.h"
 #include "engine/search.h"
+#include "game/gamechange.h"
 #include "game/control.h"
 #include "game/controller.h"
 #include "game/gameui.h"
@@ -59,7 +60,7 @@ inline void playHalfMove(const std::string& text)
         makeMove(m, moveLists[0].captured[k], sideToMove, 0);
         sideToMove = 1 - sideToMove;
         ASSERT_TRUE(AppendMove(text));
-        refreshBoardPicture();
+        GameChanged(GameChange::Move);
         return;
     }
     FAIL() << "no legal move " << text << " in " << positionToText(sideToMove);

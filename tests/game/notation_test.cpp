@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "game/gamechange.h"
 #include "game/notation.h"
 #include "tests/game/game_support.h"
 
@@ -55,13 +56,13 @@ TEST_F(NotationTest, TenMovesListTheWholeGameAndTheHighlightFollowsSteps)
     StepForward();
     EXPECT_EQ(notationView.highlight, 1);
 
-    // At the starting position the list keeps what it showed.
+    // At the starting position the game stays listed for replay, no half-move marked.
     GoToStart();
     StepForward();
     const NotationView shown = notationView;
     StepBack();
     EXPECT_EQ(notationView.lines, shown.lines);
-    EXPECT_EQ(notationView.highlight, shown.highlight);
+    EXPECT_EQ(notationView.highlight, -1);
 }
 
 TEST_F(NotationTest, ABlackFirstGameFillsWhitesColumn)
@@ -70,8 +71,9 @@ TEST_F(NotationTest, ABlackFirstGameFillsWhitesColumn)
     const std::vector<std::string> earlier = {" 1. c3-d4 "};
     notationView.lines = earlier;
     notationView.openingName = "Вилочка";
-    RefreshNotation(); // no half-move yet: the old list stays
-    EXPECT_EQ(notationView.lines, earlier);
+    RefreshNotation(); // no half-move yet: nothing of an earlier game stays
+    EXPECT_TRUE(notationView.lines.empty());
+    EXPECT_EQ(notationView.openingName, "");
 
     play("f6-g5");
     ASSERT_EQ(notationView.lines.size(), 1u);
@@ -164,12 +166,15 @@ TEST_F(NotationTest, EveryCatalogueKeyIsAPlayableLine)
     }
 }
 
-TEST_F(NotationTest, ClearingEmptiesTheListButKeepsTheName)
+TEST_F(NotationTest, ANewRecordEmptiesTheListAndTheName)
 {
     playAll({"c3-d4", "d6-c5", "d2-c3"});
-    ClearNotationList();
-    EXPECT_TRUE(notationView.lines.empty());
     EXPECT_EQ(notationView.openingName, "Отыгрыш с dc3");
+    setPositionFromText(initialPositionText);
+    ResetRecord();
+    RefreshNotation();
+    EXPECT_TRUE(notationView.lines.empty());
+    EXPECT_EQ(notationView.openingName, "");
 }
 
 } // namespace

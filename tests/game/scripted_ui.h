@@ -26,6 +26,7 @@ struct ScriptedControlUi : ControlUi {
     std::vector<int> pauses;
     std::map<InfoField, std::string> fields;
     std::vector<std::string> variations;
+    std::vector<std::string> statuses;
     std::map<MenuItem, bool> checked;
     std::map<MenuItem, bool> enabled;
     std::vector<GameMode> modeItems;
@@ -78,6 +79,7 @@ struct ScriptedControlUi : ControlUi {
         }
     }
     void checkMenuItem(MenuItem item, bool on) override { checked[item] = on; }
+    void showStatus(const std::string& text) override { statuses.push_back(text); }
     void enableMenuItem(MenuItem item, bool on) override { enabled[item] = on; }
     void playClickSound() override { ++clicks; }
     void playMoveSound() override { ++moveSounds; }

@@ -10,6 +10,7 @@
 #include "ui/artwork.h"
 #include "ui/boardview.h"
 #include "game/gamefiles.h"
+#include "game/record.h"
 #include "game/settings.h"
 #include "game/setup.h"
 #include "ui/unit1.h"
@@ -18,7 +19,7 @@ namespace {
 
 QImage boardImage() { return Form1->boardWidget()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
-const QVector<QPixmap>& currentPictures() { return boardView.smallBoard ? Form1->ImageList1 : Form1->ImageList2; }
+const QVector<QPixmap>& currentPictures() { return Form1->currentPictures(); }
 
 // The drawn square at screen column i, row j, as the unturned board places it.
 QImage drawnCell(const QImage& board, int i, int j)
@@ -66,27 +67,62 @@ private slots:
         }
     }
 
-    void startsSmallAndCentred()
+    void startsCentredWithTheBoardTwoThirdsOfTheScreen()
     {
-        QVERIFY(boardView.smallBoard);
-        QCOMPARE(cellSize(), 39);
-        QCOMPARE(boardView.marginX, 0);
-        QCOMPARE(Form1->nominalWindowSize(), QSize(318, 356));
-        QCOMPARE(Form1->boardWidget()->size(), QSize(312, 312));
-        const QRect desk = Form1->screen()->geometry();
-        QCOMPARE(Form1->pos(), QPoint((desk.width() - 318) / 2 - 2, (desk.height() - 356) / 2 - 2));
-        // Fixed frame: the window cannot be resized.
-        QCOMPARE(Form1->minimumSize(), Form1->maximumSize());
+        const QRect desk = Form1->screen()->availableGeometry();
+        QVERIFY(!Form1->N22->isChecked()); // neither of the size command's two boards
+        const int side = Form1->boardWidget()->height();
+        QCOMPARE(Form1->boardWidget()->width(), side);
+        QCOMPARE(side, 8 * cellSize());
+        QVERIFY2(side > desk.height() * 6 / 10 && side <= desk.height() * 2 / 3, qPrintable(QString::number(side)));
+        const QPoint offCentre = Form1->frameGeometry().center() - desk.center();
+        QVERIFY(qAbs(offCentre.x()) <= 2 && qAbs(offCentre.y()) <= 2);
+        QVERIFY(Form1->minimumSize() != Form1->maximumSize()); // the window can be resized
+    }
+
+    // The board takes the largest square the window holds; clicks land on its squares at
+    // every size, turned or not.
+    void theBoardFollowsTheWindowsSize()
+    {
+        SetMode(HumanHuman);
+        const QSize before = Form1->size();
+        struct Case {
+            int height;
+            bool rotated;
+        };
+        for (const Case c : {Case{360, false}, Case{480, true}, Case{560, false}}) {
+            Form1->resize(Form1->width() + 200, c.height);
+            QCoreApplication::processEvents();
+            if (boardView.rotated != c.rotated) Form1->ToggleRotation();
+            const int side = Form1->boardWidget()->height();
+            QVERIFY(side < c.height);
+            QCOMPARE(side, 8 * cellSize());
+            QCOMPARE(currentPictures()[0].width(), cellSize());
+            const int ply = gameRecord.plyNumber;
+            dragOnBoard("c3", "d4");
+            QCOMPARE(gameRecord.plyNumber, ply + 1);
+            QCOMPARE(boardPicture[27], 'w'); // d4
+            StepBack();
+            QCOMPARE(boardPicture[18], 'w'); // c3
+        }
+        Form1->resize(before);
+        SetMode(EngineBlack);
     }
 
     void sizeCommandSwitchesBetweenTheTwoBoards()
     {
+        if (!boardView.smallBoard) Form1->N22->trigger();
+        QVERIFY(Form1->N22->isChecked());
+        QCOMPARE(cellSize(), 39);
+        QCOMPARE(Form1->boardWidget()->size(), QSize(312, 312));
         Form1->N22->trigger();
         QVERIFY(!Form1->N22->isChecked());
         QCOMPARE(cellSize(), 52);
         QCOMPARE(Form1->nominalWindowSize(), QSize(420, 460));
         QCOMPARE(Form1->boardWidget()->size(), QSize(416, 416));
-        QTest::keyClick(Form1, Qt::Key_Return); // the board's Enter key is the same command
+        QTest::keyClick(Form1, Qt::Key_Return); // Enter no longer changes the size
+        QVERIFY(!Form1->N22->isChecked());
+        Form1->N22->trigger();
         QVERIFY(Form1->N22->isChecked());
         QCOMPARE(Form1->boardWidget()->size(), QSize(312, 312));
     }
@@ -215,17 +251,15 @@ private slots:
         QVERIFY(Form1->GroupBox1->isVisible());
         QVERIFY(Form1->N30->isChecked());
         QVERIFY(!Form1->N24->isChecked());
-        QCOMPARE(Form1->size(), before + QSize(110, 0));
-        QCOMPARE(Form1->boardWidget()->size(), QSize(312 + 110, 312));
+        // The window makes room for the panel beside the board, which keeps its size.
+        QCOMPARE(Form1->width(), before.width() + Form1->GroupBox1->width() + 6);
+        QCOMPARE(Form1->boardWidget()->size(), QSize(312, 312));
         QVERIFY(!Form1->N22->isEnabled());
-        QTest::keyClick(Form1, Qt::Key_Return); // no size change during setup
-        QVERIFY(Form1->N22->isChecked());
-        QCOMPARE(Form1->boardWidget()->size(), QSize(312 + 110, 312));
 
         QCOMPARE(Form1->GroupBox1->title(), QStringLiteral("Расстановка"));
         QCOMPARE(Form1->GroupBox1->size(), QSize(97, 201));
-        QVERIFY(Form1->GroupBox1->geometry().right() < Form1->boardWidget()->width());
-        QVERIFY(Form1->GroupBox1->geometry().left() >= 312);
+        QVERIFY(Form1->GroupBox1->geometry().left() > Form1->boardWidget()->geometry().right());
+        QVERIFY(Form1->GroupBox1->geometry().right() < Form1->centralWidget()->width());
         QCOMPARE(Form1->GroupBox2->title(), QStringLiteral("Ходят"));
         QCOMPARE(Form1->RadioButton1->text(), QStringLiteral("Белые"));
         QCOMPARE(Form1->RadioButton2->text(), QStringLiteral("Чёрные"));

@@ -41,8 +41,8 @@ private slots:
         const Item items[] = {
             {Form1->N2, "Новая игра", QKeySequence(Qt::CTRL | Qt::Key_N), false, false},
             {Form1->N3, "Предложить ничью", {}, false, false},
-            {Form1->N4, "Загрузить...", {}, false, false},
-            {Form1->N5, "Сохранить...", {}, false, false},
+            {Form1->N4, "Загрузить...", QKeySequence(Qt::CTRL | Qt::Key_O), false, false},
+            {Form1->N5, "Сохранить...", QKeySequence(Qt::CTRL | Qt::Key_S), false, false},
             {Form1->NCopyFen, "Копировать позицию (FEN)", {}, false, false},
             {Form1->NPasteFen, "Вставить позицию (FEN)", {}, false, false},
             {Form1->N6, "Отменить полуход", QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_Backspace), false, false},
@@ -51,24 +51,29 @@ private slots:
             {Form1->N9, "Вернуть ход", QKeySequence(Qt::CTRL | Qt::Key_Insert), false, false},
             {Form1->NAnalyseGame, "Анализ партии...", {}, false, false},
             {Form1->NHint, "Подсказка", QKeySequence(Qt::CTRL | Qt::Key_H), false, false},
+            {Form1->NExit, "Выход", QKeySequence(Qt::CTRL | Qt::Key_Q), false, false},
             {Form1->N11, "Время...", QKeySequence(Qt::CTRL | Qt::Key_T), false, false},
             {Form1->N12, "Повернутая доска", QKeySequence(Qt::Key_F2), true, false},
             {Form1->N13, "Книга", {}, true, false},
             {Form1->N14, "Основной вариант", {}, true, false},
             {Form1->N15, "Нотация", {}, true, false},
             {Form1->NGraph, "График", {}, true, false},
+            {Form1->NEvaluationBar, "Шкала оценки", {}, true, true},
             {Form1->N16, "Звук", {}, true, true},
             {Form1->N17, "Информация", {}, true, true},
             {Form1->N18, "Часы", {}, true, false},
             {Form1->N19, "Использование времени соперника", {}, true, false},
             {Form1->N21, "Настройки программы...", {}, false, false},
-            {Form1->N22, "Маленькая доска\tEnter", {}, true, true}, // start-up turned it on
+            // The first start shows the board at two thirds of the screen, neither of the two sizes.
+            {Form1->N22, "Маленькая доска", {}, true, false},
+            {Form1->NResetSettings, "Сбросить настройки", {}, false, false},
             {Form1->N24, "Korvel играет чёрными", {}, true, true},
             {Form1->N25, "Korvel играет белыми", {}, true, false},
             {Form1->N26, "Человек с человеком", {}, true, false},
             {Form1->N27, "Korvel за обе стороны", {}, true, false},
             {Form1->N28, "Режим анализа", {}, true, false},
             {Form1->N30, "Расстановка позиции", {}, true, false},
+            {Form1->NHelp, "Как играть", QKeySequence(Qt::Key_F1), false, false},
             {Form1->N32, "О программе...", {}, false, false},
         };
         for (const Item& item : items) {
@@ -88,7 +93,13 @@ private slots:
         QCOMPARE(game.indexOf(Form1->NPasteFen), 5);
         QCOMPARE(game.indexOf(Form1->N9), 9);
         QCOMPARE(game.indexOf(Form1->NAnalyseGame), 10);
-        QCOMPARE(game.indexOf(Form1->NHint), game.size() - 1);
+        QCOMPARE(game.indexOf(Form1->NExit), game.size() - 1);
+        QVERIFY(game.indexOf(Form1->NHint) > game.indexOf(Form1->NAnalyseGame));
+        // The platform's undo and redo keys beside the program's own.
+        QVERIFY(Form1->N6->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_Z)));
+        QVERIFY(Form1->N7->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_Y)));
+        QVERIFY(Form1->N7->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)));
+        QCOMPARE(Form1->N31->actions().indexOf(Form1->NHelp), 0);
         // Greyed out in the open menu when no human can move, live again once it closes.
         emit Form1->N1->aboutToShow();
         QVERIFY(Form1->NHint->isEnabled());
@@ -101,7 +112,7 @@ private slots:
         const QList<QAction*> settings = Form1->N10->actions();
         QCOMPARE(settings.indexOf(Form1->N11), 0);
         QCOMPARE(settings.indexOf(Form1->NGraph), 5); // the graph's item follows "Нотация"
-        QCOMPARE(settings.indexOf(Form1->N22), 12);
+        QCOMPARE(settings.indexOf(Form1->N22), 13);
         QCOMPARE(Form1->N23->actions().indexOf(Form1->N30), 6);
 
         QVERIFY(Form1->isVisible());

@@ -43,28 +43,7 @@ public:
     }
 };
 
-// The centre of a square by its name, in the board widget's pixels.
-QPoint squareCentre(const char* name)
-{
-    const int i = name[0] - 'a', j = '8' - name[1];
-    const int cell = cellSize();
-    return squareCorner(i, j) + QPoint(cell / 2, cell / 2);
-}
 
-void dragOnBoard(const char* from, const char* to)
-{
-    QWidget* board = Form1->boardWidget();
-    QTest::mousePress(board, Qt::LeftButton, Qt::NoModifier, squareCentre(from));
-    QTest::mouseRelease(board, Qt::LeftButton, Qt::NoModifier, squareCentre(to));
-}
-
-// Waits until the engine's turn is over (it runs inside the release handler, so
-// by then it usually is).
-bool engineIdle()
-{
-    for (int k = 0; k < 500 && gameControl.thinking; ++k) QTest::qWait(10);
-    return !gameControl.thinking;
-}
 } // namespace
 
 class ServicesTest : public QObject {
@@ -205,6 +184,8 @@ private slots:
         ini.close();
         ModalCloser closer;
         closer.arm();
+        // The shortcut reaches the window the user works in.
+        QApplication::setActiveWindow(Form1);
         QTest::keyClick(Form1, Qt::Key_N, Qt::ControlModifier);
         QVERIFY(closer.seen);
         QVERIFY2(closer.seenText.contains(QStringLiteral("hashsize")) && closer.seenText.contains(QStringLiteral("12x")),
@@ -331,12 +312,16 @@ private slots:
         timeBudget = unlimitedTime;
         QEventLoop program;
         QTimer::singleShot(0, [] { SetMode(EngineBoth); });
-        // After the 300 ms pause before the first search.
+        // Closed once the engine thinks (the library's moves come first, 300 ms apart).
         bool closedWhileThinking = false;
-        QTimer::singleShot(900, [&closedWhileThinking] {
-            closedWhileThinking = gameControl.thinking;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&closedWhileThinking, &watch] {
+            if (!gameControl.thinking || movesMade() == 0) return;
+            watch.stop();
+            closedWhileThinking = true;
             Form1->close();
         });
+        watch.start(10);
         QTimer::singleShot(20000, [&program] { program.exit(1); }); // the search kept going
         QCOMPARE(program.exec(), 0);
         QVERIFY(closedWhileThinking);

@@ -34,7 +34,7 @@ private slots:
     {
         QStringList captions;
         for (QAction* item : Form1->N10->actions()) captions << item->text();
-        QCOMPARE(captions.last(), QStringLiteral("Создать таблицы эндшпиля..."));
+        QVERIFY(captions.contains(QStringLiteral("Создать таблицы эндшпиля...")));
     }
 
     void theFirstStartAsksOnceAndRemembersNo()

@@ -2,6 +2,7 @@
 // window, its texts and buttons follow the trainer on the board, the solution plays
 // itself, and closing it, or a command that changes the game, brings the game back.
 #include <QComboBox>
+#include <QDockWidget>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -19,19 +20,6 @@
 #include "ui/unit1.h"
 
 namespace {
-
-QPoint squareCentre(const char* name)
-{
-    const int cell = cellSize();
-    return squareCorner(name[0] - 'a', '8' - name[1]) + QPoint(cell / 2, cell / 2);
-}
-
-void dragOnBoard(const char* from, const char* to)
-{
-    QWidget* board = Form1->boardWidget();
-    QTest::mousePress(board, Qt::LeftButton, Qt::NoModifier, squareCentre(from));
-    QTest::mouseRelease(board, Qt::LeftButton, Qt::NoModifier, squareCentre(to));
-}
 
 std::string board() { return positionToFen(currentBoardPosition()); }
 
@@ -67,13 +55,13 @@ private slots:
         const QList<QAction*> items = Form1->N1->actions();
         QCOMPARE(Form1->NTrainer->text(), QStringLiteral("Решать комбинации..."));
         QCOMPARE(items.indexOf(Form1->NTrainer), items.indexOf(Form1->NAnalyseGame) + 1);
-        const int boardWidth = Form1->width();
+        const int boardSide = Form1->boardWidget()->width();
         Form1->NTrainer->trigger();
         QVERIFY(puzzleTrainer().isOpen());
-        QCOMPARE(trainerPanel->objectName(), QStringLiteral("trainerDock"));
-        QVERIFY(trainerPanel->isVisible());
-        QCOMPARE(Form1->dockWidgetArea(trainerPanel), Qt::RightDockWidgetArea);
-        QVERIFY(Form1->width() > boardWidth);
+        QCOMPARE(trainerPanel->dock()->objectName(), QStringLiteral("trainerDock"));
+        QVERIFY(trainerPanel->shown());
+        QCOMPARE(Form1->dockWidgetArea(trainerPanel->dock()), Qt::RightDockWidgetArea);
+        QCOMPARE(Form1->boardWidget()->width(), boardSide); // the window grew for the panel
         QCOMPARE(board(), std::string("W:Wc3,Ka7:BKg1,f4"));
         QCOMPARE(trainerPanel->puzzleLabel->text(), QStringLiteral("Задача 1 из 2"));
         QVERIFY(trainerPanel->messageLabel->text().startsWith(QStringLiteral("Ход белых")));
@@ -108,7 +96,7 @@ private slots:
     {
         QTest::mouseClick(trainerPanel->closeButton, Qt::LeftButton);
         QVERIFY(!puzzleTrainer().isOpen());
-        QVERIFY(!trainerPanel->isVisible());
+        QVERIFY(!trainerPanel->shown());
         QCOMPARE(board(), game);
         // A new game asked for while training is a new game, with the trainer closed first.
         Form1->NTrainer->trigger();
