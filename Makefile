@@ -1,12 +1,13 @@
 # Entry points: `make run` builds and starts the program, `make test` builds and runs every test.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+TSAN_BUILD ?= build-tsan
 JOBS       ?= $(shell nproc)
 PACKAGES   := cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev qt6-multimedia-dev qt6-translations-l10n
 # What CPack's Debian generator needs to find the package's dependencies.
 PACKAGE_TOOLS := dpkg-dev file
 
-.PHONY: all deps package-deps configure build run install package test test-asan soak clean
+.PHONY: all deps package-deps configure build run install package test test-asan test-tsan soak clean
 
 all: build
 
@@ -25,8 +26,12 @@ deps:
 package-deps:
 	$(call install_missing,$(PACKAGE_TOOLS))
 
+# The programs' folder below the prefix: games, as Debian keeps them (BINDIR=bin for
+# a `make install PREFIX=$HOME/.local` whose programs are on the PATH).
+BINDIR ?= games
+
 configure: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_BINDIR:STRING=$(BINDIR)
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
@@ -56,12 +61,21 @@ test-asan: deps
 	cmake --build $(ASAN_BUILD) -j $(JOBS) --target all
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS) -R "^(engine|game)\."
 
-# Hundreds of games through the game controller under the sanitizers (not part of `make test`).
+# The engine tests, the parallel search's among them, under ThreadSanitizer; any report
+# fails them (not part of `make test`).
+test-tsan: deps
+	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=Release -DKORVEL_TSAN=ON -DKORVEL_NO_UI=ON
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target engine_tests
+	cd $(TSAN_BUILD) && TSAN_OPTIONS="halt_on_error=1 abort_on_error=1" ./engine_tests
+
+# Hundreds of games through the game controller under the sanitizers, the engine's
+# searches on SOAK_THREADS threads (not part of `make test`).
 SOAK_GAMES ?= 500
+SOAK_THREADS ?= 2
 soak: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Release -DKORVEL_SANITIZE=ON -DKORVEL_NO_UI=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS) --target game_soak
-	cd $(ASAN_BUILD) && ./game_soak --games $(SOAK_GAMES)
+	cd $(ASAN_BUILD) && ./game_soak --games $(SOAK_GAMES) --threads $(SOAK_THREADS)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD)

@@ -13,30 +13,43 @@ struct AnalyseOptions {
     long game = 1;
 };
 
+constexpr NumberArgument timeArgument{"time", "the time", 1, unlimitedTime, "hundredths of a second"};
+constexpr NumberArgument depthArgument{"depth", "the depth", firstIterationDepth, lastIterationDepth};
+constexpr NumberArgument gameArgument{"game", "the game's number", 1, 1000000};
+
 // A depth without a time searches each position to that depth, however long it takes.
-bool parseOptions(const Args& args, AnalyseOptions& options)
+// A call of the wrong shape gets the usage, a value out of its range what was wrong.
+int parseOptions(const Args& args, AnalyseOptions& options)
 {
-    if (args.size() % 2 != 1) return false;
+    if (args.size() % 2 != 1) return usageError("analyse");
     options.path = args[0];
     bool timeGiven = false, depthGiven = false;
+    const NumberArgument threads = threadsArgument();
     for (std::size_t i = 1; i < args.size(); i += 2) {
         long value = 0;
         const std::string& name = args[i];
         const std::string& text = args[i + 1];
-        if (name == "--time" && parseWholeNumber(text, 1, unlimitedTime, value)) {
+        const NumberArgument* argument = name == "--time"      ? &timeArgument
+                                         : name == "--depth"   ? &depthArgument
+                                         : name == "--game"    ? &gameArgument
+                                         : name == "--threads" ? &threads
+                                                               : nullptr;
+        if (!argument) return usageError("analyse");
+        if (!readNumber(*argument, text, value)) return wrongArguments;
+        if (argument == &timeArgument) {
             options.limits.budget = static_cast<std::int32_t>(value);
             timeGiven = true;
-        } else if (name == "--depth" && parseWholeNumber(text, firstIterationDepth, lastIterationDepth, value)) {
+        } else if (argument == &depthArgument) {
             options.limits.depth = static_cast<int>(value);
             depthGiven = true;
-        } else if (name == "--game" && parseWholeNumber(text, 1, 1000000, value)) {
+        } else if (argument == &gameArgument) {
             options.game = value;
         } else {
-            return false;
+            options.limits.threads = static_cast<int>(value);
         }
     }
     if (depthGiven && !timeGiven) options.limits.budget = unlimitedTime;
-    return true;
+    return 0;
 }
 
 // One line per half-move on standard error, as its result comes.
@@ -59,7 +72,7 @@ private:
 int runAnalyse(const Args& args)
 {
     AnalyseOptions options;
-    if (!parseOptions(args, options)) return usageError("analyse");
+    if (const int status = parseOptions(args, options)) return status;
     std::string text;
     if (!readFile(options.path, text)) {
         std::fprintf(stderr, "korvel-cli: cannot read %s\n", options.path.c_str());
@@ -67,13 +80,15 @@ int runAnalyse(const Args& args)
     }
     seedRandom(1); // repeatable keys, so that a depth limit gives the same analysis
     if (!startEngine()) return 1;
-    const std::vector<PdnGame> games = readPdn(text);
-    if (options.game > static_cast<long>(games.size())) {
+    // The games before the one asked for are only counted.
+    std::size_t gamesInFile = 0;
+    const std::optional<PdnGame> chosen = readPdnGame(text, static_cast<std::size_t>(options.game), &gamesInFile);
+    if (!chosen) {
         std::fprintf(stderr, "korvel-cli: %s: no game %ld (%zu in the file)\n", options.path.c_str(), options.game,
-                     games.size());
+                     gamesInFile);
         return 1;
     }
-    const PdnGame& game = games[static_cast<std::size_t>(options.game - 1)];
+    const PdnGame& game = *chosen;
     if (!game.error.empty()) {
         std::fprintf(stderr, "korvel-cli: %s: %s\n", options.path.c_str(), game.error.c_str());
         return 1;
@@ -84,7 +99,6 @@ int runAnalyse(const Args& args)
     return 0;
 }
 
-const bool registered =
-    registerCommand({"analyse", "GAME.pdn [--time CENTISECONDS] [--depth D] [--game N]", runAnalyse});
+const bool registered = registerCommand({"analyse", runAnalyse});
 
 } // namespace

@@ -88,6 +88,6 @@ int runBook(const Args& args)
     return usageError("book");
 }
 
-const bool registered = registerCommand({"book", "build LINES.txt OUT.deb | dump FILE.deb", runBook});
+const bool registered = registerCommand({"book", runBook});
 
 } // namespace

@@ -9,27 +9,24 @@
 #include "cli/command.h"
 #include "cli/tools/egtbgen.h"
 #include "engine/egtb.h"
+#include "game/tables.h"
 
 namespace {
 
-// A number from 1 to `most` written as digits alone.
-bool parseCount(const std::string& text, int most, int& value)
-{
-    if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != std::string::npos) return false;
-    value = std::stoi(text);
-    return value >= 1 && value <= most;
-}
+constexpr NumberArgument piecesArgument{"pieces", "the number of pieces", 2, bitbaseMaxPieces};
+constexpr NumberArgument jobsArgument{"jobs", "the number of jobs", 1, 64};
 
 int runBuild(const Args& args)
 {
-    int pieces = bitbaseMaxPieces;
+    long pieces = bitbaseMaxPieces;
     // One table at a time per core: tables that do not reach each other are solved at once.
-    int jobs = static_cast<int>(std::max(1L, sysconf(_SC_NPROCESSORS_ONLN)));
+    long jobs = std::max(1L, sysconf(_SC_NPROCESSORS_ONLN));
     if (args.size() % 2 != 0) return usageError("egtb");
     for (std::size_t i = 2; i < args.size(); i += 2) {
-        const bool ok = (args[i] == "--pieces" && parseCount(args[i + 1], bitbaseMaxPieces, pieces) && pieces >= 2) ||
-                        (args[i] == "--jobs" && parseCount(args[i + 1], 64, jobs));
-        if (!ok) return usageError("egtb");
+        if (args[i] != "--pieces" && args[i] != "--jobs") return usageError("egtb");
+        const bool isPieces = args[i] == "--pieces";
+        if (!readNumber(isPieces ? piecesArgument : jobsArgument, args[i + 1], isPieces ? pieces : jobs))
+            return wrongArguments;
     }
     if (!startEngine()) return 1;
     std::error_code ec;
@@ -38,12 +35,12 @@ int runBuild(const Args& args)
         std::fprintf(stderr, "korvel-cli: cannot create %s: %s\n", args[1].c_str(), ec.message().c_str());
         return 1;
     }
-    const BuildResult result = buildBitbases(args[1], pieces, stderr, jobs);
+    const BuildResult result = buildBitbases(args[1], static_cast<int>(pieces), stderr, static_cast<int>(jobs));
     if (!result.ok) {
         std::fprintf(stderr, "korvel-cli: %s\n", result.error.c_str());
         return 1;
     }
-    std::printf("built %zu tables of 2 to %d pieces in %.1f s\n", result.tables.size(), pieces, result.seconds);
+    std::printf("built %zu tables of 2 to %ld pieces in %.1f s\n", result.tables.size(), pieces, result.seconds);
     return 0;
 }
 
@@ -80,7 +77,9 @@ void printExact(int e)
 
 int runProbe(const Args& args)
 {
-    if (args.size() != 3 || !isPositionText(args[2])) return usageError("egtb");
+    std::string position;
+    if (args.size() != 3) return usageError("egtb");
+    if (!readPosition(args[2], position)) return wrongArguments;
     if (!startEngine()) return 1;
     egtbpath = args[1].empty() || args[1].back() == '/' ? args[1] : args[1] + "/";
     EGTBPieses = bitbaseMaxPieces;
@@ -90,7 +89,7 @@ int runProbe(const Args& args)
             break;
         }
     LoadBitbase();
-    setPositionFromText(args[2]);
+    setPositionFromText(position);
     const int side = sideToMove;
     if (whitePieces == 0 || blackPieces == 0 || popCount(occupied) > bitbaseMaxPieces) {
         std::printf("no table: the tables hold 2 to 5 pieces with both sides on the board\n");
@@ -113,25 +112,23 @@ int runProbe(const Args& args)
 }
 
 // Quick check of a folder of tables by file sizes alone, without reading them: what
-// start-up scripts use to decide whether the tables must be made.
+// start-up scripts use to decide whether the tables must be made. Every missing or
+// wrongly sized file is named, and any makes the check fail.
 int runCheck(const Args& args)
 {
     if (args.size() != 2) return usageError("egtb");
-    namespace fs = std::filesystem;
-    const fs::path dir = args[1];
     std::error_code ec;
-    const auto bitSize = fs::file_size(dir / "egtb5.bit", ec);
-    if (ec || bitSize != bitbaseSizeFivePieces) {
-        std::printf("missing egtb5.bit\n");
+    if (!std::filesystem::is_directory(args[1], ec)) {
+        std::printf("missing folder %s\n", args[1].c_str());
         return 1;
     }
-    for (const BitbaseTable& t : bitbaseTables) {
-        const auto size = fs::file_size(dir / (std::string(t.name) + ".brg"), ec);
-        if (ec || size != t.positions) {
-            std::printf("missing %s.brg\n", t.name);
-            return 1;
-        }
+    const std::vector<TableFileProblem> problems = tableFileProblems(args[1]);
+    for (const TableFileProblem& p : problems) {
+        if (!p.size) std::printf("missing %s\n", p.name.c_str());
+        else
+            std::printf("wrong size %s: %ju bytes, not %ju\n", p.name.c_str(), *p.size, p.expectedSize);
     }
+    if (!problems.empty()) return 1;
     std::printf("ok\n");
     return 0;
 }
@@ -146,7 +143,6 @@ int runEgtb(const Args& args)
     return usageError("egtb");
 }
 
-const bool registered =
-    registerCommand({"egtb", "build DIR [--pieces N] [--jobs N] | verify DIR | check DIR | probe DIR POSITION", runEgtb});
+const bool registered = registerCommand({"egtb", runEgtb});
 
 } // namespace

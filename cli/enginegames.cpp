@@ -1,6 +1,9 @@
 #include "cli/enginegames.h"
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
+#include <sstream>
 
 #include "engine/engine.h"
 #include "engine/search.h"
@@ -26,27 +29,59 @@ void playOnBoard(int index)
     AppendMove(text);
 }
 
+// A ballot's position: 32 squares of "w", "W", "b", "B" or "0", a blank and the side
+// to move, with pieces of both colours on the board.
+bool ballotPosition(const std::string& text)
+{
+    if (text.size() != 34 || text[32] != ' ' || (text[33] != 'w' && text[33] != 'b')) return false;
+    bool white = false, black = false;
+    for (std::size_t i = 0; i < 32; ++i) {
+        const char c = text[i];
+        if (c != '0' && c != 'w' && c != 'W' && c != 'b' && c != 'B') return false;
+        white = white || c == 'w' || c == 'W';
+        black = black || c == 'b' || c == 'B';
+    }
+    return white && black;
+}
+
 } // namespace
 
-std::vector<Ballot> readBallots(const std::string& path)
+bool readBallots(const std::string& path, std::vector<Ballot>& ballots, std::string& error)
 {
-    std::vector<Ballot> ballots;
     std::ifstream in(path);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#') continue;
-        const auto bar1 = line.find('|');
-        const auto bar2 = line.find('|', bar1 + 1);
-        if (bar1 == std::string::npos || bar2 == std::string::npos) continue;
-        Ballot b{trimmed(line.substr(0, bar1)), trimmed(line.substr(bar1 + 1, bar2 - bar1 - 1)), {}};
-        std::string moves = line.substr(bar2 + 1), move;
-        for (std::size_t i = 0; i <= moves.size(); ++i) {
-            if (i < moves.size() && moves[i] != ' ' && moves[i] != '\r') move += moves[i];
-            else if (!move.empty()) b.moves.push_back(move), move.clear();
-        }
-        if (b.position.size() == 34) ballots.push_back(b);
+    if (!in) {
+        error = "cannot read " + path + ": " + std::strerror(errno);
+        return false;
     }
-    return ballots;
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) {
+        if (trimmed(line).empty() || line[0] == '#') continue;
+        const auto bar1 = line.find('|');
+        const auto bar2 = bar1 == std::string::npos ? bar1 : line.find('|', bar1 + 1);
+        Ballot b;
+        bool wellFormed = bar2 != std::string::npos;
+        if (wellFormed) {
+            b = {trimmed(line.substr(0, bar1)), trimmed(line.substr(bar1 + 1, bar2 - bar1 - 1)), {}};
+            // Moves that do not lead to the position ("Free") leave the position alone.
+            std::istringstream moves(line.substr(bar2 + 1));
+            for (std::string move; moves >> move;) b.moves.push_back(move);
+            wellFormed = !b.name.empty() && ballotPosition(b.position);
+        }
+        if (!wellFormed) {
+            error = path + ":" + std::to_string(number) + ": not a ballot (NAME | POSITION | MOVES): " + line.substr(0, 80);
+            return false;
+        }
+        ballots.push_back(b);
+    }
+    if (in.bad()) {
+        error = "cannot read " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    if (ballots.empty()) {
+        error = "no ballots in " + path;
+        return false;
+    }
+    return true;
 }
 
 void startBallot(const Ballot& ballot)
@@ -69,14 +104,14 @@ void startBallot(const Ballot& ballot)
     }
 }
 
-void playEngineMove(int level, std::int32_t budget, int depth)
+void playEngineMove(int level, std::int32_t budget, int depth, int threads)
 {
     clearHash();
     engineLevel = level;
     timeBudget = budget;
     maxIterationDepth = depth;
     prepareSearch(sideToMove);
-    if (moveLists[1].count >= 2) searchAtLevel(level);
+    if (moveLists[1].count >= 2) searchAtLevel(level, threads);
     const MoveList& root = moveLists[1];
     std::string text = moveText(root.moves[1]);
     makeMove(root.moves[1], root.captured[1], sideToMove, 0);

@@ -4,8 +4,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -25,6 +28,7 @@ struct Player {
     int level = strongestLevel;
     std::int32_t budget = 10; // hundredths of a second a move
     int depth = lastIterationDepth;
+    int threads = 1;
 };
 
 struct Options {
@@ -36,48 +40,72 @@ struct Options {
     std::string pdnFile;
 };
 
-bool number(const std::string& text, long low, long high, long& value)
-{
-    char* end = nullptr;
-    value = std::strtol(text.c_str(), &end, 10);
-    return !text.empty() && *end == '\0' && value >= low && value <= high;
-}
+constexpr NumberArgument levelArgument{"level", "the level", weakestLevel, strongestLevel};
+constexpr NumberArgument timeArgument{"time", "the time", 1, unlimitedTime, "hundredths of a second"};
+constexpr NumberArgument depthArgument{"depth", "the depth", 1, lastIterationDepth};
+constexpr NumberArgument ballotsArgument{"ballots", "the number of ballots", 1, unlimitedTime};
+constexpr NumberArgument firstArgument{"first", "the first ballot", 1, unlimitedTime};
+constexpr NumberArgument pliesArgument{"plies", "the ply limit", 1, unlimitedTime};
 
 // "--level 3" sets both sides, "--level-a 3" and "--level-b 3" one of them; likewise
-// --time (hundredths of a second) and --depth (no time limit then).
-bool setPlayerOption(const std::string& name, long value, Player& a, Player& b)
+// --time (hundredths of a second), --depth (no time limit then) and --threads. Returns
+// 0, or the status of a wrong call once it is reported.
+int setPlayerOption(const std::string& name, const std::string& text, Player& a, Player& b)
 {
     const bool forA = name.size() < 2 || name.compare(name.size() - 2, 2, "-b") != 0;
     const bool forB = name.size() < 2 || name.compare(name.size() - 2, 2, "-a") != 0;
     const std::string base = (forA && forB) ? name : name.substr(0, name.size() - 2);
+    const NumberArgument threads = threadsArgument();
+    const NumberArgument* argument = base == "--level"     ? &levelArgument
+                                     : base == "--time"    ? &timeArgument
+                                     : base == "--depth"   ? &depthArgument
+                                     : base == "--threads" ? &threads
+                                                           : nullptr;
+    if (!argument) return usageError("match");
+    long value = 0;
+    if (!readNumber(*argument, text, value)) return wrongArguments;
     for (Player* p : {forA ? &a : nullptr, forB ? &b : nullptr}) {
         if (!p) continue;
-        if (base == "--level" && value >= weakestLevel && value <= strongestLevel) p->level = static_cast<int>(value);
-        else if (base == "--time" && value >= 1) p->budget = static_cast<std::int32_t>(value);
-        else if (base == "--depth" && value >= 1 && value <= lastIterationDepth) {
+        if (argument == &levelArgument) p->level = static_cast<int>(value);
+        else if (argument == &timeArgument) p->budget = static_cast<std::int32_t>(value);
+        else if (argument == &threads) p->threads = static_cast<int>(value);
+        else {
             p->depth = static_cast<int>(value);
             p->budget = unlimitedTime;
-        } else return false;
+        }
     }
-    return true;
+    return 0;
 }
 
-bool parseOptions(const Args& args, Options& o)
+int parseOptions(const Args& args, Options& o)
 {
     for (std::size_t i = 0; i < args.size(); i += 2) {
-        if (i + 1 >= args.size()) return false;
+        if (i + 1 >= args.size()) return usageError("match");
         const std::string& name = args[i];
         const std::string& text = args[i + 1];
+        if (name == "--ballot-file") {
+            o.ballotFile = text;
+            continue;
+        }
+        if (name == "--pdn") {
+            o.pdnFile = text;
+            continue;
+        }
+        const NumberArgument* argument = name == "--ballots" ? &ballotsArgument
+                                         : name == "--first" ? &firstArgument
+                                         : name == "--plies" ? &pliesArgument
+                                                             : nullptr;
+        if (!argument) {
+            if (const int status = setPlayerOption(name, text, o.a, o.b)) return status;
+            continue;
+        }
         long value = 0;
-        if (name == "--ballot-file") o.ballotFile = text;
-        else if (name == "--pdn") o.pdnFile = text;
-        else if (!number(text, 0, unlimitedTime, value)) return false;
-        else if (name == "--ballots") o.ballots = static_cast<int>(value);
-        else if (name == "--first") o.first = static_cast<int>(value);
-        else if (name == "--plies") o.plyLimit = static_cast<int>(std::min<long>(value, recordCapacity - 1));
-        else if (!setPlayerOption(name, value, o.a, o.b)) return false;
+        if (!readNumber(*argument, text, value)) return wrongArguments;
+        if (argument == &ballotsArgument) o.ballots = static_cast<int>(value);
+        else if (argument == &firstArgument) o.first = static_cast<int>(value);
+        else o.plyLimit = static_cast<int>(std::min<long>(value, recordCapacity - 1));
     }
-    return o.ballots >= 1 && o.first >= 1 && o.plyLimit >= 1;
+    return 0;
 }
 
 struct Outcome {
@@ -93,7 +121,7 @@ Outcome playGame(const Player& white, const Player& black, int plyLimit)
         if (drawRuleAt(gameRecord, gameRecord.plyNumber, sideToMove) != DrawRule::None) return {0.5, "draw rule"};
         if (gameRecord.plyNumber > plyLimit || recordFull()) return {0.5, "ply limit"};
         const Player& p = sideToMove == White ? white : black;
-        playEngineMove(p.level, p.budget, p.depth);
+        playEngineMove(p.level, p.budget, p.depth, p.threads);
     }
 }
 
@@ -103,9 +131,10 @@ double eloOf(double score)
     return -400.0 * std::log10(1.0 / score - 1.0) + 0.0; // never "-0"
 }
 
-void appendPdn(const Options& o, const Ballot& ballot, bool aWhite, const Outcome& outcome)
+// False when the game could not be written.
+bool appendPdn(const Options& o, std::ofstream& out, const Ballot& ballot, bool aWhite, const Outcome& outcome)
 {
-    if (o.pdnFile.empty()) return;
+    if (o.pdnFile.empty()) return true;
     PdnHeader header;
     header.event = "Korvel match";
     header.round = ballot.name;
@@ -116,40 +145,58 @@ void appendPdn(const Options& o, const Ballot& ballot, bool aWhite, const Outcom
     header.black = aWhite ? name('B', o.b) : name('A', o.a);
     header.result = outcome.whiteScore == 1.0 ? "1-0" : outcome.whiteScore == 0.0 ? "0-1" : "1/2-1/2";
     const int firstSide = firstSideOfRecord(gameRecord, sideToMove);
-    if (const auto game = gameOfRecord(gameRecord, firstSide, header)) {
-        std::ofstream out(o.pdnFile, std::ios::app | std::ios::binary);
-        out << writePdn(*game) << "\n";
-    }
+    if (const auto game = gameOfRecord(gameRecord, firstSide, header)) out << writePdn(*game) << "\n" << std::flush;
+    return static_cast<bool>(out);
 }
 
 int runMatch(const Args& args)
 {
     Options o;
-    if (!parseOptions(args, o)) return usageError("match");
+    if (const int status = parseOptions(args, o)) return status;
     if (!startEngine()) return 1;
     searchReporter = nullptr;
     bookCandidateCountHook = nullptr;
-    const std::vector<Ballot> ballots = readBallots(dataFilePath(o.ballotFile));
-    if (ballots.empty()) {
-        std::fprintf(stderr, "korvel-cli: no ballots in %s\n", o.ballotFile.c_str());
+    std::vector<Ballot> ballots;
+    std::string error;
+    if (!readBallots(dataFilePath(o.ballotFile), ballots, error)) {
+        std::fprintf(stderr, "korvel-cli: %s\n", error.c_str());
         return 1;
     }
-    if (!o.pdnFile.empty()) std::ofstream(o.pdnFile, std::ios::trunc | std::ios::binary);
+    if (static_cast<std::size_t>(o.first) > ballots.size()) {
+        std::fprintf(stderr, "korvel-cli: --first %d: %s holds %zu ballots\n", o.first, o.ballotFile.c_str(),
+                     ballots.size());
+        return 1;
+    }
+    // Written as the games end; a file that cannot be written stops the match before it starts.
+    std::ofstream pdn;
+    if (!o.pdnFile.empty()) {
+        pdn.open(o.pdnFile, std::ios::trunc | std::ios::binary);
+        if (!pdn) {
+            std::fprintf(stderr, "korvel-cli: cannot write %s: %s\n", o.pdnFile.c_str(), std::strerror(errno));
+            return 1;
+        }
+    }
+    // The ballots from --first on, as many as asked for and the file holds.
+    const std::size_t firstBallot = static_cast<std::size_t>(o.first) - 1;
+    const std::size_t endBallot = std::min(ballots.size(), firstBallot + static_cast<std::size_t>(o.ballots));
     int wins = 0, draws = 0, losses = 0, game = 0;
     std::vector<double> scores;
-    for (int i = o.first - 1; i < o.first - 1 + o.ballots && i < static_cast<int>(ballots.size()); ++i) {
+    for (std::size_t i = firstBallot; i < endBallot; ++i) {
         for (bool aWhite : {true, false}) {
             seedRandom(static_cast<std::uint32_t>(7919 * ++game));
-            startBallot(ballots[static_cast<std::size_t>(i)]);
+            startBallot(ballots[i]);
             const Outcome outcome = playGame(aWhite ? o.a : o.b, aWhite ? o.b : o.a, o.plyLimit);
             const double scoreA = aWhite ? outcome.whiteScore : 1.0 - outcome.whiteScore;
             scores.push_back(scoreA);
             (scoreA == 1.0 ? wins : scoreA == 0.0 ? losses : draws)++;
-            std::printf("game %d  %-6s A %s  %s  %d plies, %s\n", game, ballots[static_cast<std::size_t>(i)].name.c_str(),
+            std::printf("game %d  %-6s A %s  %s  %d plies, %s\n", game, ballots[i].name.c_str(),
                         aWhite ? "white" : "black", scoreA == 1.0 ? "A wins" : scoreA == 0.0 ? "B wins" : "draw",
                         gameRecord.plyNumber - 1, outcome.why);
             std::fflush(stdout);
-            appendPdn(o, ballots[static_cast<std::size_t>(i)], aWhite, outcome);
+            if (!appendPdn(o, pdn, ballots[i], aWhite, outcome)) {
+                std::fprintf(stderr, "korvel-cli: cannot write %s: %s\n", o.pdnFile.c_str(), std::strerror(errno));
+                return 1;
+            }
         }
     }
     const double n = static_cast<double>(scores.size());
@@ -163,9 +210,6 @@ int runMatch(const Args& args)
     return 0;
 }
 
-const bool registered = registerCommand(
-    {"match", "[--ballots N] [--first K] [--time CS | --depth D] [--level N] [--level-a N] [--level-b N] "
-              "[--time-a CS] [--time-b CS] [--depth-a D] [--depth-b D] [--plies N] [--pdn FILE] [--ballot-file PATH]",
-     runMatch});
+const bool registered = registerCommand({"match", runMatch});
 
 } // namespace

@@ -70,6 +70,6 @@ int runPdn(const Args& args)
     return usageError("pdn");
 }
 
-const bool registered = registerCommand({"pdn", "check FILE.pdn | export FILE.gam", runPdn});
+const bool registered = registerCommand({"pdn", runPdn});
 
 } // namespace

@@ -33,9 +33,8 @@ std::uint64_t perft(int side, int ply, int depth)
 
 bool parseDepth(const std::string& text, int& depth)
 {
-    char* end = nullptr;
-    const long value = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || value < 1 || value > moveListPlies - 1) return false;
+    long value = 0;
+    if (!readNumber({"depth", "the depth", 1, moveListPlies - 1}, text, value)) return false;
     depth = static_cast<int>(value);
     return true;
 }
@@ -49,10 +48,20 @@ bool startOn(const std::string& position)
     return true;
 }
 
+// The position and depth of perft and divide: wrong ones are said and end the call.
+int readPositionAndDepth(const char* command, const Args& args, std::string& position, int& depth)
+{
+    if (args.size() != 2) return usageError(command);
+    if (!readPosition(args[0], position) || !parseDepth(args[1], depth)) return wrongArguments;
+    return 0;
+}
+
 int runMoves(const Args& args)
 {
-    if (args.size() != 1 || !isPositionText(args[0])) return usageError("moves");
-    if (!startOn(args[0])) return 1;
+    std::string position;
+    if (args.size() != 1) return usageError("moves");
+    if (!readPosition(args[0], position)) return wrongArguments;
+    if (!startOn(position)) return 1;
     const int n = generateLegalMoves(sideToMove, 0);
     const MoveList& list = moveLists[0];
     for (int i = 1; i <= n; ++i) {
@@ -64,9 +73,10 @@ int runMoves(const Args& args)
 
 int runPerft(const Args& args)
 {
+    std::string position;
     int depth = 0;
-    if (args.size() != 2 || !isPositionText(args[0]) || !parseDepth(args[1], depth)) return usageError("perft");
-    if (!startOn(args[0])) return 1;
+    if (const int status = readPositionAndDepth("perft", args, position, depth)) return status;
+    if (!startOn(position)) return 1;
     for (int d = 1; d <= depth; ++d) {
         const auto start = std::chrono::steady_clock::now();
         const std::uint64_t count = perft(sideToMove, 0, d);
@@ -79,9 +89,10 @@ int runPerft(const Args& args)
 
 int runDivide(const Args& args)
 {
+    std::string position;
     int depth = 0;
-    if (args.size() != 2 || !isPositionText(args[0]) || !parseDepth(args[1], depth)) return usageError("divide");
-    if (!startOn(args[0])) return 1;
+    if (const int status = readPositionAndDepth("divide", args, position, depth)) return status;
+    if (!startOn(position)) return 1;
     const int side = sideToMove;
     const int n = generateLegalMoves(side, 0);
     const MoveList& list = moveLists[0];
@@ -102,15 +113,17 @@ int runDivide(const Args& args)
 
 int runEval(const Args& args)
 {
-    if (args.size() != 1 || !isPositionText(args[0])) return usageError("eval");
-    if (!startOn(args[0])) return 1;
+    std::string position;
+    if (args.size() != 1) return usageError("eval");
+    if (!readPosition(args[0], position)) return wrongArguments;
+    if (!startOn(position)) return 1;
     std::printf("%d\n", evaluate(sideToMove));
     return 0;
 }
 
-const bool registered = registerCommand({"moves", "POSITION", runMoves}) &&
-                        registerCommand({"perft", "POSITION DEPTH", runPerft}) &&
-                        registerCommand({"divide", "POSITION DEPTH", runDivide}) &&
-                        registerCommand({"eval", "POSITION", runEval});
+const bool registered = registerCommand({"moves", runMoves}) &&
+                        registerCommand({"perft", runPerft}) &&
+                        registerCommand({"divide", runDivide}) &&
+                        registerCommand({"eval", runEval});
 
 } // namespace

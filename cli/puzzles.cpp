@@ -42,7 +42,13 @@ constexpr int plyLimit = 200;
 // The players' levels: the lowest play at random, the highest rarely err.
 constexpr int lowestLevel = 2, highestLevel = 7;
 
-bool parseMakeOptions(const Args& args, MakeOptions& o)
+constexpr NumberArgument gamesArgument{"games", "the number of games", 1, 1000000};
+constexpr NumberArgument firstGameArgument{"first", "the first game", 1, 1000000};
+constexpr NumberArgument timeArgument{"time", "the time", 1, 1000000, "hundredths of a second"};
+constexpr NumberArgument depthArgument{"depth", "the depth", 4, 30};
+
+// 0, or the status of a wrong call once it is reported.
+int parseMakeOptions(const Args& args, MakeOptions& o)
 {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& name = args[i];
@@ -50,20 +56,31 @@ bool parseMakeOptions(const Args& args, MakeOptions& o)
             o.pdnFiles.push_back(name);
             continue;
         }
-        if (i + 1 >= args.size()) return false;
+        if (i + 1 >= args.size()) return usageError("puzzles");
         const std::string& text = args[++i];
+        if (name == "--out") {
+            o.out = text;
+            continue;
+        }
+        if (name == "--ballot-file") {
+            o.ballotFile = text;
+            continue;
+        }
+        const NumberArgument* argument = name == "--games"   ? &gamesArgument
+                                         : name == "--first" ? &firstGameArgument
+                                         : name == "--time"  ? &timeArgument
+                                         : name == "--depth" ? &depthArgument
+                                                             : nullptr;
+        if (!argument) return usageError("puzzles");
         long value = 0;
-        if (name == "--out") o.out = text;
-        else if (name == "--ballot-file") o.ballotFile = text;
-        else if (!parseWholeNumber(text, 1, 1000000, value)) return false;
-        else if (name == "--games") o.games = static_cast<int>(value);
-        else if (name == "--first") o.first = static_cast<int>(value);
-        else if (name == "--time") o.budget = static_cast<std::int32_t>(value);
-        else if (name == "--depth" && value >= 4 && value <= 30) o.limits.depth = static_cast<int>(value);
-        else return false;
+        if (!readNumber(*argument, text, value)) return wrongArguments;
+        if (argument == &gamesArgument) o.games = static_cast<int>(value);
+        else if (argument == &firstGameArgument) o.first = static_cast<int>(value);
+        else if (argument == &timeArgument) o.budget = static_cast<std::int32_t>(value);
+        else o.limits.depth = static_cast<int>(value);
     }
     o.limits.quickDepth = std::min(o.limits.quickDepth, o.limits.depth - 2);
-    return true;
+    return 0;
 }
 
 std::string elapsedText(Clock::time_point start)
@@ -154,9 +171,10 @@ void playGame(int whiteLevel, int blackLevel, std::int32_t budget)
 
 int makeFromBallots(const MakeOptions& o, Collector& collector)
 {
-    const std::vector<Ballot> ballots = readBallots(dataFilePath(o.ballotFile));
-    if (ballots.empty()) {
-        std::fprintf(stderr, "korvel-cli: no ballots in %s\n", o.ballotFile.c_str());
+    std::vector<Ballot> ballots;
+    std::string error;
+    if (!readBallots(dataFilePath(o.ballotFile), ballots, error)) {
+        std::fprintf(stderr, "korvel-cli: %s\n", error.c_str());
         return 1;
     }
     const int count = static_cast<int>(ballots.size());
@@ -208,7 +226,7 @@ int makeFromPdn(const MakeOptions& o, Collector& collector)
 int runMake(const Args& args)
 {
     MakeOptions o;
-    if (!parseMakeOptions(args, o)) return usageError("puzzles");
+    if (const int status = parseMakeOptions(args, o)) return status;
     if (!startEngine()) return 1;
     searchReporter = nullptr;
     bookCandidateCountHook = nullptr;
@@ -228,8 +246,8 @@ int runCheck(const Args& args)
     int depth = FinderLimits{}.depth;
     for (std::size_t i = 1; i < args.size(); i += 2) {
         long value = 0;
-        if (args[i] != "--depth" || i + 1 >= args.size() || !parseWholeNumber(args[i + 1], 4, 30, value))
-            return usageError("puzzles");
+        if (args[i] != "--depth" || i + 1 >= args.size()) return usageError("puzzles");
+        if (!readNumber(depthArgument, args[i + 1], value)) return wrongArguments;
         depth = static_cast<int>(value);
     }
     std::string text;
@@ -266,9 +284,6 @@ int runPuzzles(const Args& args)
     return usageError("puzzles");
 }
 
-const bool registered = registerCommand(
-    {"puzzles", "make [--games N] [--first K] [--time CS] [--depth D] [--out FILE] [--ballot-file PATH] [FILE.pdn ...]"
-                " | check FILE [--depth D]",
-     runPuzzles});
+const bool registered = registerCommand({"puzzles", runPuzzles});
 
 } // namespace

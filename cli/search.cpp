@@ -8,6 +8,7 @@
 #include "engine/egtb.h"
 #include "engine/engine.h"
 #include "engine/search.h"
+#include "engine/threads.h"
 #include "game/strength.h"
 
 namespace {
@@ -17,13 +18,6 @@ using Clock = std::chrono::steady_clock;
 long long millisecondsSince(Clock::time_point start)
 {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-}
-
-bool parseNumber(const std::string& text, long low, long high, long& value)
-{
-    char* end = nullptr;
-    value = std::strtol(text.c_str(), &end, 10);
-    return !text.empty() && *end == '\0' && value >= low && value <= high;
 }
 
 // The variation without its closing blank.
@@ -40,8 +34,9 @@ public:
     explicit LineReporter(Clock::time_point start) : start_(start) {}
     void iterationCompleted(int depth, int score) override
     {
-        std::printf("depth %d score %d nodes %lld ms %lld pv %s\n", depth, score, static_cast<long long>(movesMade()),
-                    millisecondsSince(start_), pvMoves().c_str());
+        const long long moves = static_cast<long long>(movesMade() + helperMovesMade());
+        std::printf("depth %d score %d nodes %lld ms %lld pv %s\n", depth, score, moves, millisecondsSince(start_),
+                    pvMoves().c_str());
         std::fflush(stdout);
     }
 
@@ -57,11 +52,11 @@ void freshTurn()
     bitbaseProbeCount = 0;
 }
 
-int thinkFor(int side, int level = strongestLevel)
+int thinkFor(int side, int level, int threads)
 {
     prepareSearch(side);
     const int n = moveLists[1].count;
-    if (n >= 2) searchAtLevel(level);
+    if (n >= 2) searchAtLevel(level, threads);
     return n;
 }
 
@@ -69,46 +64,70 @@ struct SearchLimits {
     std::int32_t budget = 200;
     int depth = lastIterationDepth;
     int level = strongestLevel;
+    int threads = 1; // so that the output stays repeatable
 };
 
-// --time CENTISECONDS or --depth D, and --level N, after the position.
-bool parseLimits(const Args& args, SearchLimits& limits)
+constexpr NumberArgument timeArgument{"time", "the time", 0, unlimitedTime, "hundredths of a second"};
+constexpr NumberArgument depthArgument{"depth", "the depth", firstIterationDepth, lastIterationDepth};
+constexpr NumberArgument levelArgument{"level", "the level", weakestLevel, strongestLevel};
+
+bool readThreads(const std::string& text, int& threads)
+{
+    long value = 0;
+    if (!readNumber(threadsArgument(), text, value)) return false;
+    threads = static_cast<int>(value);
+    return true;
+}
+
+// --time CENTISECONDS or --depth D, --level N and --threads N, after the position. A
+// call of the wrong shape gets the usage, a value out of its range what was wrong.
+int parseLimits(const Args& args, SearchLimits& limits)
 {
     bool timeOrDepth = false;
     for (std::size_t i = 1; i < args.size(); i += 2) {
-        if (i + 1 >= args.size()) return false;
+        const std::string& name = args[i];
+        if (i + 1 >= args.size()) return usageError("search");
         long value = 0;
-        if (args[i] == "--time" && !timeOrDepth && parseNumber(args[i + 1], 0, unlimitedTime, value)) {
-            limits.budget = static_cast<std::int32_t>(value);
-        } else if (args[i] == "--depth" && !timeOrDepth &&
-                   parseNumber(args[i + 1], firstIterationDepth, lastIterationDepth, value)) {
-            limits.budget = unlimitedTime;
-            limits.depth = static_cast<int>(value);
-        } else if (args[i] == "--level" && parseNumber(args[i + 1], weakestLevel, strongestLevel, value)) {
+        if (name == "--level") {
+            if (!readNumber(levelArgument, args[i + 1], value)) return wrongArguments;
             limits.level = static_cast<int>(value);
             continue;
-        } else {
-            return false;
         }
+        if (name == "--threads") {
+            if (!readThreads(args[i + 1], limits.threads)) return wrongArguments;
+            continue;
+        }
+        if ((name != "--time" && name != "--depth") || timeOrDepth) return usageError("search");
         timeOrDepth = true;
+        if (!readNumber(name == "--time" ? timeArgument : depthArgument, args[i + 1], value)) return wrongArguments;
+        if (name == "--time") {
+            limits.budget = static_cast<std::int32_t>(value);
+        } else {
+            limits.budget = unlimitedTime;
+            limits.depth = static_cast<int>(value);
+        }
     }
-    return true;
+    return 0;
 }
 
 int runSearch(const Args& args)
 {
     SearchLimits limits;
-    if (args.empty() || !isPositionText(args[0]) || !parseLimits(args, limits)) return usageError("search");
+    std::string position;
+    if (args.empty()) return usageError("search");
+    if (!readPosition(args[0], position)) return wrongArguments;
+    if (const int status = parseLimits(args, limits)) return status;
     seedRandom(1); // repeatable keys, so that a fixed depth gives a fixed search
     if (!startEngine()) return 1;
-    setPositionFromText(args[0]);
+    touchHashTables(); // the system's work for fresh pages is start-up, not search
+    setPositionFromText(position);
     const int side = sideToMove;
     timeBudget = limits.budget;
     maxIterationDepth = limits.depth;
     LineReporter reporter(Clock::now());
     searchReporter = &reporter;
     freshTurn();
-    const int n = thinkFor(side, limits.level);
+    const int n = thinkFor(side, limits.level, limits.threads);
     searchReporter = nullptr;
     if (n == 0) std::printf("bestmove none\n");
     else std::printf("bestmove %s\n", moveText(moveLists[1].moves[1]).c_str());
@@ -140,7 +159,9 @@ constexpr BenchPosition benchPositions[] = {
 
 int runBench(const Args& args)
 {
-    if (!args.empty()) return usageError("bench");
+    int threads = 1;
+    if (!args.empty() && (args.size() != 2 || args[0] != "--threads")) return usageError("bench");
+    if (!args.empty() && !readThreads(args[1], threads)) return wrongArguments;
     // No configuration file: the default table size and no bitbases, so that the
     // signature does not depend on the folder the benchmark runs in.
     configFileName.clear();
@@ -156,7 +177,7 @@ int runBench(const Args& args)
         maxIterationDepth = position.depth;
         freshTurn();
         const auto start = Clock::now();
-        thinkFor(sideToMove);
+        thinkFor(sideToMove, strongestLevel, threads);
         searchMs += millisecondsSince(start);
         const std::int64_t moves = movesMade();
         total += moves;
@@ -170,7 +191,6 @@ int runBench(const Args& args)
     return 0;
 }
 
-const bool registered = registerCommand({"search", "POSITION [--time CENTISECONDS | --depth D] [--level N]", runSearch}) &&
-                        registerCommand({"bench", "", runBench});
+const bool registered = registerCommand({"search", runSearch}) && registerCommand({"bench", runBench});
 
 } // namespace

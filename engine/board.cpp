@@ -1,4 +1,5 @@
-// Squares, board tables, the one engine position, its text form and the board picture.
+// Squares, board tables, a searcher's position in text form, and the game position's
+// board picture.
 #include "engine/engine.h"
 
 const char* const squareName[32] = {
@@ -11,11 +12,6 @@ SquareSet neighbourBit[4][32];
 int neighbourSquare[4][32];
 SquareSet adjacentMask[32];
 SquareSet diagonalMask[32];
-
-SquareSet whiteMen, whiteKings, whitePieces;
-SquareSet blackMen, blackKings, blackPieces;
-SquareSet occupied;
-int sideToMove;
 
 char boardPicture[64];
 char previousBoardPicture[64];
@@ -70,7 +66,7 @@ void fillNeighbourSquares()
     buildJumpTables();
 }
 
-void setPositionFromText(const std::string& text)
+void Searcher::setPositionFromText(const std::string& text)
 {
     whiteMen = whiteKings = blackMen = blackKings = 0;
     for (int s = 0; s < 32 && s < static_cast<int>(text.size()); ++s) {
@@ -86,7 +82,7 @@ void setPositionFromText(const std::string& text)
     sideToMove = (text.size() >= 34 && text[33] == 'b') ? 1 : 0;
 }
 
-std::string positionToText(int side)
+std::string Searcher::positionToText(int side) const
 {
     std::string text(34, '0');
     for (int s = 0; s < 32; ++s) {
@@ -118,6 +114,7 @@ static int pictureIndex(int s)
     return (rank - 1) * 8 + (file - 1);
 }
 
+// The game position is the main searcher's.
 void refreshBoardPicture()
 {
     for (int i = 0; i < 64; ++i) previousBoardPicture[i] = boardPicture[i];

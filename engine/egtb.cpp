@@ -1,11 +1,15 @@
 // Endgame bitbases: loading the in-memory table, indexing, probing, the verdict line.
 #include "engine/egtb.h"
+#include "engine/threads.h"
+
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 
 bool bitbaseLoaded = false;
-std::uint32_t bitbaseProbeCount = 0;
 std::vector<std::uint8_t> bitbaseData;
 std::uint32_t binomial[33][7];
 
@@ -33,10 +37,6 @@ constexpr TableLookup makeLookup()
 
 constexpr TableLookup tableLookup = makeLookup();
 
-Material boardMaterial()
-{
-    return {popCount(whiteKings), popCount(whiteMen), popCount(blackKings), popCount(blackMen)};
-}
 
 bool whiteStrongerOrEqual(const Material& m)
 {
@@ -46,14 +46,27 @@ bool whiteStrongerOrEqual(const Material& m)
 // Counts beyond the table (more than six pieces of a kind) never occur in a table.
 inline std::uint32_t choose(int n, int k) { return k <= 6 ? binomial[n][k] : 0; }
 
+} // namespace
+
+Material Searcher::boardMaterial() const
+{
+    return {popCount(whiteKings), popCount(whiteMen), popCount(blackKings), popCount(blackMen)};
+}
+
 // The byte of the current board's distance file (White as A), or -1 when the file
 // is missing or too short.
-int readDistanceByte(int table)
+int Searcher::readDistanceByte(int table) const
 {
     char path[512];
     std::snprintf(path, sizeof path, "%s%s.brg", egtbpath.c_str(), bitbaseTables[table].name);
     std::FILE* file = std::fopen(path, "rb");
     if (!file) return -1;
+    // A file of another size is damaged: none of its bytes can be trusted.
+    struct stat st {};
+    if (::fstat(fileno(file), &st) != 0 || static_cast<std::uint64_t>(st.st_size) != bitbaseTables[table].positions) {
+        std::fclose(file);
+        return -1;
+    }
     int byte = -1;
     if (std::fseek(file, static_cast<long>(BitbaseIndex()), SEEK_SET) == 0) {
         byte = std::fgetc(file);
@@ -63,6 +76,8 @@ int readDistanceByte(int table)
     return byte;
 }
 
+namespace {
+
 int exactResultOf(int byte)
 {
     if (byte == 0 || byte == 128) return 0;
@@ -70,9 +85,11 @@ int exactResultOf(int byte)
     return byte; // 1-127 wins, 255 already won, 253 and 254 as they are
 }
 
+} // namespace
+
 // White has just moved and is the weaker side: let the stronger side, now to move,
 // pick its best reply from the distance files.
-int resolveByOneMove()
+int Searcher::resolveByOneMove()
 {
     SwapSides(); // the stronger side is now White and to move
     int n = generateCaptures(White, 2);
@@ -118,25 +135,51 @@ int resolveByOneMove()
     return -best;
 }
 
-} // namespace
-
 void buildBinomialTable()
 {
     for (int n = 0; n <= 32; ++n)
         for (int k = 0; k <= 6; ++k) binomial[n][k] = bitbase_detail::choose(n, k);
 }
 
+namespace {
+
+std::string bitFileName(int pieces) { return "egtb" + std::to_string(std::clamp(pieces, 0, bitbaseMaxPieces)) + ".bit"; }
+
+std::size_t bitFileSize(int pieces)
+{
+    return std::clamp(pieces, 0, bitbaseMaxPieces) == bitbaseMaxPieces ? bitbaseSizeFivePieces : bitbaseSizeFourPieces;
+}
+
+// Whether some 2-bit entry holds the error value 1, which no generator writes.
+bool holdsErrorEntries(const std::vector<std::uint8_t>& data)
+{
+    constexpr std::uint64_t lowBits = 0x5555555555555555ull;
+    std::size_t i = 0;
+    for (; i + 8 <= data.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, data.data() + i, sizeof word);
+        if (word & ~(word >> 1) & lowBits) return true;
+    }
+    for (; i < data.size(); ++i)
+        if (data[i] & ~(data[i] >> 1) & 0x55) return true;
+    return false;
+}
+
+std::string wrongSize(const std::string& name, std::uintmax_t size, std::uintmax_t wanted)
+{
+    return name + ": " + std::to_string(size) + " байт вместо " + std::to_string(wanted);
+}
+
+} // namespace
+
 bool readBitbaseFile(const std::string& folder, int pieces, std::vector<std::uint8_t>& data)
 {
-    pieces = std::clamp(pieces, 0, bitbaseMaxPieces);
-    char path[512];
-    std::snprintf(path, sizeof path, "%segtb%d.bit", folder.c_str(), pieces);
-    std::FILE* file = std::fopen(path, "rb");
+    const std::string path = folder + bitFileName(pieces);
+    std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) return false;
-    // A shorter file leaves the rest as draws; a longer one is read up to the buffer.
     std::vector<std::uint8_t> read;
     try {
-        read.assign(pieces == bitbaseMaxPieces ? bitbaseSizeFivePieces : bitbaseSizeFourPieces, 0);
+        read.assign(bitFileSize(pieces), 0);
     } catch (...) {
         std::fclose(file);
         throw;
@@ -148,13 +191,48 @@ bool readBitbaseFile(const std::string& folder, int pieces, std::vector<std::uin
         if (got == 0) break;
         filled += got;
     }
+    // A file shorter or longer than its tables, or one holding error entries, is
+    // damaged and not used at all.
+    const bool whole = filled == read.size() && std::fgetc(file) == EOF && !std::ferror(file);
     std::fclose(file);
+    if (!whole || holdsErrorEntries(read)) return false;
     data.swap(read);
     return true;
 }
 
+std::vector<std::string> damagedBitbaseFiles(const std::string& folder, int pieces)
+{
+    namespace fs = std::filesystem;
+    std::vector<std::string> damaged;
+    if (pieces < 2) return damaged;
+    pieces = std::min(pieces, bitbaseMaxPieces);
+    std::error_code ec;
+    const std::string bit = bitFileName(pieces);
+    const std::uintmax_t bitSize = fs::file_size(folder + bit, ec);
+    const bool bitPresent = !ec;
+    if (bitPresent && bitSize != bitFileSize(pieces)) {
+        damaged.push_back(wrongSize(bit, bitSize, bitFileSize(pieces)));
+    } else if (bitPresent) {
+        std::vector<std::uint8_t> data;
+        if (!readBitbaseFile(folder, pieces, data)) damaged.push_back(bit + ": неверные записи");
+    }
+    for (const BitbaseTable& t : bitbaseTables) {
+        if (t.material.pieces() > pieces) continue;
+        const std::string name = std::string(t.name) + ".brg";
+        const std::uintmax_t size = fs::file_size(folder + name, ec);
+        if (ec) {
+            // Beside the verdicts, a missing distance file leaves their wins without a distance.
+            if (bitPresent) damaged.push_back(name + ": файла нет");
+        } else if (size != t.positions) {
+            damaged.push_back(wrongSize(name, size, t.positions));
+        }
+    }
+    return damaged;
+}
+
 void installBitbase(std::vector<std::uint8_t>&& data, bool found)
 {
+    stopHelperThreads();
     buildBinomialTable();
     bitbaseData.swap(data);
     if (!found) std::vector<std::uint8_t>().swap(bitbaseData);
@@ -163,13 +241,14 @@ void installBitbase(std::vector<std::uint8_t>&& data, bool found)
 
 void LoadBitbase()
 {
+    stopHelperThreads(); // no helper may probe the table while it is replaced
     bitbaseLoaded = false;
     std::vector<std::uint8_t> data;
     const bool found = readBitbaseFile(egtbpath, EGTBPieses, data);
     installBitbase(std::move(data), found);
 }
 
-void SwapSides()
+void Searcher::SwapSides()
 {
     const SquareSet wk = whiteKings, wm = whiteMen;
     whiteKings = mirrorSet(blackKings);
@@ -187,7 +266,7 @@ int bitbaseTableOf(const Material& m)
     return tableLookup.id[m.strongKings][m.strongMen][m.weakKings][m.weakMen];
 }
 
-std::string TableName()
+std::string Searcher::TableName() const
 {
     const int wk = popCount(whiteKings), wm = popCount(whiteMen);
     const int bk = popCount(blackKings), bm = popCount(blackMen);
@@ -212,9 +291,9 @@ std::uint32_t bitbaseIndexOf(SquareSet strongKings, SquareSet strongMen, SquareS
     return mb + menB * (weakKingRank + kingsB * (ma + menA * ka));
 }
 
-std::uint32_t BitbaseIndex() { return bitbaseIndexOf(whiteKings, whiteMen, blackKings, blackMen); }
+std::uint32_t Searcher::BitbaseIndex() const { return bitbaseIndexOf(whiteKings, whiteMen, blackKings, blackMen); }
 
-int ProbeBitbase()
+int Searcher::ProbeBitbase()
 {
     ++bitbaseProbeCount;
     const int table = bitbaseTableOf(boardMaterial());
@@ -230,7 +309,7 @@ int ProbeBitbase()
     }
 }
 
-int ProbeExact()
+int Searcher::ProbeExact()
 {
     if (blackPieces == 0) return 1;
     const Material m = boardMaterial();
@@ -240,7 +319,7 @@ int ProbeExact()
     return byte < 0 ? probeUnavailable : exactResultOf(byte);
 }
 
-std::string EndgameVerdictsText(int side)
+std::string Searcher::EndgameVerdictsText(int side)
 {
     std::string text;
     int n = generateCaptures(side, 0);

@@ -12,8 +12,8 @@
 
 #include "engine/engine.h"
 
-// ProbeExact's answer when a distance file is missing or cannot be read: the root
-// move is then searched as usual.
+// ProbeExact's answer when a distance file is missing, damaged (of the wrong size) or
+// cannot be read: the root move is then searched as usual.
 constexpr int probeUnavailable = -100000;
 
 constexpr int bitbaseTableCount = 45;
@@ -104,7 +104,6 @@ static_assert(bitbaseTables[44].offset == 21542624);
 static_assert(bitbaseTables[44].offset + bitbaseTables[44].positions / 4 == bitbaseSizeFivePieces);
 
 extern bool bitbaseLoaded;
-extern std::uint32_t bitbaseProbeCount;
 extern std::vector<std::uint8_t> bitbaseData;
 // C(n, k) for n = 0..32, k = 0..6 (0 where k > n).
 extern std::uint32_t binomial[33][7];
@@ -112,22 +111,23 @@ extern std::uint32_t binomial[33][7];
 void buildBinomialTable();
 void LoadBitbase();
 // The ".bit" file for a folder and a piece limit ("egtbN.bit", N the limit clamped to
-// 0..5) read into `data`, sized for its tables; false when there is no such file.
-// Throws std::bad_alloc and then leaves `data` as it was.
+// 0..5) read into `data`; false when there is no such file or it is damaged (not
+// exactly the size of its tables, or holding error entries). Throws std::bad_alloc and
+// then leaves `data` as it was.
 bool readBitbaseFile(const std::string& folder, int pieces, std::vector<std::uint8_t>& data);
+// The table files of a folder for a piece limit that cannot be used, one line each
+// ("3d1p_1d0p_ru.brg: 100 байт вместо 1240960"): a ".bit" or ".brg" file of the wrong
+// size, a ".bit" file with error entries, and beside a ".bit" file a missing ".brg".
+// The probes never use such a file.
+std::vector<std::string> damagedBitbaseFiles(const std::string& folder, int pieces);
 // What LoadBitbase does after reading: the data becomes the in-memory table.
 void installBitbase(std::vector<std::uint8_t>&& data, bool found);
 // The largest number of pieces the tables are probed for: the configured limit, but
 // never beyond the five pieces the tables hold.
 inline int bitbasePieceLimit() { return EGTBPieses < bitbaseMaxPieces ? EGTBPieses : bitbaseMaxPieces; }
-// Exchanges White and Black and turns the board by 180 degrees; twice restores it.
-void SwapSides();
-
 // The table of a material combination, -1 when there is none (a side without
 // pieces, more than five pieces, or A weaker than B).
 int bitbaseTableOf(const Material& m);
-// The name of the current board's table ("2d1p_1d0p_ru"), whichever side is stronger.
-std::string TableName();
 // The parts of a table index. The combinatorial rank of a set (at most six squares):
 // C(s1, 1) + C(s2, 2) + ... over its squares in ascending order.
 inline std::uint32_t setRank(SquareSet s)
@@ -149,18 +149,24 @@ inline std::uint32_t rankAmongFree(SquareSet kings, SquareSet taken)
 // Index of the pieces in their table, with A's and B's sets given as they stand
 // there (A's men toward 28-31).
 std::uint32_t bitbaseIndexOf(SquareSet strongKings, SquareSet strongMen, SquareSet weakKings, SquareSet weakMen);
-// The current board's index, with White as A.
-std::uint32_t BitbaseIndex();
-
-// 3000, -3000 or 0 for White to move, White stronger or equal.
-int ProbeBitbase();
-// White has just moved, Black to move: 0 draw, n > 0 White wins in n, -n White loses
-// in n, 255 White has already won; probeUnavailable when a distance file is missing
-// or short.
-int ProbeExact();
-
-// The book window's endgame line for the side to move at ply 0: every legal move with
-// its verdict, e.g. "c3-d4!,5  e3:g5?,2  g1-h2=  ".
-std::string EndgameVerdictsText(int side);
-// The line when the position at ply 0 lies within the tables' piece limit, else nothing.
+// The searchers' probes (Searcher::SwapSides, TableName, BitbaseIndex, ProbeBitbase,
+// ProbeExact, EndgameVerdictsText), for the game position:
+//   SwapSides: exchanges White and Black and turns the board by 180 degrees; twice
+//     restores it.
+//   TableName: the name of the board's table ("2d1p_1d0p_ru"), whichever side is stronger.
+//   BitbaseIndex: the board's index, with White as A.
+//   ProbeBitbase: 3000, -3000 or 0 for White to move, White stronger or equal.
+//   ProbeExact: White has just moved, Black to move: 0 draw, n > 0 White wins in n, -n
+//     White loses in n, 255 White has already won; probeUnavailable when a distance
+//     file is missing or short.
+//   EndgameVerdictsText: the book window's endgame line for the side to move at ply 0:
+//     every legal move with its verdict, e.g. "c3-d4!,5  e3:g5?,2  g1-h2=  ".
+inline void SwapSides() { mainSearcher.SwapSides(); }
+inline std::string TableName() { return mainSearcher.TableName(); }
+inline std::uint32_t BitbaseIndex() { return mainSearcher.BitbaseIndex(); }
+inline int ProbeBitbase() { return mainSearcher.ProbeBitbase(); }
+inline int ProbeExact() { return mainSearcher.ProbeExact(); }
+inline std::string EndgameVerdictsText(int side) { return mainSearcher.EndgameVerdictsText(side); }
+inline std::uint32_t& bitbaseProbeCount = mainSearcher.bitbaseProbeCount;
+// The game position's line when it lies within the tables' piece limit, else nothing.
 std::optional<std::string> endgameVerdicts(int side);

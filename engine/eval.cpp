@@ -113,7 +113,7 @@ void buildEvaluationTables()
             }
 }
 
-int evaluate(int side)
+int Searcher::evaluate(int side) const
 {
     int v = patternScore<false>(whiteMen, blackMen) - patternScore<true>(blackMen, whiteMen);
     for (SquareSet x = whiteKings; x; x &= x - 1) v += kingSquareTable[lowestBit(x)];
@@ -128,7 +128,7 @@ int evaluate(int side)
     return side == White ? v : -v;
 }
 
-int materialScore(int side)
+int Searcher::materialScore(int side) const
 {
     const int v = 300 * (popCount(whiteKings) - popCount(blackKings)) + 100 * (popCount(whiteMen) - popCount(blackMen));
     return side == White ? v : -v;

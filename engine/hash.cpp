@@ -1,4 +1,5 @@
-// Zobrist keys and the two transposition tables, one per side to move.
+// Zobrist keys and the two transposition tables, one per side to move, shared by every
+// search thread.
 #include <sys/mman.h>
 
 #include <chrono>
@@ -6,6 +7,7 @@
 #include <string>
 
 #include "engine/engine.h"
+#include "engine/threads.h"
 
 std::uint32_t pieceKeys[4][32];
 std::uint32_t blackToMoveKey;
@@ -17,8 +19,8 @@ namespace {
 HashTableBlock tableStorage;
 // Set by every store, so that clearing tables that are still empty costs nothing:
 // fresh memory from the system is zero, and a program that has just started need
-// not write over every page of its tables.
-bool tablesUsed = false;
+// not write over every page of its tables. Stores of all threads set it.
+std::atomic<bool> tablesUsed{false};
 std::uint32_t randomState = 1;
 
 // Anonymous pages read as zero until written, and only written pages take memory.
@@ -84,7 +86,7 @@ void buildKeys()
     blackToMoveKey = randomKey();
 }
 
-std::uint32_t hashPosition(int side)
+std::uint32_t Searcher::hashPosition(int side) const
 {
     std::uint32_t k = 0;
     for (SquareSet x = whitePieces; x; x &= x - 1) {
@@ -115,9 +117,10 @@ HashTableBlock newHashTables(std::int32_t mask)
 
 void installHashTables(HashTableBlock&& block, std::int32_t mask)
 {
+    stopHelperThreads(); // no helper may probe tables that are being replaced
     if (block.entries) {
         tableStorage = std::move(block);
-        tablesUsed = false;
+        tablesUsed.store(false, std::memory_order_relaxed);
     } else {
         clearHash();
     }
@@ -128,6 +131,7 @@ void installHashTables(HashTableBlock&& block, std::int32_t mask)
 
 void touchHashTables()
 {
+    stopHelperThreads();
     const std::size_t bytes = 2 * tableStorage.perTable * sizeof(HashEntry);
     auto* first = reinterpret_cast<volatile unsigned char*>(tableStorage.entries.get());
     for (std::size_t at = 0; at < bytes; at += 4096) first[at] = first[at];
@@ -135,15 +139,16 @@ void touchHashTables()
 
 void clearHash()
 {
-    if (!tablesUsed || !tableStorage.entries) return;
+    stopHelperThreads();
+    if (!tablesUsed.load(std::memory_order_relaxed) || !tableStorage.entries) return;
     std::memset(static_cast<void*>(tableStorage.entries.get()), 0, 2 * tableStorage.perTable * sizeof(HashEntry));
-    tablesUsed = false;
+    tablesUsed.store(false, std::memory_order_relaxed);
 }
 
-int probeHash(int side, int depth, int ply)
+int Searcher::probeHash(int side, int depth, int ply)
 {
     PlyState& state = plyState[ply];
-    const HashEntry& e = hashTables[side][state.positionKey & static_cast<std::uint32_t>(hashMask)];
+    const HashEntry::Fields e = hashTables[side][state.positionKey & static_cast<std::uint32_t>(hashMask)].read();
     if (e.key != state.positionKey) return 0;
     state.hashMove = e.move;
     if (static_cast<int>(e.info & 0xFF) >= depth) {
@@ -155,21 +160,22 @@ int probeHash(int side, int depth, int ply)
 
 HashPeek peekHash(std::uint32_t key, int side)
 {
-    const HashEntry& e = hashTables[side][key & static_cast<std::uint32_t>(hashMask)];
+    const HashEntry::Fields e = hashTables[side][key & static_cast<std::uint32_t>(hashMask)].read();
     if (e.key != key) return {0, 0, 0};
     return {static_cast<int>((e.info >> 8) & 0xFF), static_cast<int>(e.info & 0xFF), e.score};
 }
 
-void storeHash(int side, int depth, int ply, int score, int bound, MoveCode move)
+void Searcher::storeHash(int side, int depth, int ply, int score, int bound, MoveCode move)
 {
     const std::uint32_t key = plyState[ply].positionKey;
     HashEntry& e = hashTables[side][key & static_cast<std::uint32_t>(hashMask)];
     // A deeper entry of this engine move is kept, whatever position it holds.
-    if (depth < static_cast<int>(e.info & 0xFF) && static_cast<int>((e.info >> 16) & 0x7F) == searchAge) return;
-    tablesUsed = true;
-    e.key = key;
-    e.score = scoreToTable(score, ply);
-    e.move = move;
-    e.info = static_cast<std::uint32_t>(searchAge) * 65536u + static_cast<std::uint32_t>(bound) * 256u +
-             static_cast<std::uint32_t>(depth & 0xFF);
+    const std::uint32_t info = e.info();
+    if (depth < static_cast<int>(info & 0xFF) && static_cast<int>((info >> 16) & 0x7F) == searchAge) return;
+    // Only the first store after a clear writes the flag: threads storing at once do not
+    // pass its cache line back and forth.
+    if (!tablesUsed.load(std::memory_order_relaxed)) tablesUsed.store(true, std::memory_order_relaxed);
+    e.write(key, scoreToTable(score, ply), move,
+            static_cast<std::uint32_t>(searchAge) * 65536u + static_cast<std::uint32_t>(bound) * 256u +
+                static_cast<std::uint32_t>(depth & 0xFF));
 }

@@ -1,18 +1,30 @@
 // Engine start-up: board tables, initial position, keys, configuration, tables, bitbase.
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
+#include <cstring>
 #include <new>
+#include <sstream>
+#include <thread>
 
 #include "engine/egtb.h"
 #include "engine/engine.h"
+#include "engine/threads.h"
 
 std::string configFileName = "korvel.ini";
 std::string egtbpath;
 std::int32_t EGTBPieses = 0;
+std::int32_t configuredThreads = 1;
+
+int logicalProcessors()
+{
+    const unsigned count = std::thread::hardware_concurrency();
+    return std::clamp(static_cast<int>(count), 1, maxSearchThreads);
+}
 
 namespace {
 
@@ -20,12 +32,14 @@ constexpr std::int32_t defaultHashMask = 0x1FFFFF;
 constexpr std::size_t maxConfigLine = 255;
 constexpr long entriesPerUnit = 32768;
 constexpr long mostUnits = 65535; // the entry count must stay within hashMask's 32 bits
+constexpr long maxTablePieces = 5;
 bool squareTablesRaised = false;
 
 struct EngineSettings {
     std::int32_t hashMask = defaultHashMask;
     std::string egtbpath;
     std::int32_t egtbPieces = 0;
+    std::int32_t threads = logicalProcessors();
 };
 
 [[noreturn]] void refuse(const std::string& text, const std::string& why, const std::string& key)
@@ -63,15 +77,48 @@ long largestHashSize()
     return std::clamp(halfOfMemory, 1L, mostUnits);
 }
 
+// A whole number within its range; the range is named when the value is outside it,
+// with `aboveNote` when it lies above.
+long integerWithin(const std::string& key, const std::string& text, long low, long high,
+                   const std::string& aboveNote = {})
+{
+    const long value = toInteger(key, text);
+    if (value < low || value > high)
+        refuse(text, "вне пределов от " + std::to_string(low) + " до " + std::to_string(high) + (value > high ? aboveNote : ""),
+               key);
+    return value;
+}
+
 std::int32_t hashMaskFor(const std::string& key, const std::string& text)
 {
-    const long units = toInteger(key, text);
-    // Below 1 there would be no table at all; the default serves instead.
-    if (units < 1) return defaultHashMask;
+    // Below 1 there would be no table at all; above the largest value the tables
+    // would not fit in memory.
     const long largest = largestHashSize();
-    if (units > largest)
-        refuse(text, "таблицам не хватит памяти, наибольшее допустимое значение " + std::to_string(largest), key);
-    return static_cast<std::int32_t>(units * entriesPerUnit - 1);
+    const std::string memoryNote = largest < mostUnits ? ": наибольшее допустимое значение " + std::to_string(largest) +
+                                                             ", больше таблицам не хватит памяти"
+                                                       : std::string();
+    return static_cast<std::int32_t>(integerWithin(key, text, 1, largest, memoryNote) * entriesPerUnit - 1);
+}
+
+// The file's text; a missing file is no text. A file that is there but cannot be
+// read (a folder, no permission, a read error) is an error like any other in it.
+std::string configText()
+{
+    std::string text;
+    int errorNumber = 0;
+    if (readRegularFile(configFileName, text, errorNumber) || errorNumber == ENOENT) return text;
+    throw ConfigError("Не удалось прочитать " + configFileName + ": " + std::strerror(errorNumber));
+}
+
+// From 1 to the machine's logical processors: more threads than processors only take
+// turns on them.
+std::int32_t threadsFor(const std::string& key, const std::string& text)
+{
+    const long threads = toInteger(key, text);
+    const long most = logicalProcessors();
+    if (threads < 1 || threads > most)
+        refuse(text, "допустимые значения от 1 до " + std::to_string(most), key);
+    return static_cast<std::int32_t>(threads);
 }
 
 std::string normalisedPath(std::string path)
@@ -101,8 +148,7 @@ std::string withoutComment(const std::string& line)
 EngineSettings readSettings()
 {
     EngineSettings settings;
-    std::ifstream file(configFileName);
-    if (!file) return settings;
+    std::istringstream file(configText());
     std::string line;
     while (std::getline(file, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -117,8 +163,10 @@ EngineSettings readSettings()
         } else if (key == "egtbpath" || key == "EGTBpath") {
             settings.egtbpath = value;
         } else if (key == "EGTBPieses" || key == "egtbpieses") {
-            // Kept as written: the draw offer compares with it; the tables clamp it.
-            settings.egtbPieces = static_cast<std::int32_t>(toInteger(key, value));
+            // The tables hold up to five pieces; 0 switches them off.
+            settings.egtbPieces = static_cast<std::int32_t>(integerWithin(key, value, 0, maxTablePieces));
+        } else if (key == "threads") {
+            settings.threads = threadsFor(key, value);
         }
         settings.egtbpath = normalisedPath(settings.egtbpath);
     }
@@ -129,11 +177,12 @@ EngineSettings readSettings()
 
 void checkConfiguration() { readSettings(); }
 
-void initEngine()
+namespace {
+
+void initEngineWith(const EngineSettings& settings)
 {
-    // Everything that can fail comes first: reading the file, the new tables and the
-    // bitbase. Until then nothing has changed, so a failure leaves the engine as it was.
-    const EngineSettings settings = readSettings();
+    // Everything that can fail comes first: the new tables and the bitbase. Until then
+    // nothing has changed, so a failure leaves the engine as it was.
     HashTableBlock tables = newHashTables(settings.hashMask);
     std::vector<std::uint8_t> bitbase;
     bool bitbaseFound = false;
@@ -143,20 +192,56 @@ void initEngine()
         throw TableMemoryError("Недостаточно памяти для эндшпильной базы (EGTBPieses)");
     }
 
+    // No helper of a search that a command interrupted may read the tables rebuilt here.
+    stopHelperThreads();
     buildBoardTables();
     buildEvaluationTables();
-    setPositionFromText(initialPositionText);
+    mainSearcher.setPositionFromText(initialPositionText); // the game position
     buildKeys();
     searchAge = 1;
     buildHistoryBonus();
     egtbpath = settings.egtbpath;
     EGTBPieses = settings.egtbPieces;
+    configuredThreads = settings.threads;
     installHashTables(std::move(tables), settings.hashMask);
     installBitbase(std::move(bitbase), bitbaseFound);
 }
 
+} // namespace
+
+bool readRegularFile(const std::string& path, std::string& bytes, int& errorNumber)
+{
+    // Not blocking: a pipe under the name must not hang the program.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        errorNumber = errno;
+        return false;
+    }
+    struct stat st {};
+    errorNumber = ::fstat(fd, &st) == 0 ? 0 : errno;
+    if (errorNumber == 0 && !S_ISREG(st.st_mode)) errorNumber = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    std::string read;
+    char buffer[65536];
+    while (errorNumber == 0) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) errorNumber = errno;
+        if (n <= 0) break;
+        read.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    if (errorNumber != 0) return false;
+    bytes.swap(read);
+    return true;
+}
+
+void initEngine() { initEngineWith(readSettings()); }
+
+void initEngineWithDefaults() { initEngineWith(EngineSettings{}); }
+
 void finishStartup()
 {
+    stopHelperThreads();
     fillNeighbourSquares();
     if (squareTablesRaised) return;
     squareTablesRaised = true;

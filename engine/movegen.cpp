@@ -2,8 +2,6 @@
 // men capture backwards too, flying kings, promotion in the middle of a capture.
 #include "engine/engine.h"
 
-MoveList moveLists[moveListPlies];
-
 namespace {
 
 // The square two steps away in each direction, 0 when it is off the board.
@@ -109,20 +107,15 @@ void manCaptureSearch(CaptureContext& cx, MoveCode origin, int c, SquareSet take
     }
 }
 
-// Where each quiet move of the list being filled stands, by its history index. Quiet
-// moves of one position differ in their low 10 bits, so the table finds the few moves
-// that the hash move and the killers name without comparing every move with them.
-std::uint16_t quietSlot[1024];
-
 // Stores quiet moves with their history scores, counting in a local; `finish` then
 // raises the hash move and the killers of this ply and of two plies earlier. A side
 // has at most 12 pieces and a king at most 13 moves, so a quiet list stays far below
 // the capacity and stores are not checked.
 class QuietWriter {
 public:
-    QuietWriter(int side, int ply)
-        : list_(moveLists[ply]), ply_(ply), history_(historyTable[side]), move_(list_.moves),
-          captured_(list_.captured), score_(list_.scores)
+    QuietWriter(Searcher& searcher, int side, int ply)
+        : searcher_(searcher), list_(searcher.moveLists[ply]), ply_(ply), history_(searcher.historyTable[side]),
+          slot_(searcher.quietSlot), move_(list_.moves), captured_(list_.captured), score_(list_.scores)
     {
     }
 
@@ -132,7 +125,7 @@ public:
         *++move_ = m;
         *++captured_ = 0;
         *++score_ = history_[m & 1023];
-        quietSlot[m & 1023] = static_cast<std::uint16_t>(move_ - list_.moves);
+        slot_[m & 1023] = static_cast<std::uint16_t>(move_ - list_.moves);
     }
 
     int finish()
@@ -140,11 +133,11 @@ public:
         n_ = static_cast<int>(move_ - list_.moves);
         list_.count = n_;
         // Lowest level first, so that a move named twice keeps the higher level.
-        raise(killerMoves(ply_ - 2)[1], 9999997);
-        raise(killerMoves(ply_ - 2)[0], 9999998);
-        raise(killerMoves(ply_)[1], 9999999);
-        raise(killerMoves(ply_)[0], 10000000);
-        raise(plyState[ply_].hashMove, 20000000);
+        raise(searcher_.killerMoves(ply_ - 2)[1], 9999997);
+        raise(searcher_.killerMoves(ply_ - 2)[0], 9999998);
+        raise(searcher_.killerMoves(ply_)[1], 9999999);
+        raise(searcher_.killerMoves(ply_)[0], 10000000);
+        raise(searcher_.plyState[ply_].hashMove, 20000000);
         return n_;
     }
 
@@ -152,13 +145,15 @@ private:
     void raise(MoveCode m, int score)
     {
         if (!m) return;
-        const int slot = quietSlot[m & 1023];
+        const int slot = slot_[m & 1023];
         if (slot >= 1 && slot <= n_ && list_.moves[slot] == m) list_.scores[slot] = score;
     }
 
+    Searcher& searcher_;
     MoveList& list_;
     const int ply_;
     const std::int32_t* const history_;
+    std::uint16_t* const slot_;
     MoveCode* move_; // the last entry written
     SquareSet* captured_;
     std::int32_t* score_;
@@ -182,7 +177,7 @@ inline std::uint64_t spreadBits(SquareSet x)
 }
 
 template <int side>
-inline void storeManMoves(QuietWriter& out, SquareSet men)
+inline void storeManMoves(QuietWriter& out, SquareSet men, SquareSet occupied)
 {
     const SquareSet empty = ~occupied;
     // Men whose first and second forward squares are free (directions 0, 1 for White,
@@ -194,10 +189,12 @@ inline void storeManMoves(QuietWriter& out, SquareSet men)
         out.store(manStepWord[side][__builtin_ctzll(x)]);
 }
 
+} // namespace
+
 template <int side>
-int quietMovesFor(int ply)
+int Searcher::generateQuietMovesFor(int ply)
 {
-    QuietWriter out(side, ply);
+    QuietWriter out(*this, side, ply);
     const SquareSet kings = side == White ? whiteKings : blackKings;
     for (SquareSet x = kings; x; x &= x - 1) {
         const int from = lowestBit(x);
@@ -207,15 +204,15 @@ int quietMovesFor(int ply)
                 out.store(static_cast<MoveCode>(from | (t << 5)));
             }
     }
-    storeManMoves<side>(out, side == White ? whiteMen : blackMen);
+    storeManMoves<side>(out, side == White ? whiteMen : blackMen, occupied);
     return out.finish();
 }
-
-} // namespace
+template int Searcher::generateQuietMovesFor<White>(int ply);
+template int Searcher::generateQuietMovesFor<Black>(int ply);
 
 // The searches of every piece that can capture; `jumps` holds the men's first jumps.
 template <int side>
-int searchCaptures(int ply, const FirstJumps& jumps)
+int Searcher::searchCaptures(int ply, const FirstJumps& jumps)
 {
     MoveList& list = moveLists[ply];
     const SquareSet enemy = side == White ? blackPieces : whitePieces;
@@ -249,16 +246,8 @@ int searchCaptures(int ply, const FirstJumps& jumps)
     return cx.n;
 }
 
-template int searchCaptures<White>(int ply, const FirstJumps& jumps);
-template int searchCaptures<Black>(int ply, const FirstJumps& jumps);
-
-template <int side>
-int generateQuietMovesFor(int ply)
-{
-    return quietMovesFor<side>(ply);
-}
-template int generateQuietMovesFor<White>(int ply);
-template int generateQuietMovesFor<Black>(int ply);
+template int Searcher::searchCaptures<White>(int ply, const FirstJumps& jumps);
+template int Searcher::searchCaptures<Black>(int ply, const FirstJumps& jumps);
 
 void buildJumpTables()
 {
@@ -283,16 +272,16 @@ void buildJumpTables()
 }
 
 template <int side>
-int storeAdvancedManMoves(int ply, SquareSet men)
+int Searcher::storeAdvancedManMoves(int ply, SquareSet men)
 {
-    QuietWriter out(side, ply);
-    storeManMoves<side>(out, men);
+    QuietWriter out(*this, side, ply);
+    storeManMoves<side>(out, men, occupied);
     return out.finish();
 }
-template int storeAdvancedManMoves<White>(int ply, SquareSet men);
-template int storeAdvancedManMoves<Black>(int ply, SquareSet men);
+template int Searcher::storeAdvancedManMoves<White>(int ply, SquareSet men);
+template int Searcher::storeAdvancedManMoves<Black>(int ply, SquareSet men);
 
-int generateAdvancedManMoves(int side, int ply)
+int Searcher::generateAdvancedManMoves(int side, int ply)
 {
     return side == White ? generateAdvancedManMovesFor<White>(ply) : generateAdvancedManMovesFor<Black>(ply);
 }

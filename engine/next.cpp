@@ -2,8 +2,6 @@
 // every node and is defined inline in engine.h.
 #include "engine/engine.h"
 
-std::int32_t historyTable[2][1024];
-MoveCode killerMovesStore[maxPly + 3][2];
 std::int32_t historyBonusStore[129];
 
 void buildHistoryBonus()
@@ -11,14 +9,14 @@ void buildHistoryBonus()
     for (int d = -64; d <= 64; ++d) historyBonusStore[d + 64] = d * d;
 }
 
-void clearOrdering()
+void Searcher::clearOrdering()
 {
     for (int p = 1; p <= maxPly; ++p) killerMoves(p)[0] = killerMoves(p)[1] = 0;
     for (auto& side : historyTable)
         for (auto& counter : side) counter = 0;
 }
 
-void recordCutoff(int side, MoveCode move, int ply, int depth)
+void Searcher::recordCutoff(int side, MoveCode move, int ply, int depth)
 {
     if (move & captureFlag) return;
     historyTable[side][move & 1023] += historyBonus(depth);

@@ -26,3 +26,14 @@ std::string scoreText(int score)
     std::string text = std::to_string(score);
     return score > 0 ? "+" + text : text;
 }
+
+std::string lineText(const MoveCode* moves, int count)
+{
+    std::string text;
+    for (int c = 0; c < count; ++c) {
+        if (moves[c] == 0) continue;
+        text += moveText(moves[c]);
+        text += ' ';
+    }
+    return text;
+}

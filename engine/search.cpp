@@ -3,49 +3,29 @@
 // time check and the reports.
 #include "engine/search.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "engine/egtb.h"
+#include "engine/threads.h"
 
-bool stopRequested = false;
-std::int32_t nodeCountdown = timeCheckInterval;
-int engineSide = Black;
-std::int32_t timeBudget = 200;
-char moveSeparator = '-';
-std::string pvText;
-int depthShown = 0;
-bool extendedDraw = true;
-
-SearchReporter* searchReporter = nullptr;
-int (*bookCandidateCountHook)() = nullptr;
+std::atomic<bool> extendedDraw{true};
 double (*searchClock)() = steadySeconds;
-
-double budgetStart = 0;
-double searchStart = 0;
-double lastReading = 0;
-std::int64_t nodeCount = 0;
-int windowLow = -infiniteScore, windowHigh = infiniteScore;
-bool failedHigh = false, failedLow = false;
-int rootScore = 0;
-int maxIterationDepth = lastIterationDepth;
-
-std::uint32_t pvTable[maxPly + 1][66];
-int pvLast[maxPly + 1];
 
 namespace {
 
 constexpr int captureCredit = 5;   // two captures along a line buy one ply
 constexpr int creditPerPly = 10;
-constexpr char blackPrefix[] = " ...  "; // fills White's column of the variation window
-
-// Room for 66 moves of 6 characters, and the prefix.
-constexpr std::size_t pvTextCapacity = 66 * 6 + sizeof blackPrefix;
+// Room for 66 moves of 6 characters.
+constexpr std::size_t pvTextCapacity = 66 * 6;
 
 // The interior bitbase probe, where the tables cover the position: its value when the
 // side to move is the stronger or equal side.
-inline bool bitbaseCovers() { return bitbaseLoaded && popCount(occupied) <= bitbasePieceLimit(); }
+inline bool bitbaseCovers(SquareSet occupied) { return bitbaseLoaded && popCount(occupied) <= bitbasePieceLimit(); }
 
-bool probeInterior(int side, int& score)
+} // namespace
+
+bool Searcher::probeInterior(int side, int& score)
 {
     const int ownKings = popCount(side == White ? whiteKings : blackKings);
     const int ownMen = popCount(side == White ? whiteMen : blackMen);
@@ -60,7 +40,7 @@ bool probeInterior(int side, int& score)
 }
 
 // Row ply becomes the move followed by the line found below it.
-inline void adoptChildLine(int ply, MoveCode move)
+inline void Searcher::adoptChildLine(int ply, MoveCode move)
 {
     std::uint32_t* row = pvTable[ply];
     const std::uint32_t* child = pvTable[ply + 1];
@@ -70,6 +50,8 @@ inline void adoptChildLine(int ply, MoveCode move)
     pvLast[ply] = pvLast[ply + 1];
 }
 
+namespace {
+
 inline void resetOrderingState(PlyState& state)
 {
     state.sortPending = 1;
@@ -78,10 +60,12 @@ inline void resetOrderingState(PlyState& state)
     state.hashBound = 0;
 }
 
+} // namespace
+
 // The table entries of the children of the quiet moves in the list are asked for
 // from memory all at once, long before the children probe them: their waits overlap,
 // and they overlap with the search of the first moves.
-void prefetchChildEntries(int side, int ply, int n)
+void Searcher::prefetchChildEntries(int side, int ply, int n)
 {
     const MoveList& list = moveLists[ply];
     for (int i = 1; i <= n; ++i) {
@@ -93,7 +77,7 @@ void prefetchChildEntries(int side, int ply, int n)
 // Enhanced transposition cutoff over the quiet moves of the list: a child already
 // known to be bad enough for the opponent refutes this node without a search. Returns
 // true with the score when it does; otherwise raises moves whose child failed low.
-bool transpositionCutoff(int side, int depth, int beta, int ply, int n, int& score)
+bool Searcher::transpositionCutoff(int side, int depth, int beta, int ply, int n, int& score)
 {
     MoveList& list = moveLists[ply];
     const std::uint32_t& childKey = plyState[ply + 1].positionKey;
@@ -116,7 +100,7 @@ bool transpositionCutoff(int side, int depth, int beta, int ply, int n, int& sco
 
 // Depth adjustment of a move: +1 for every second capture along the line, otherwise a
 // reduction of quiet moves in null-window nodes that are already well above material.
-inline int depthAdjustment(bool capture, int ply, int alpha, int beta, int material, int pieces)
+inline int Searcher::depthAdjustment(bool capture, int ply, int alpha, int beta, int material, int pieces)
 {
     PlyState& state = plyState[ply];
     state.extensionCredit = plyState[ply - 1].extensionCredit + (capture ? captureCredit : 0);
@@ -131,51 +115,72 @@ inline int depthAdjustment(bool capture, int ply, int alpha, int beta, int mater
     return -1;
 }
 
-// ---------------------------------------------------------------- report texts
-// Every report is built only while a reporter listens.
-void setField(InfoField field, const std::string& text) { searchReporter->setInfoField(field, text); }
-
-void reportDepth() { setField(InfoField::Label1, std::to_string(depthShown)); }
-
-// Thousands of moves per second since the depth loop began; nothing while no time
-// has passed, nor when the last reading is older than the loop (it then belongs to
-// the pre-search or to an earlier move and would give a negative speed).
-void reportSpeed(const char* unit)
+// ---------------------------------------------------------------- reports
+// Every report is made only while a reporter listens; helpers have none.
+std::int64_t Searcher::speedSinceSearchStart(std::int64_t moves) const
 {
+    // Nothing while no time has passed, nor when the last reading is older than the
+    // loop (it then belongs to the pre-search or to an earlier move and would give a
+    // negative speed).
     const double milliseconds = (lastReading - searchStart) * 1000.0;
-    if (milliseconds <= 0) return;
-    const auto thousands = static_cast<long long>(static_cast<double>(nodeCount) / milliseconds);
-    setField(InfoField::Label8, std::to_string(thousands) + unit);
+    if (milliseconds <= 0) return -1;
+    return static_cast<std::int64_t>(static_cast<double>(moves) / milliseconds);
 }
 
-void reportScore(int score) { setField(InfoField::Label7, scoreText(score)); }
+namespace {
 
-void reportBestMove() { setField(InfoField::Label6, pvText.substr(0, 5)); }
+// The line of row 1 of the principal-variation table as moves.
+struct RootLine {
+    MoveCode moves[66];
+    int length = 0;
+};
 
-void reportProbes() { setField(InfoField::Label12, std::to_string(bitbaseProbeCount)); }
+RootLine rootLineOf(const std::uint32_t* row, int count)
+{
+    RootLine line;
+    for (int c = 0; c < count; ++c)
+        if (const auto move = static_cast<MoveCode>(row[c])) line.moves[line.length++] = move;
+    return line;
+}
 
-void showVariation() { searchReporter->ShowVariation(engineSide == Black ? blackPrefix + pvText : pvText); }
+} // namespace
 
-void pumpMessages()
+void Searcher::pumpMessages()
 {
     if (searchReporter) searchReporter->pumpMessages();
 }
 
-void reportNewBestMove(int score)
+// A report of the kind with the counts of every thread; the line of row 1 for the
+// kinds that show it. Followed by a pump.
+void Searcher::report(ProgressKind kind, int score)
 {
-    rebuildPvText();
-    if (!searchReporter) return;
-    reportDepth();
-    reportSpeed(" тыс. поз/с");
-    reportScore(score);
-    reportBestMove();
-    if (searchReporter->variationItemChecked()) showVariation();
+    SearchProgress p;
+    p.kind = kind;
+    p.side = engineSide;
+    p.depth = depthShown;
+    p.score = score;
+    p.moves = nodeCount + helperMovesMade();
+    p.speed = speedSinceSearchStart(p.moves);
+    p.probes = bitbaseProbeCount + helperProbes();
+    RootLine line;
+    if (kind != SearchProgress::Kind::TimeCheck) {
+        line = rootLineOf(pvTable[1], pvLast[1]);
+        p.line = {line.moves, static_cast<std::size_t>(line.length)};
+    }
+    searchReporter->progress(p);
     pumpMessages();
+}
+
+void Searcher::reportNewBestMove(int score)
+{
+    if (helper) return;
+    rebuildPvText();
+    if (searchReporter) report(SearchProgress::Kind::NewBestMove, score);
 }
 
 // ---------------------------------------------------------------- the root
 // The root move's score from the distance files, when they cover the position after it.
-bool rootBitbaseScore(int side, int& score)
+bool Searcher::rootBitbaseScore(int side, int& score)
 {
     if (!bitbaseLoaded || popCount(occupied) > bitbasePieceLimit() || whitePieces == 0 || blackPieces == 0) return false;
     if (side == Black) SwapSides(); // the tables see the side that has just moved as White
@@ -185,7 +190,7 @@ bool rootBitbaseScore(int side, int& score)
     if (r == 255) score = 4999;
     else if (r > 0) score = infiniteScore - 2 * r;
     else if (r < 0) score = -infiniteScore - 2 * r;
-    else if (extendedDraw) {
+    else if (extendedDraw.load(std::memory_order_relaxed)) {
         const int white = popCount(whiteMen) + 5 * popCount(whiteKings);
         const int black = popCount(blackMen) + 5 * popCount(blackKings);
         score = side == White ? white - black : black - white;
@@ -196,7 +201,7 @@ bool rootBitbaseScore(int side, int& score)
     return true;
 }
 
-int searchRootMove(int alpha, int beta, int depth, int side, bool pvFound)
+int Searcher::searchRootMove(int alpha, int beta, int depth, int side, bool pvFound)
 {
     int score = 0;
     if (rootBitbaseScore(side, score)) return score;
@@ -208,22 +213,7 @@ int searchRootMove(int alpha, int beta, int depth, int side, bool pvFound)
     return -alphaBeta(-beta, -alpha, depth - 1, 2, side ^ 1);
 }
 
-} // namespace
-
-// ---------------------------------------------------------------- captions and clock
-const char* infoFieldCaption(InfoField field)
-{
-    switch (field) {
-    case InfoField::Label1: return "Глубина расчёта:";
-    case InfoField::Label6: return "Лучший ход:";
-    case InfoField::Label7: return "Оценка:";
-    case InfoField::Label8: return "Скорость:";
-    case InfoField::Label12: return "Запросов в ЭБ:";
-    case InfoField::Label14: return "Обработано:";
-    case InfoField::Label9: return "Время анализа:";
-    }
-    return "";
-}
+// ---------------------------------------------------------------- the clock
 
 // A steady clock: only differences of readings are ever used.
 double steadySeconds()
@@ -231,14 +221,8 @@ double steadySeconds()
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-std::int64_t movesMade() { return nodeCount + (timeCheckInterval - nodeCountdown); }
 
-std::string processedText(std::int64_t count)
-{
-    return std::to_string(count / 1000000) + "." + std::to_string(count % 1000000 / 10000) + " млн.";
-}
-
-void rebuildPvText()
+void Searcher::rebuildPvText()
 {
     pvText.clear();
     for (int c = 0; c < pvLast[1]; ++c) {
@@ -254,20 +238,15 @@ void rebuildPvText()
 // ---------------------------------------------------------------- alpha-beta
 // Both searches take the side as a template argument, so that move making and capture
 // generation are inlined for it; alphaBeta and quiescence below choose the side.
-namespace {
-
 template <int side>
-int quiescenceFor(int alpha, int beta, int ply);
-
-template <int side>
-int alphaBetaFor(int alpha, int beta, int depth, int ply)
+int Searcher::alphaBetaFor(int alpha, int beta, int depth, int ply)
 {
     pvLast[ply] = ply - 1;
     if (alpha > infiniteScore - ply) return alpha; // nothing better is reachable here
     if ((side == White ? whitePieces : blackPieces) == 0) return ply - infiniteScore;
     if (ply >= deepestPly) return evaluate(side);
-    if (nodeCountdown <= 0 && checkTime()) stopRequested = true;
-    if (stopRequested) return beta;
+    if (nodeCountdown <= 0 && checkTime()) stopRequested.store(true, std::memory_order_relaxed);
+    if (stopRequested.load(std::memory_order_relaxed)) return beta;
 
     PlyState& state = plyState[ply];
     resetOrderingState(state);
@@ -282,7 +261,7 @@ int alphaBetaFor(int alpha, int beta, int depth, int ply)
             return score;
         }
     }
-    if (int probed = 0; bitbaseCovers() && probeInterior(side, probed)) return probed;
+    if (int probed = 0; bitbaseCovers(occupied) && probeInterior(side, probed)) return probed;
 
     const int material = state.materialBalance;
     const int pieces = popCount(occupied);
@@ -321,7 +300,7 @@ int alphaBetaFor(int alpha, int beta, int depth, int ply)
             score = -alphaBetaFor<side ^ 1>(-beta, -alpha, newDepth, ply + 1);
         }
         unmakeMove(ply);
-        if (score <= alpha || stopRequested) continue;
+        if (score <= alpha || stopRequested.load(std::memory_order_relaxed)) continue;
         if (score >= beta) {
             if (depth > 2) storeHash(side, depth + adjust, ply, score, boundLower, move);
             recordCutoff(side, move, ply, depth);
@@ -334,13 +313,13 @@ int alphaBetaFor(int alpha, int beta, int depth, int ply)
         pvFound = true;
     }
     // A node cut short by a stop knows no bound: it leaves nothing for later searches.
-    if (depth > 2 && !stopRequested)
+    if (depth > 2 && !stopRequested.load(std::memory_order_relaxed))
         storeHash(side, depth + adjust, ply, alpha, bound, static_cast<MoveCode>(state.bestMove));
     return alpha;
 }
 
 template <int side>
-int quiescenceFor(int alpha, int beta, int ply)
+int Searcher::quiescenceFor(int alpha, int beta, int ply)
 {
     pvLast[ply] = ply - 1;
     if ((side == White ? whitePieces : blackPieces) == 0) return ply - infiniteScore;
@@ -351,7 +330,7 @@ int quiescenceFor(int alpha, int beta, int ply)
     resetOrderingState(state); // so that the order of moves never depends on an earlier node
     int n = generateCapturesFor<side>(ply);
     if (n == 0) {
-        if (int probed = 0; bitbaseCovers() && probeInterior(side, probed)) return probed;
+        if (int probed = 0; bitbaseCovers(occupied) && probeInterior(side, probed)) return probed;
         const int standPat = evaluate(side);
         if (standPat > alpha) {
             if (standPat >= beta) return standPat;
@@ -377,50 +356,51 @@ int quiescenceFor(int alpha, int beta, int ply)
     return alpha;
 }
 
-} // namespace
-
-int alphaBeta(int alpha, int beta, int depth, int ply, int side)
+int Searcher::alphaBeta(int alpha, int beta, int depth, int ply, int side)
 {
     return side == White ? alphaBetaFor<White>(alpha, beta, depth, ply) : alphaBetaFor<Black>(alpha, beta, depth, ply);
 }
 
-int quiescence(int alpha, int beta, int ply, int side)
+int Searcher::quiescence(int alpha, int beta, int ply, int side)
 {
     return side == White ? quiescenceFor<White>(alpha, beta, ply) : quiescenceFor<Black>(alpha, beta, ply);
 }
 
 // ---------------------------------------------------------------- time
-bool checkTime()
+bool Searcher::checkTime()
 {
-    lastReading = searchClock();
-    const bool spent = timeBudget <= (lastReading - budgetStart) * 100.0;
     nodeCountdown = timeCheckInterval;
     nodeCount += timeCheckInterval;
-    if (searchReporter) {
-        setField(InfoField::Label14, processedText(nodeCount));
-        reportSpeed(" тыс./с");
-        reportProbes();
-        pumpMessages();
+    if (helper) {
+        // A helper reads no clock: its main search keeps the time and stops it. An
+        // iteration the main search has completed meanwhile is not worth finishing.
+        publishedMoves.store(nodeCount, std::memory_order_relaxed);
+        publishedProbes.store(bitbaseProbeCount, std::memory_order_relaxed);
+        overtaken = depthShown <= mainCompletedDepth();
+        return overtaken;
     }
+    lastReading = searchClock();
+    const bool spent = timeBudget <= (lastReading - budgetStart) * 100.0;
+    if (searchReporter) report(SearchProgress::Kind::TimeCheck, 0);
     return spent;
 }
 
 // ---------------------------------------------------------------- the root driver
-void prepareSearch(int side)
+void Searcher::prepareSearch(int side)
 {
     engineSide = side;
     clearOrdering();
     nodeCount = 0;
     nodeCountdown = timeCheckInterval;
     searchAge = searchAge + 1 >= 127 ? 0 : searchAge + 1;
-    stopRequested = false;
+    stopRequested.store(false, std::memory_order_relaxed);
     // The budget counts from here, so that the pre-search never measures an old start.
     budgetStart = searchStart = lastReading = searchClock();
     pvText.reserve(pvTextCapacity);
     prepareRoot(side);
 }
 
-void prepareRoot(int side)
+void Searcher::prepareRoot(int side)
 {
     plyState[1].materialBalance = materialScore(side);
     plyState[1].positionKey = hashPosition(side);
@@ -436,7 +416,7 @@ void prepareRoot(int side)
     if (!bookCandidateCountHook || bookCandidateCountHook() == 0) sortRootMoves();
 }
 
-void scoreRootMoves(int side, int depth)
+void Searcher::scoreRootMoves(int side, int depth)
 {
     MoveList& list = moveLists[1];
     for (int k = 1; k <= list.count; ++k) {
@@ -447,7 +427,7 @@ void scoreRootMoves(int side, int depth)
     }
 }
 
-void sortRootMoves()
+void Searcher::sortRootMoves()
 {
     MoveList& list = moveLists[1];
     for (bool swapped = true; swapped;) {
@@ -462,7 +442,7 @@ void sortRootMoves()
     }
 }
 
-void moveToFront(int index)
+void Searcher::moveToFront(int index)
 {
     MoveList& list = moveLists[1];
     const MoveCode move = list.moves[index];
@@ -475,7 +455,7 @@ void moveToFront(int index)
     list.captured[1] = captured;
 }
 
-int rootSearch(int alpha, int beta, int depth, int side)
+int Searcher::rootSearch(int alpha, int beta, int depth, int side)
 {
     pvLast[1] = 1; // until a move raises alpha: the first move of the previous line
     bool pvFound = false;
@@ -487,7 +467,7 @@ int rootSearch(int alpha, int beta, int depth, int side)
         plyState[1].extensionCredit = (move & captureFlag) ? captureCredit : 0;
         const int score = searchRootMove(alpha, beta, depth, side, pvFound);
         unmakeMove(1);
-        if (stopRequested) return alpha; // this move's score is not to be trusted
+        if (stopRequested.load(std::memory_order_relaxed)) return alpha; // this move's score is not to be trusted
         if (score <= alpha) continue;
         moveToFront(k);
         if (score >= beta) {
@@ -506,9 +486,7 @@ int rootSearch(int alpha, int beta, int depth, int side)
     return alpha;
 }
 
-namespace {
-
-void setWindow(int low, int high, bool afterFailHigh, bool afterFailLow)
+void Searcher::setWindow(int low, int high, bool afterFailHigh, bool afterFailLow)
 {
     windowLow = low;
     windowHigh = high;
@@ -516,11 +494,7 @@ void setWindow(int low, int high, bool afterFailHigh, bool afterFailLow)
     failedLow = afterFailLow;
 }
 
-void setFullWindow() { setWindow(-infiniteScore, infiniteScore, false, false); }
-
-} // namespace
-
-bool depthComplete(int score)
+bool Searcher::depthComplete(int score)
 {
     if (score <= windowLow) {
         // A fail low after a fail high: the score is unstable, search it whole.
@@ -536,47 +510,32 @@ bool depthComplete(int score)
     return true;
 }
 
-void windowForNextDepth(int score)
+void Searcher::windowForNextDepth(int score)
 {
     if (score >= fullWindowScore || score <= -fullWindowScore) setFullWindow();
     else setWindow(score - aspirationMargin, score + aspirationMargin, false, false);
 }
 
-namespace {
-
-void reportIteration(int score)
-{
-    if (!searchReporter) return;
-    reportDepth();
-    reportSpeed(" тыс. поз/с");
-    reportScore(score);
-}
-
-void reportIterationLine()
-{
-    if (!searchReporter) return;
-    reportBestMove();
-    reportProbes();
-    showVariation();
-    pumpMessages();
-}
-
 // One depth of the loop, re-searched until the aspiration window holds the score;
 // false when the loop is to end.
-bool searchDepth(int depth)
+bool Searcher::searchDepth(int depth)
 {
     for (;;) {
         const int score = rootSearch(windowLow, windowHigh, depth, engineSide);
-        if (stopRequested) return false;
-        lastReading = searchClock();
-        rootScore = score;
-        rebuildPvText();
-        reportIteration(score);
+        if (stopRequested.load(std::memory_order_relaxed)) return false;
         // A win or loss within reach of this depth: deeper search cannot change it.
         const bool decided = score + 2 * depth > infiniteScore || score - 2 * depth < -infiniteScore;
-        if (decided) stopRequested = true;
-        reportIterationLine();
+        if (!helper) {
+            lastReading = searchClock();
+            rootScore = score;
+            rebuildPvText();
+            if (decided) stopRequested.store(true, std::memory_order_relaxed);
+            if (searchReporter) report(SearchProgress::Kind::Iteration, score);
+        } else if (decided) {
+            return false;
+        }
         const bool settled = depthComplete(score);
+        if (settled && !helper) mainDepthCompleted(depth);
         if (searchReporter && (settled || decided)) searchReporter->iterationCompleted(depth, score);
         if (settled) {
             windowForNextDepth(score);
@@ -585,9 +544,7 @@ bool searchDepth(int depth)
     }
 }
 
-} // namespace
-
-void iterativeDeepening()
+void Searcher::depthLoop()
 {
     searchStart = searchClock();
     setFullWindow();
@@ -595,4 +552,29 @@ void iterativeDeepening()
         depthShown = depth;
         if (!searchDepth(depth)) return;
     }
+}
+
+void Searcher::helperDepthLoop()
+{
+    setFullWindow();
+    for (int depth = helperNextDepth(helperIndex, firstIterationDepth); depth <= maxIterationDepth;
+         depth = helperNextDepth(helperIndex, depth + 1)) {
+        depthShown = depth;
+        if (searchDepth(depth)) continue;
+        // Overtaken by the main search: on to a depth ahead of it, unless the main
+        // search dismissed this helper meanwhile (its flag is set before the stop).
+        if (!overtaken) return;
+        overtaken = false;
+        stopRequested.store(false);
+        if (dismissed.load()) return;
+    }
+}
+
+void Searcher::iterativeDeepening()
+{
+    // Helpers search while this thread does; all stop when it returns.
+    const int helpers = std::clamp(threads, 1, maxSearchThreads) - 1;
+    const bool parallel = helpers > 0 && moveLists[1].count > 1 && startHelperThreads(*this, helpers);
+    depthLoop();
+    if (parallel) stopHelperThreads();
 }

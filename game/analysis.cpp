@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
+#include <memory>
 
 #include "game/control.h"
 #include "game/controller.h"
-#include "game/enginestate.h"
 
 const char* const noMovesToAnalyseMessage = "В партии нет ходов для анализа.";
 bool analysisRunning = false;
@@ -18,31 +19,31 @@ std::vector<std::optional<PositionVerdict>> verdicts;
 
 int fromSide(int side, int score) { return side == White ? score : -score; }
 
-PieceSets piecesOf(const BoardPosition& p) { return {p.whiteMen, p.whiteKings, p.blackMen, p.blackKings}; }
-
-BoardPosition positionAfter(MoveCode move, SquareSet captured, int side)
+BoardPosition positionAfter(Searcher& searcher, MoveCode move, SquareSet captured, int side)
 {
-    makeMove(move, captured, side, 1);
-    const BoardPosition after{whiteMen, whiteKings, blackMen, blackKings, 1 - side};
-    unmakeMove(1);
+    searcher.makeMove(move, captured, side, 1);
+    const BoardPosition after{searcher.whiteMen, searcher.whiteKings, searcher.blackMen, searcher.blackKings, 1 - side};
+    searcher.unmakeMove(1);
     return after;
 }
 
-// Runs the searches; as the search's reporter it hands every pump to the observer.
+// Runs the searches on a searcher of its own, so that the game's search, its position
+// and settings stay as they are; as the search's reporter it hands every pump to the
+// observer.
 class AnalysisRun : public SearchReporter {
 public:
     AnalysisRun(const std::vector<BoardPosition>& positions, const AnalysisLimits& limits, AnalysisObserver& observer)
-        : positions_(positions), limits_(limits), observer_(observer)
+        : positions_(positions), limits_(limits), observer_(observer), searcher_(std::make_unique<Searcher>())
     {
+        searcher_->timeBudget = limits_.budget;
+        searcher_->maxIterationDepth = limits_.depth;
+        searcher_->threads = limits_.threads;
+        searcher_->searchReporter = this;
+        // No library: its candidates are those of the game position, not of the one searched.
     }
 
     bool run()
     {
-        timeBudget = limits_.budget;
-        maxIterationDepth = limits_.depth;
-        searchReporter = this;
-        // The library's candidates are those of the game position, not of the one searched.
-        bookCandidateCountHook = nullptr;
         start_ = searchClock();
         for (std::size_t k = 0; k < positions_.size(); ++k) {
             if (!askToGoOn() || !analyse(k)) return false;
@@ -55,13 +56,14 @@ public:
 
     void pumpMessages() override
     {
-        if (!askToGoOn()) stopRequested = true;
+        if (!askToGoOn()) searcher_->stopRequested = true;
     }
 
 private:
     const std::vector<BoardPosition>& positions_;
     AnalysisLimits limits_;
     AnalysisObserver& observer_;
+    std::unique_ptr<Searcher> searcher_; // some 700 KB: not on the stack
     double start_ = 0;
     int analysed_ = 0; // positions with their verdict
     bool stopped_ = false;
@@ -70,12 +72,14 @@ private:
     int done() const { return std::max(0, analysed_ - 1); }
     int total() const { return static_cast<int>(positions_.size()) - 1; }
 
-    // At the pace so far, or at the budget before the first position is done.
+    // At the pace so far, or at the budget before the first position is done; an
+    // estimate beyond what an int holds (no time limit) is held at its largest.
     int secondsLeft() const
     {
         const double each = analysed_ > 0 ? (searchClock() - start_) / analysed_ : limits_.budget / 100.0;
         const int left = static_cast<int>(positions_.size()) - analysed_;
-        return std::max(0, static_cast<int>(each * left + 0.5));
+        const double seconds = std::clamp(each * left + 0.5, 0.0, static_cast<double>(std::numeric_limits<int>::max()));
+        return static_cast<int>(seconds);
     }
 
     bool askToGoOn()
@@ -97,11 +101,17 @@ private:
         return true;
     }
 
-    static void prepare(const BoardPosition& p)
+    void prepare(const BoardPosition& p)
     {
         clearHash();
-        putPieceSetsOnBoard(piecesOf(p));
-        prepareSearch(p.side);
+        Searcher& s = *searcher_;
+        s.whiteMen = p.whiteMen;
+        s.whiteKings = p.whiteKings;
+        s.blackMen = p.blackMen;
+        s.blackKings = p.blackKings;
+        s.recomputeDerivedSets();
+        s.sideToMove = p.side;
+        s.prepareSearch(p.side);
     }
 
     // The score of the position for its side to move, and its moves and best move into
@@ -112,11 +122,12 @@ private:
     {
         BoardPosition at = p;
         prepare(at);
-        const MoveList& root = moveLists[1];
+        Searcher& s = *searcher_;
+        const MoveList& root = s.moveLists[1];
         verdict.legalMoves = root.count;
         int forced = 0;
         for (; root.count == 1 && forced < deepestPly; ++forced) {
-            const BoardPosition next = positionAfter(root.moves[1], root.captured[1], at.side);
+            const BoardPosition next = positionAfter(s, root.moves[1], root.captured[1], at.side);
             if (forced == 0) {
                 verdict.bestMove = moveText(root.moves[1]);
                 verdict.afterBest = next;
@@ -129,12 +140,12 @@ private:
         int score = root.count == 0 ? 1 - infiniteScore : 0;
         if (root.count > 1) {
             // A search stopped before its first iteration ends keeps the pre-search's score.
-            rootScore = root.scores[1];
-            iterativeDeepening();
-            score = rootScore;
+            s.rootScore = root.scores[1];
+            s.iterativeDeepening();
+            score = s.rootScore;
             if (forced == 0) {
                 verdict.bestMove = moveText(root.moves[1]);
-                verdict.afterBest = positionAfter(root.moves[1], root.captured[1], at.side);
+                verdict.afterBest = positionAfter(s, root.moves[1], root.captured[1], at.side);
             }
         }
         if (stopped_) return std::nullopt;
@@ -216,7 +227,6 @@ void clearAnalysis() { verdicts.clear(); }
 bool analysePositions(const std::vector<BoardPosition>& positions, const AnalysisLimits& limits,
                       AnalysisObserver& observer)
 {
-    EngineStateKeeper keeper;
     return AnalysisRun(positions, limits, observer).run();
 }
 

@@ -81,6 +81,7 @@ void clearAnalysis();
 struct AnalysisLimits {
     std::int32_t budget = 100;        // hundredths of a second per position
     int depth = lastIterationDepth;   // the deepest iteration of each search
+    int threads = 1;                  // the threads each search runs on
 };
 
 // Whoever watches an analysis: the windows or korvel-cli.
@@ -96,7 +97,8 @@ public:
 
 // Searches the positions from the first to the last and keeps each verdict as it is
 // made; a stop keeps those made before it. True when every position got its verdict.
-// The engine's position, flags and settings are put back as they were.
+// The searches run on a searcher of their own: the game's search, its position, flags
+// and settings are not touched.
 bool analysePositions(const std::vector<BoardPosition>& positions, const AnalysisLimits& limits,
                       AnalysisObserver& observer);
 

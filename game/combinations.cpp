@@ -1,60 +1,79 @@
 #include "game/combinations.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "engine/egtb.h"
 #include "engine/search.h"
 #include "game/control.h"
-#include "game/enginestate.h"
 
 namespace {
 
 // ---------------------------------------------------------------- the engine
 // Every call into the engine's search is in this section.
 
-// One position searched with fresh tables, so that the same question always gets the
-// same answer; the tables of the endgames stay out of the search, which would make the
+// The tables of the endgames stay out of the finder's searches, which would make the
 // answer depend on the tables a machine has (the finder consults them where a line
-// ends). The root list is ordered by the depth-6 pre-search.
+// ends); put back however the search ends.
+class TablesAside {
+public:
+    TablesAside() { bitbaseLoaded = false; }
+    ~TablesAside() { bitbaseLoaded = loaded_; }
+    TablesAside(const TablesAside&) = delete;
+    TablesAside& operator=(const TablesAside&) = delete;
+
+private:
+    bool loaded_ = bitbaseLoaded;
+};
+
+// One position searched on a searcher of its own with fresh tables, so that the same
+// question always gets the same answer and the game's search stays as it is. The root
+// list is ordered by the depth-6 pre-search.
 class PositionSearch {
 public:
-    explicit PositionSearch(const BoardPosition& p) : side_(p.side)
+    explicit PositionSearch(const BoardPosition& p) : searcher_(std::make_unique<Searcher>()), side_(p.side)
     {
-        bitbaseLoaded = false;
-        searchReporter = nullptr;
-        bookCandidateCountHook = nullptr;
-        timeBudget = unlimitedTime;
+        Searcher& s = *searcher_;
+        s.timeBudget = unlimitedTime;
         clearHash();
-        setBoardPosition(p);
-        prepareSearch(p.side);
+        s.whiteMen = p.whiteMen;
+        s.whiteKings = p.whiteKings;
+        s.blackMen = p.blackMen;
+        s.blackKings = p.blackKings;
+        s.recomputeDerivedSets();
+        s.sideToMove = p.side;
+        s.prepareSearch(p.side);
     }
 
-    int count() const { return moveLists[1].count; }
-    LegalMove move(int k) const { return {moveLists[1].moves[k], moveLists[1].captured[k]}; }
+    int count() const { return searcher_->moveLists[1].count; }
+    LegalMove move(int k) const { return {searcher_->moveLists[1].moves[k], searcher_->moveLists[1].captured[k]}; }
 
     // The move's score at the depth (the move the first ply) within the window.
     int score(const LegalMove& m, int depth, int alpha = -infiniteScore, int beta = infiniteScore)
     {
-        makeMove(m.code, m.captured, side_, 1);
-        plyState[1].extensionCredit = (m.code & captureFlag) ? captureCredit : 0;
-        const int result = -alphaBeta(-beta, -alpha, std::max(0, depth - 1), 2, side_ ^ 1);
-        unmakeMove(1);
+        Searcher& s = *searcher_;
+        s.makeMove(m.code, m.captured, side_, 1);
+        s.plyState[1].extensionCredit = (m.code & captureFlag) ? captureCredit : 0;
+        const int result = -s.alphaBeta(-beta, -alpha, std::max(0, depth - 1), 2, side_ ^ 1);
+        s.unmakeMove(1);
         return result;
     }
 
     // The engine's own choice at the depth, as its depth loop makes it.
     LegalMove best(int depth, int& score)
     {
-        maxIterationDepth = depth;
-        rootScore = moveLists[1].scores[1];
-        if (count() > 1) iterativeDeepening();
-        score = rootScore;
+        Searcher& s = *searcher_;
+        s.maxIterationDepth = depth;
+        s.rootScore = s.moveLists[1].scores[1];
+        if (count() > 1) s.iterativeDeepening();
+        score = s.rootScore;
         return move(1);
     }
 
 private:
     static constexpr int captureCredit = 5; // as the root search gives a capture
-    EngineStateKeeper keep_;
+    TablesAside tablesAside_;
+    std::unique_ptr<Searcher> searcher_; // some 700 KB: not on the stack
     int side_;
 };
 
@@ -111,16 +130,22 @@ bool wonByTables(const BoardPosition& p, int solver)
             if (!wonByTables(positionAfterMove(p, reply), solver)) return false;
         return true;
     }
-    EngineStateKeeper keep;
-    setBoardPosition(p);
-    const int ownKings = popCount(solver == White ? whiteKings : blackKings);
-    const int ownMen = popCount(solver == White ? whiteMen : blackMen);
-    const int enemyKings = popCount(solver == White ? blackKings : whiteKings);
-    const int enemyMen = popCount(solver == White ? blackMen : whiteMen);
+    const auto probe = std::make_unique<Searcher>();
+    Searcher& s = *probe;
+    s.whiteMen = p.whiteMen;
+    s.whiteKings = p.whiteKings;
+    s.blackMen = p.blackMen;
+    s.blackKings = p.blackKings;
+    s.recomputeDerivedSets();
+    s.sideToMove = p.side;
+    const int ownKings = popCount(solver == White ? s.whiteKings : s.blackKings);
+    const int ownMen = popCount(solver == White ? s.whiteMen : s.blackMen);
+    const int enemyKings = popCount(solver == White ? s.blackKings : s.whiteKings);
+    const int enemyMen = popCount(solver == White ? s.blackMen : s.whiteMen);
     // The tables hold the stronger or equal side to move.
     if (ownKings < enemyKings || (ownKings == enemyKings && ownMen < enemyMen)) return false;
-    if (solver == Black) SwapSides();
-    return ProbeBitbase() > 0;
+    if (solver == Black) s.SwapSides();
+    return s.ProbeBitbase() > 0;
 }
 
 // ---------------------------------------------------------------- lines

@@ -4,7 +4,9 @@
 #include <string>
 
 #include "engine/engine.h"
+#include "game/analysis.h"
 #include "game/controller.h"
+#include "game/hint.h"
 #include "game/controlui.h"
 #include "game/gamechange.h"
 
@@ -17,10 +19,12 @@ std::string failureText(const std::exception& error)
     return std::string("Ошибка: ") + error.what();
 }
 
+// Only a turn no longer on the stack is torn: a command that threw inside the pump of
+// a running engine turn, hint or whole-game analysis leaves that search its flags.
 void windUpTornTurn()
 {
     GameControl& gc = gameControl;
-    if (!gc.thinking || EngineTurnRunning()) return;
+    if (!gc.thinking || EngineTurnRunning() || hintRunning() || analysisRunning) return;
     putPieceSetsOnBoard(gc.entrySnapshot);
     gc.thinking = false;
     gc.abortRequested = false;

@@ -17,6 +17,7 @@
 #include "game/settings.h"
 #include "game/setup.h"
 #include "game/strength.h"
+#include "game/tables.h"
 #include "game/timecontrol.h"
 
 const char* const whiteWinsMessage = "Белые выиграли!";
@@ -151,6 +152,14 @@ bool sideHasMove(int side) { return generateCaptures(side, 0) > 0 || generateQui
 
 void announceLossOfSideToMove() { controlUi().showMessage(sideToMove == 0 ? blackWinsMessage : whiteWinsMessage); }
 
+bool EndGameIfSideToMoveCannotMove()
+{
+    if (sideHasMove(sideToMove)) return false;
+    announceLossOfSideToMove();
+    gc.gameOver = true;
+    return true;
+}
+
 namespace {
 
 void runEngineTurn()
@@ -199,7 +208,7 @@ void runEngineTurn()
                 return;
             }
             // Analysis, and thinking on the opponent's time, always look at full strength.
-            if (count > 1) searchAtLevel(gc.mode == Analysis ? strongestLevel : engineLevel);
+            if (count > 1) searchAtLevel(gc.mode == Analysis ? strongestLevel : engineLevel, gameSearchThreads());
             const SearchOutcome outcome = checkFlagsAfterSearch();
             if (outcome == SearchOutcome::Stop) return;
             if (outcome == SearchOutcome::Restart) {
@@ -228,6 +237,32 @@ void runEngineTurn()
         ponderState.active = true;
         gc.mode = Analysis;
     }
+}
+
+} // namespace
+
+namespace {
+
+// A korvel.ini refused at start: the program runs with the engine's defaults until a
+// new game finds the file mended.
+bool configurationRefused = false;
+
+// The engine with the settings of korvel.ini, or its defaults while the file refused
+// at start is not mended; then the data folder's tables where the file in force is
+// not the data folder's.
+void initEngineForGame()
+{
+    if (configurationRefused) {
+        try {
+            initEngine();
+            configurationRefused = false;
+        } catch (const ConfigError&) {
+            initEngineWithDefaults();
+        }
+    } else {
+        initEngine();
+    }
+    UseDataFolderTables();
 }
 
 } // namespace
@@ -267,7 +302,7 @@ void StartNewGame()
     clearHash();
     ResetClocks();
     seedRandomFromClock();
-    initEngine();
+    initEngineForGame();
     // The new game is played in the mode the user chose, with the engine on its colour.
     EndPondering();
     sideToMove = 0;
@@ -289,12 +324,14 @@ void StartNewGame()
 
 void NewGameCommand()
 {
-    // A configuration that cannot be read keeps the game in progress and the settings in force.
+    // A configuration that cannot be read keeps the game in progress and the settings
+    // in force; when those are already the defaults of a file refused at start, the
+    // new game is played with them.
     try {
         checkConfiguration();
     } catch (const std::exception& error) {
         controlUi().showMessage(error.what());
-        return;
+        if (!configurationRefused) return;
     }
     AbandonSetup();
     stopRequested = true;
@@ -377,20 +414,15 @@ void SetMode(GameMode mode)
 
 namespace {
 
-bool startsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
-
-// The engine's own view of the game, as the score field shows it. While the engine
-// thinks on the opponent's time the field may hold the score of the human's side.
+// The engine's own view of the game, as its latest score has it. While the engine
+// thinks on the opponent's time that score may be the human's side's.
 bool engineAcceptsDraw(int engineColour)
 {
-    const std::string& score = infoFieldText(InfoField::Label7);
-    const bool ownView = infoScoreSide() == engineColour;
-    if (startsWith(score, "Проигрыш")) return ownView;
-    if (startsWith(score, "Выигрыш")) return !ownView;
-    const auto value = wholeNumber(score);
-    // Empty: nothing searched yet, the engine plays on.
-    if (!value) return false;
-    return (ownView ? *value : -*value) < 100;
+    const auto latest = latestEngineScore();
+    // Nothing searched yet in this game: the engine plays on.
+    if (!latest) return false;
+    const int own = latest->side == engineColour ? latest->score : -latest->score;
+    return own < 100;
 }
 
 // The pieces of the game position: during a search the board holds one of its tree.
@@ -446,16 +478,40 @@ bool hintInterrupted()
     return true;
 }
 
+// The hint's search owns the thinking flag and the board while it runs: torn by an
+// exception, it puts back those, and the engine's colour, and nothing else.
+class HintSearch {
+public:
+    HintSearch()
+    {
+        gc.entrySnapshot = boardPieceSets();
+        gc.abortRequested = gc.restartRequested = false;
+        gc.thinking = true;
+    }
+    ~HintSearch()
+    {
+        if (!gc.thinking) return;
+        putPieceSetsOnBoard(gc.entrySnapshot);
+        gc.thinking = false;
+        restoreEngineSide();
+    }
+    HintSearch(const HintSearch&) = delete;
+    HintSearch& operator=(const HintSearch&) = delete;
+
+    int run()
+    {
+        const int count = searchForHint(sideToMove);
+        gc.thinking = false;
+        return count;
+    }
+};
+
 } // namespace
 
 void ShowHint()
 {
     if (!HintAvailable()) return;
-    gc.entrySnapshot = boardPieceSets();
-    gc.abortRequested = gc.restartRequested = false;
-    gc.thinking = true;
-    const int count = searchForHint(sideToMove);
-    gc.thinking = false;
+    const int count = HintSearch().run();
     if (!hintInterrupted()) {
         restoreEngineSide();
         if (count > 0) {
@@ -527,7 +583,8 @@ void analyseGameRecord(std::int32_t budget)
         GameTurnKeeper keeper;
         WindowObserver observer;
         // The depth limit in force: 63 in play.
-        analysePositions(recordPositions(gameRecord, firstSideOfRecord(gameRecord, sideToMove)), {budget, maxIterationDepth}, observer);
+        analysePositions(recordPositions(gameRecord, firstSideOfRecord(gameRecord, sideToMove)),
+                         {budget, maxIterationDepth, gameSearchThreads()}, observer);
     }
     showResults();
     controlUi().redrawBoard();
@@ -626,7 +683,18 @@ void ToggleRotation()
 
 void StartUp()
 {
-    initEngine();
+    // A bad korvel.ini is told, as at a new game, and the program goes on with the
+    // engine's defaults, leaving the file for the user to mend.
+    configurationRefused = false;
+    try {
+        initEngine();
+    } catch (const ConfigError& error) {
+        controlUi().showMessage(error.what());
+        configurationRefused = true;
+        initEngineWithDefaults();
+    }
+    if (!dataFolderProblem().empty()) controlUi().showMessage(dataFolderProblem());
+    UseDataFolderTables();
     finishStartup();
     installGameHooks();
     engineTurnHook = EngineTurn;

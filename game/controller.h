@@ -18,6 +18,9 @@ extern const char* const drawAcceptedMessage;   // "Предложение пр�
 bool sideHasMove(int side);
 // The game is lost by the side to move: the message naming the winner.
 void announceLossOfSideToMove();
+// A position the side to move cannot play (no piece, or no legal move) ends the game
+// at once with that announcement; true when it did.
+bool EndGameIfSideToMoveCannotMove();
 // With the federation's draw rules on, a dead ending at the board's position is
 // announced and ends the game.
 bool GameDrawnByRules();

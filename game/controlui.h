@@ -3,11 +3,18 @@
 // silent default, and without an installed interface the search reports go nowhere.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/search.h"
 #include "game/gameui.h"
+
+// The information window's fields, named after its labels.
+enum class InfoField { Label1, Label6, Label7, Label8, Label12, Label14, Label9 };
+const char* infoFieldCaption(InfoField field); // "Глубина расчёта:" ...
 
 enum class MenuItem {
     SmallBoard,    // "Маленькая доска"
@@ -54,7 +61,33 @@ public:
     virtual bool analysisProgress(int /*done*/, int /*total*/, int /*secondsLeft*/) { return true; }
     virtual void analysisFinished() {}
     virtual void analysisChanged() {}
+    // The engine's latest score from White's view (a man is 100, beyond decidedScore a
+    // win), or nothing when none belongs to the game on the board: the evaluation bar.
+    virtual void showEvaluation(std::optional<int> /*whiteScore*/) {}
 };
+
+// ---------------------------------------------------------------- the search's texts
+// Every text the windows show of a running search is made here, from the search's
+// progress reports.
+
+// The tables' verdicts: 3000 and the material, a win known without its distance.
+constexpr int tableVerdictScore = 2900;
+// The score as the information window shows it, from White's view whichever side was
+// searched: men with two decimals ("+0.35", "−4.28"), a win in moves ("Выигрыш белых
+// через 7 ходов"), or a verdict of the tables without its distance ("Выигрыш чёрных").
+std::string infoScoreText(int score, int side);
+// "1.40 млн.": moves in millions and hundredths of millions, the latter without a
+// leading zero (the count moves in steps of 200000, so they are 0, 20, ... 80).
+std::string processedText(std::int64_t count);
+// What a progress report writes into the information window, field by field in the
+// order written, and the variation window's whole text when the report shows the line
+// there (" ...  " first when Black searches). A new best move shows its line only
+// while "Основной вариант" is checked.
+struct ProgressTexts {
+    std::vector<std::pair<InfoField, std::string>> fields;
+    std::optional<std::string> variation;
+};
+ProgressTexts progressTexts(const SearchProgress& progress, bool variationItemChecked);
 
 // Installs the interface for the game code and as the search's reporter; nullptr
 // installs the silent default.
@@ -64,5 +97,11 @@ ControlUi& controlUi();
 // The information window's fields as last written, for the draw offer to read back.
 const std::string& infoFieldText(InfoField field);
 void setInfoFieldText(InfoField field, const std::string& text);
-// The side whose view the score field shows: the side searched when it was written.
-int infoScoreSide();
+// The engine's latest score as the side searched saw it; nothing before the first
+// search of the game on the board (a new game, a load or a paste forgets it).
+struct EngineScore {
+    int score = 0;
+    int side = White;
+};
+std::optional<EngineScore> latestEngineScore();
+void forgetEngineScore();

@@ -1,6 +1,8 @@
 #include "game/fen.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cstdint>
 
 BoardPosition currentBoardPosition()
 {
@@ -18,6 +20,25 @@ void setBoardPosition(const BoardPosition& p)
 }
 
 namespace {
+
+// The length of the UTF-8 character of printable text starting at `at`; 0 for a
+// control character, a stray or overlong byte, a surrogate or a cut sequence.
+std::size_t printableCharacterAt(const std::string& text, std::size_t at)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char first = byte(at);
+    if (first < 0x80) return first >= 0x20 && first != 0x7F ? 1 : 0;
+    const std::size_t length = first >= 0xF0 && first <= 0xF4 ? 4 : first >= 0xE0 ? 3 : first >= 0xC2 && first < 0xE0 ? 2 : 0;
+    if (length == 0 || at + length > text.size()) return 0;
+    std::uint32_t code = first & (0x7F >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(at + i) & 0xC0) != 0x80) return 0;
+        code = (code << 6) | (byte(at + i) & 0x3F);
+    }
+    const std::uint32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < least[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
+    return code >= 0x80 && code < 0xA0 ? 0 : length; // the C1 controls
+}
 
 std::string pieceList(SquareSet men, SquareSet kings)
 {
@@ -52,7 +73,10 @@ bool readColourField(const std::string& field, BoardPosition& p, bool seen[2], s
     const std::string text = trimmed(field);
     if (text.empty()) return fail(error, "Пустое поле в строке FEN");
     const char colour = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
-    if (colour != 'W' && colour != 'B') return fail(error, "Неизвестный цвет \"" + text.substr(0, 1) + "\" в строке FEN");
+    if (colour != 'W' && colour != 'B') {
+        const std::size_t first = std::max<std::size_t>(1, printableCharacterAt(text, 0));
+        return fail(error, "Неизвестный цвет " + quotedExcerpt(text.substr(0, first)) + " в строке FEN");
+    }
     const int side = colour == 'W' ? White : Black;
     if (seen[side]) return fail(error, "Цвет указан дважды в строке FEN");
     seen[side] = true;
@@ -74,7 +98,7 @@ bool readColourField(const std::string& field, BoardPosition& p, bool seen[2], s
         }
         for (char& c : token) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         const int s = squareFromName(token);
-        if (s < 0) return fail(error, "Неправильное поле \"" + token + "\" в строке FEN");
+        if (s < 0) return fail(error, "Неправильное поле " + quotedExcerpt(token) + " в строке FEN");
         const SquareSet bit = squareBit[s];
         if ((p.whiteMen | p.whiteKings | p.blackMen | p.blackKings) & bit)
             return fail(error, "Поле " + token + " занято дважды в строке FEN");
@@ -85,6 +109,26 @@ bool readColourField(const std::string& field, BoardPosition& p, bool seen[2], s
 }
 
 } // namespace
+
+std::string quotedExcerpt(const std::string& text, std::size_t most)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out = "\"";
+    std::size_t at = 0, characters = 0;
+    while (at < text.size() && characters < most) {
+        const std::size_t length = printableCharacterAt(text, at);
+        if (length > 0) {
+            out.append(text, at, length);
+            at += length;
+        } else {
+            const auto b = static_cast<unsigned char>(text[at++]);
+            out.append("\\x").append(1, hex[b >> 4]).append(1, hex[b & 15]);
+        }
+        ++characters;
+    }
+    if (at < text.size()) out += "\xE2\x80\xA6"; // "…"
+    return out + "\"";
+}
 
 std::string positionToFen(const BoardPosition& p)
 {

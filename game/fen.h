@@ -22,6 +22,11 @@ void setBoardPosition(const BoardPosition& position); // sets the engine positio
 
 std::string positionToFen(const BoardPosition& position);
 
+// Text from a file or the clipboard as a message quotes it: in double quotes, at most
+// `most` characters, cut short with "…"; control characters and bytes that are not
+// UTF-8 are written as \xNN, so that no message carries raw bytes.
+std::string quotedExcerpt(const std::string& text, std::size_t most = 24);
+
 // Reads a FEN string; on failure returns nothing and, when `error` is given, a message
 // in Russian saying what is wrong. A position is refused when a square is named twice
 // or a colour is not named. Whatever the writer writes reads back: a man on its

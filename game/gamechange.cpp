@@ -19,6 +19,7 @@ void forgetTheSearch()
     for (InfoField field : {InfoField::Label1, InfoField::Label6, InfoField::Label7, InfoField::Label8,
                             InfoField::Label12, InfoField::Label14})
         setInfoFieldText(field, "");
+    forgetEngineScore();
     controlUi().showVariation("");
 }
 } // namespace

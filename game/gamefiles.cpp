@@ -1,11 +1,14 @@
 #include "game/gamefiles.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -15,7 +18,6 @@
 #include "game/analysis.h"
 #include "game/control.h"
 #include "game/controller.h"
-#include "game/drawrules.h"
 #include "game/controlui.h"
 #include "game/gamechange.h"
 #include "game/gameui.h"
@@ -26,8 +28,6 @@ const char* const overwriteQuestion = "Файл уже существует. П�
 
 namespace {
 
-const char* const saveFailedMessage = "Не удалось записать файл!";
-const char* const readFailedMessage = "Не удалось прочитать файл!";
 const char* const badGameFileMessage = "Файл не является файлом партии!";
 const char* const badPositionFileMessage = "Файл не является файлом позиции!";
 
@@ -79,20 +79,51 @@ mode_t permissionsFor(const std::string& fileName)
     return 0666 & ~mask;
 }
 
+// The hidden temporary's name beside the target, without mkstemp's six characters.
+std::string temporaryPrefix(const std::filesystem::path& target)
+{
+    std::string name(1, '.');
+    name.append(target.filename().string()).append(1, '.');
+    return (target.parent_path() / name).string();
+}
+
 // A file beside the target under a name no other file has: created exclusively, so
-// that no file of the user's is ever taken for the temporary one. mkstemp makes it
-// private; it gets the permissions the saved file is to have.
+// that no file of the user's is ever taken for the temporary one, and locked while it
+// is written. A cleanup that removed it before the lock was taken is noticed, and
+// another name is tried. mkstemp makes it private; it gets the permissions the saved
+// file is to have.
 int createTemporaryBeside(const std::string& fileName, std::string& temporary)
 {
-    const std::filesystem::path target(fileName);
-    std::string name(1, '.');
-    name.append(target.filename().string()).append(".XXXXXX");
-    temporary = (target.parent_path() / name).string();
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) return -1;
-    ::fchmod(fd, permissionsFor(fileName));
-    return fd;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        temporary = temporaryPrefix(fileName) + "XXXXXX";
+        const int fd = ::mkstemp(temporary.data());
+        if (fd < 0) return -1;
+        struct stat opened {}, named {};
+        if (::flock(fd, LOCK_EX) == 0 && ::fstat(fd, &opened) == 0 && ::stat(temporary.c_str(), &named) == 0 &&
+            opened.st_ino == named.st_ino && opened.st_dev == named.st_dev) {
+            ::fchmod(fd, permissionsFor(fileName));
+            return fd;
+        }
+        ::close(fd);
+    }
+    errno = EAGAIN;
+    return -1;
 }
+
+// mkstemp's six characters; a file whose six are lower-case letters alone reads as a
+// word the user chose (".partie.gam.backup") and is left alone.
+bool temporarySuffix(const std::string& tail)
+{
+    if (tail.size() != 6) return false;
+    bool lowerOnly = true;
+    for (char c : tail) {
+        if (!std::isalnum(static_cast<unsigned char>(c))) return false;
+        if (!std::islower(static_cast<unsigned char>(c))) lowerOnly = false;
+    }
+    return !lowerOnly;
+}
+
+std::string systemReason(int errorNumber) { return std::strerror(errorNumber); }
 
 bool writeAll(int fd, const std::string& bytes)
 {
@@ -104,17 +135,6 @@ bool writeAll(int fd, const std::string& bytes)
         done += static_cast<std::size_t>(n);
     }
     return true;
-}
-
-std::optional<std::string> readWhole(const std::string& fileName)
-{
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(fileName, error)) return std::nullopt;
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
-    return bytes;
 }
 
 // While the engine thinks the board holds a position of the search tree; the game
@@ -138,18 +158,16 @@ std::string today()
     return text;
 }
 
-// The replayable game as PDN. A finished game whose last position still has moves
-// ended in an agreed draw; one whose last position came for the third time is drawn too.
+// The replayable game as PDN, with the result the record's end shows. A finished game
+// whose last position still has moves and no draw of its own ended in an agreed draw.
 std::optional<std::string> pdnOfGameInProgress(std::string& error)
 {
     PdnHeader header;
     header.date = today();
     const bool atEnd = gameRecord.plyNumber == gameRecord.redoLimit;
     const int firstSide = firstSideOfRecord(gameRecord, sideToMove);
-    const int sideAtEnd = firstSide ^ ((gameRecord.redoLimit - 1) & 1);
-    const bool ruleDraw =
-        officialDrawRules && drawRuleAt(gameRecord, gameRecord.redoLimit, sideAtEnd) != DrawRule::None;
-    if (ruleDraw || (atEnd && (gameControl.gameOver || IsThreefoldRepetition()))) header.result = "1/2-1/2";
+    header.result = recordResult(gameRecord, firstSide);
+    if (header.result.empty() && atEnd && gameControl.gameOver) header.result = "1/2-1/2";
     auto game = gameOfRecord(gameRecord, firstSide, header, &error);
     if (!game) return std::nullopt;
     annotatePdnGame(*game); // the last analysis's scores and marks, where they still fit
@@ -238,25 +256,97 @@ bool loadPdn(const std::string& bytes)
 
 } // namespace
 
-// Writes beside the target under a temporary name, flushes it to disk and only then
-// renames it into place, so that neither a failed write nor a crash or power cut
-// leaves a half-written file under the chosen name, or no file at all.
-bool writeFileWhole(const std::string& fileName, const std::string& bytes)
+std::optional<std::string> readFileWhole(const std::string& fileName, std::string* why)
 {
-    std::string temporary;
-    const int fd = createTemporaryBeside(fileName, temporary);
-    if (fd < 0) return false;
-    const bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    std::error_code error;
-    if (written && closed) std::filesystem::rename(temporary, fileName, error);
-    if (!written || !closed || error) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        return false;
+    std::string bytes;
+    int errorNumber = 0;
+    if (readRegularFile(fileName, bytes, errorNumber)) return bytes;
+    if (why) *why = "Не удалось прочитать файл " + fileName + ": " + systemReason(errorNumber);
+    return std::nullopt;
+}
+
+std::string finalTarget(const std::string& fileName)
+{
+    namespace fs = std::filesystem;
+    fs::path path(fileName);
+    for (int links = 0; links < 40; ++links) { // as many as the system itself follows
+        std::error_code error;
+        if (!fs::is_symlink(path, error)) break;
+        const fs::path target = fs::read_symlink(path, error);
+        if (error) break;
+        path = target.is_absolute() ? target : path.parent_path() / target;
     }
-    syncFolderOf(fileName);
+    return path.string();
+}
+
+PreparedFile::~PreparedFile() { discard(); }
+
+void PreparedFile::discard()
+{
+    if (fd_ < 0) return;
+    ::unlink(temporary_.c_str());
+    ::close(fd_);
+    fd_ = -1;
+}
+
+bool PreparedFile::failed(const std::string& file, int errorNumber)
+{
+    error_ = "Не удалось записать файл " + file + ": " + systemReason(errorNumber);
+    discard();
+    return false;
+}
+
+// Written beside the target under a temporary name and flushed to disk, so that
+// neither a failed write nor a crash or power cut leaves a half-written file under
+// the chosen name, or no file at all.
+bool PreparedFile::prepare(const std::string& fileName, const std::string& bytes)
+{
+    discard();
+    error_.clear();
+    target_ = finalTarget(fileName);
+    removeStaleTemporaries(target_);
+    fd_ = createTemporaryBeside(target_, temporary_);
+    if (fd_ < 0) return failed(target_, errno);
+    if (!writeAll(fd_, bytes) || ::fsync(fd_) != 0) return failed(target_, errno);
     return true;
+}
+
+bool PreparedFile::commit()
+{
+    if (fd_ < 0) return false;
+    if (::rename(temporary_.c_str(), target_.c_str()) != 0) return failed(target_, errno);
+    ::close(fd_); // the bytes were flushed before the rename
+    fd_ = -1;
+    syncFolderOf(target_);
+    return true;
+}
+
+bool writeFileWhole(const std::string& fileName, const std::string& bytes, std::string* why)
+{
+    PreparedFile file;
+    if (file.prepare(fileName, bytes) && file.commit()) return true;
+    if (why) *why = file.error();
+    return false;
+}
+
+void removeStaleTemporaries(const std::string& fileName)
+{
+    namespace fs = std::filesystem;
+    const std::string prefix = temporaryPrefix(fileName);
+    const fs::path folder = fs::path(prefix).parent_path();
+    const std::string namePrefix = fs::path(prefix).filename().string();
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder.empty() ? "." : folder, error)) {
+        const std::string name = entry.path().filename().string();
+        if (!name.starts_with(namePrefix) || !temporarySuffix(name.substr(namePrefix.size()))) continue;
+        std::error_code ignored;
+        if (!entry.is_regular_file(ignored) || entry.is_symlink(ignored)) continue;
+        const int fd = ::open(entry.path().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (fd < 0) continue;
+        // A write in progress holds its temporary locked until the rename.
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) ::unlink(entry.path().c_str());
+        ::close(fd);
+    }
 }
 
 void syncFolderOf(const std::string& fileName)
@@ -376,8 +466,8 @@ bool SaveGameFiles(const std::string& chosenName, SaveType type, const std::stri
     if (type == SaveType::Picture && pictureBytes.empty()) return false; // no image handed over
     std::string why;
     const std::optional<std::string> bytes = fileBytesFor(type, pictureBytes, why);
-    if (!bytes || !writeFileWhole(fileName, *bytes)) {
-        gameUi().showMessage(why.empty() ? saveFailedMessage : why);
+    if (!bytes || !writeFileWhole(fileName, *bytes, &why)) {
+        gameUi().showMessage(why.empty() ? "Не удалось записать файл " + fileName : why);
         return false;
     }
     return true;
@@ -400,9 +490,10 @@ bool LoadGameFiles(const std::string& fileName)
 namespace {
 bool loadAndSay(const std::string& fileName)
 {
-    const std::optional<std::string> bytes = readWhole(fileName);
+    std::string why;
+    const std::optional<std::string> bytes = readFileWhole(fileName, &why);
     if (!bytes) {
-        gameUi().showMessage(readFailedMessage);
+        gameUi().showMessage(why);
         return false;
     }
     if (isPdnFileName(fileName)) return loadPdn(*bytes);
@@ -424,6 +515,13 @@ bool loadAndSay(const std::string& fileName)
     return true;
 }
 } // namespace
+
+bool OpenStartFile(const std::string& fileName)
+{
+    if (fileName.empty()) return false;
+    // A refused file changes nothing: the game is still the new one of the start.
+    return LoadGameFiles(fileName);
+}
 
 void ContinueFromGame(const GameRecord& record)
 {

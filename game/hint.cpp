@@ -5,6 +5,8 @@
 #include "engine/search.h"
 #include "game/control.h"
 #include "game/record.h"
+#include "game/settings.h"
+#include "game/strength.h"
 #include "game/timecontrol.h"
 
 namespace {
@@ -42,13 +44,16 @@ bool hintRunning() { return running; }
 
 int searchForHint(int side)
 {
-    running = true;
+    // Also when the search throws: the hint is no longer running then.
+    struct Running {
+        Running() { running = true; }
+        ~Running() { running = false; }
+    } runningNow;
     RecomputeBudget(gameRecord.plyNumber, side);
     ShowBudget();
     prepareSearch(side); // the reports show the side searched for
     const int count = moveLists[1].count;
-    if (count > 1) iterativeDeepening();
-    running = false;
+    if (count > 1) searchAtLevel(strongestLevel, gameSearchThreads());
     return count;
 }
 

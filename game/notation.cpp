@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "game/analysis.h"
-#include "game/drawrules.h"
+#include "game/pdn.h"
 #include "game/gameui.h"
 
 NotationView notationView;
@@ -118,9 +118,11 @@ NotationView buildNotation(const GameRecord& record, const std::vector<std::stri
         view.lines.push_back(lineNumber(number) + text.substr(0, lineLength));
         text.erase(0, std::min(lineLength, text.size()));
     }
-    const int sideAtEnd = (blackFirst ? Black : White) ^ ((limit - 1) & 1);
-    if (limit >= 2 && officialDrawRules && drawRuleAt(record, limit, sideAtEnd) != DrawRule::None)
-        view.lines.push_back("1/2-1/2");
+    // A game that ended closes with its result, as a saved notation does.
+    if (limit >= 2) {
+        const std::string result = recordResult(record, blackFirst ? Black : White);
+        if (!result.empty()) view.lines.push_back(result);
+    }
     view.openingName = openingNameFor(key);
     view.highlight = blackFirst ? (record.plyNumber - 1) / 2 : record.plyNumber / 2 - 1;
     return view;

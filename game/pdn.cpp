@@ -5,7 +5,9 @@
 #include <string_view>
 
 #include "game/control.h"
+#include "game/controller.h"
 #include "game/controlui.h"
+#include "game/drawrules.h"
 #include "game/gamefiles.h"
 
 const char* const noPdnGameMessage = "В файле нет ни одной партии";
@@ -246,13 +248,13 @@ std::optional<LegalMove> moveOfText(const BoardPosition& p, const std::string& w
 {
     const auto squares = writtenSquares(written);
     if (!squares) {
-        why = "непонятная запись хода \"" + written + "\"";
+        why = "непонятная запись хода " + quotedExcerpt(written);
         return std::nullopt;
     }
     LegalMove move;
     const Match match = matchWrittenMove(p, *squares, move);
     if (match == Match::Found) return move;
-    why = (match == Match::Illegal ? "недопустимый ход \"" : "неоднозначный ход \"") + written + "\"";
+    why = (match == Match::Illegal ? "недопустимый ход " : "неоднозначный ход ") + quotedExcerpt(written);
     return std::nullopt;
 }
 
@@ -287,27 +289,36 @@ bool isResult(const std::string& token)
 
 class GameSplitter {
 public:
-    explicit GameSplitter(const std::string& text) : text_(text)
+    // With `only` the games before that one (counting from 1) are counted but not
+    // kept, and the text after it is not read.
+    explicit GameSplitter(const std::string& text, std::size_t only = 0) : text_(text), only_(only)
     {
         if (text_.starts_with("\xEF\xBB\xBF")) at_ = 3;
     }
 
     std::vector<RawGame> split()
     {
-        while (at_ < text_.size()) step();
-        finishGame();
+        while (at_ < text_.size() && (only_ == 0 || finished_ < only_)) step();
+        if (only_ == 0 || finished_ < only_) finishGame();
         return std::move(games_);
     }
+    // The games found, kept or not.
+    std::size_t gamesFound() const { return finished_; }
 
 private:
     const std::string& text_;
+    std::size_t only_;
     std::size_t at_ = 0;
+    std::size_t finished_ = 0;
     RawGame current_;
     std::vector<RawGame> games_;
 
     void finishGame()
     {
-        if (!current_.empty()) games_.push_back(std::move(current_));
+        if (!current_.empty()) {
+            ++finished_;
+            if (only_ == 0 || finished_ == only_) games_.push_back(std::move(current_));
+        }
         current_ = RawGame{};
     }
 
@@ -489,7 +500,7 @@ bool readStart(PdnGame& game, const std::string& prefix)
 {
     const std::string type = game.tag("GameType");
     if (!type.empty() && type.substr(0, type.find(',')) != "25") {
-        game.error = prefix + ": игра не русские шашки (GameType \"" + type + "\")";
+        game.error = prefix + ": игра не русские шашки (GameType " + quotedExcerpt(type) + ")";
         return false;
     }
     const std::string fen = game.tag("FEN");
@@ -616,9 +627,31 @@ std::vector<PdnGame> readPdn(const std::string& text)
     return games;
 }
 
+std::optional<PdnGame> readPdnGame(const std::string& text, std::size_t number, std::size_t* gamesInFile)
+{
+    EngineScratch scratch;
+    GameSplitter splitter(text, number);
+    const std::vector<RawGame> raw = splitter.split();
+    if (gamesInFile) *gamesInFile = splitter.gamesFound();
+    if (number == 0 || raw.empty()) return std::nullopt;
+    return replay(raw.front(), static_cast<int>(number));
+}
+
 int firstSideOfRecord(const GameRecord& record, int sideAtPly)
 {
     return (record.plyNumber - 1) % 2 == 0 ? sideAtPly : 1 - sideAtPly;
+}
+
+std::string recordResult(const GameRecord& record, int firstSide)
+{
+    const int last = std::clamp<int>(record.redoLimit, 1, recordCapacity);
+    const int sideAtEnd = (last - 1) % 2 == 0 ? firstSide : 1 - firstSide;
+    EngineScratch scratch;
+    const std::string decided = resultOfLastPosition(entryPosition(record.entries[last], sideAtEnd));
+    if (decided != "*") return decided;
+    if (officialDrawRules && drawRuleAt(record, last, sideAtEnd) != DrawRule::None) return "1/2-1/2";
+    if (threefoldRepetitionUpTo(record, last)) return "1/2-1/2";
+    return {};
 }
 
 std::optional<PdnGame> gameOfRecord(const GameRecord& record, int firstSide, const PdnHeader& header, std::string* error)
@@ -760,5 +793,8 @@ bool PastePositionFen(const std::string& text)
     const BoardPosition& p = *position;
     ContinueFromPosition({p.whiteMen, p.blackMen, p.whiteKings, p.blackKings, p.side});
     controlUi().showStatus(pastedStatus);
+    // A position in which the side to move cannot play ends at once (a file holding
+    // one loads as it is).
+    EndGameIfSideToMoveCannotMove();
     return true;
 }

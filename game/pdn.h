@@ -45,6 +45,11 @@ struct PdnGame {
 // byte-order mark. A text without any game gives an empty list.
 std::vector<PdnGame> readPdn(const std::string& text);
 
+// Game `number` (from 1) of a file, read as readPdn reads it, without replaying or
+// keeping the games before it and without reading past it; nothing when the file
+// holds fewer games, and then `gamesInFile` gets how many it holds.
+std::optional<PdnGame> readPdnGame(const std::string& text, std::size_t number, std::size_t* gamesInFile = nullptr);
+
 extern const char* const noPdnGameMessage; // "В файле нет ни одной партии"
 
 // The tags written before the moves. The last position decides the result when the
@@ -69,6 +74,11 @@ std::optional<PdnGame> gameOfRecord(const GameRecord& record, int firstSide, con
                                     std::string* error = nullptr);
 // The side to move at entry 1, given the side to move at the record's plyNumber.
 int firstSideOfRecord(const GameRecord& record, int sideAtPly);
+// How the game of a record ended at its last entry (redoLimit), entry 1 with
+// firstSide to move: "1-0" or "0-1" when the side to move there has no move, "1/2-1/2"
+// after a threefold repetition or, with them on, by the federation's draw rules;
+// empty while the game goes on.
+std::string recordResult(const GameRecord& record, int firstSide);
 
 // The text of a game: its tags, a blank line, the numbered moves in lines of at most
 // 79 characters and the result. A capture is written with "x" by its first and last

@@ -41,7 +41,9 @@ struct Preference {
     std::function<bool(const std::string&)> set;
 };
 
-Preference flag(const char* key, bool& value, bool byDefault)
+// A bool, or an atomic one that search threads read.
+template <typename Flag>
+Preference flag(const char* key, Flag& value, bool byDefault)
 {
     return {key, boolText(byDefault), [&value] { return std::string(boolText(value)); },
             [&value](const std::string& text) {
@@ -100,6 +102,13 @@ const std::vector<Preference>& preferences()
         flag("marks", marksShown, false),
         flag("showMove", showMove, true),
         flag("drawRules", officialDrawRules, false),
+        // 0: korvel.ini's number; a stored number beyond this machine's processors is refused.
+        {"threads", "0", [] { return std::to_string(threadsChosen); },
+         [](const std::string& text) {
+             const auto parsed = numberIn(text, 0, logicalProcessors());
+             if (parsed) threadsChosen = *parsed;
+             return parsed.has_value();
+         }},
         flag("rotated", boardView.rotated, false),
         flag("sound", boardView.soundOn, true),
         flag("smallBoard", boardView.smallBoard, false),

@@ -1,4 +1,5 @@
-// The user's choices that outlive the program: the level, the settings dialog's switches,
+// The user's choices that outlive the program: the level, the settings dialog's switches
+// and threads,
 // the board's design, marks, rotation and size, the sound, thinking on the opponent's
 // time, the draw rules and the time control. The windows keep them in a settings file
 // as text under these keys; the game reads and applies them here, so that a damaged or

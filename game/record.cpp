@@ -148,18 +148,20 @@ void GoToPly(int ply)
     }
 }
 
-bool IsThreefoldRepetition()
+bool threefoldRepetitionUpTo(const GameRecord& record, int last)
 {
     // Some placement occurring three times among entries 1..n is exactly the case in
     // which a triple i < j < k of equal entries exists.
-    const int n = std::min<int>(gameRecord.plyNumber, recordCapacity);
+    const int n = std::min<int>(last, recordCapacity);
     for (int i = 1; i <= n - 2; ++i) {
         int occurrences = 1;
         for (int j = i + 1; j <= n; ++j)
-            if (samePlacement(gameRecord.entries[i], gameRecord.entries[j]) && ++occurrences == 3) return true;
+            if (samePlacement(record.entries[i], record.entries[j]) && ++occurrences == 3) return true;
     }
     return false;
 }
+
+bool IsThreefoldRepetition() { return threefoldRepetitionUpTo(gameRecord, gameRecord.plyNumber); }
 
 bool navigationAllowed() { return !gameControl.thinking || gameControl.mode == Analysis; }
 

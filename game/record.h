@@ -59,6 +59,8 @@ void GoToPly(int ply);
 
 // Three equal placements among entries 1..plyNumber, whoever was to move.
 bool IsThreefoldRepetition();
+// The same among the entries 1..last of a record.
+bool threefoldRepetitionUpTo(const GameRecord& record, int last);
 
 // The guards of the navigation commands. Menu items and keys act when the engine is
 // not thinking, or in analysis also while it thinks.

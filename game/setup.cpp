@@ -190,6 +190,8 @@ void SetupDone()
     setEngineSideForMode(gc.mode);
     refreshBoardPicture();
     controlUi().redrawBoard();
+    // Set up with nothing to play for the side to move, the game is over before it starts.
+    if (EndGameIfSideToMoveCannotMove()) return;
     startEngineIfItsTurn();
 }
 

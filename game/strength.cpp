@@ -20,11 +20,6 @@ constexpr LevelSettings levels[strongestLevel + 1] = {
     {lastIterationDepth, 0, 0}, // 8: the full engine
 };
 
-void report(InfoField field, const std::string& text)
-{
-    if (searchReporter) searchReporter->setInfoField(field, text);
-}
-
 // Scores every root move, then takes one at random among those close to the best.
 void chooseWithinMargin(const LevelSettings& level)
 {
@@ -39,28 +34,36 @@ void chooseWithinMargin(const LevelSettings& level)
     const int chosen = candidates[randomBelow(static_cast<std::uint32_t>(count))];
     const int score = list.scores[chosen];
     moveToFront(chosen);
-    std::string move = moveText(moveLists[1].moves[1]);
-    move[2] = moveSeparator;
-    pvText = move + ' ';
-    report(InfoField::Label1, std::to_string(level.choiceDepth));
-    report(InfoField::Label6, move);
-    report(InfoField::Label7, scoreText(score));
-    if (searchReporter) searchReporter->iterationCompleted(level.choiceDepth, score);
+    const MoveCode move = moveLists[1].moves[1];
+    pvText = lineText(&move, 1);
+    if (!searchReporter) return;
+    SearchProgress choice;
+    choice.kind = SearchProgress::Kind::LevelChoice;
+    choice.side = engineSide;
+    choice.depth = level.choiceDepth;
+    choice.score = score;
+    choice.line = {&move, 1};
+    searchReporter->progress(choice);
+    searchReporter->iterationCompleted(level.choiceDepth, score);
 }
 
 } // namespace
 
 LevelSettings levelSettings(int level) { return levels[std::clamp(level, weakestLevel, strongestLevel)]; }
 
-void searchAtLevel(int level)
+void searchAtLevel(int level, int threads)
 {
     const LevelSettings settings = levelSettings(level);
     if (settings.depthLimit == 0) {
         chooseWithinMargin(settings);
         return;
     }
+    // Below full strength one thread, so that a level plays as it was measured.
     const int deepest = maxIterationDepth;
+    const int threadsBefore = searchThreads;
     maxIterationDepth = std::min(deepest, settings.depthLimit);
+    searchThreads = level < strongestLevel ? 1 : threads;
     iterativeDeepening();
     maxIterationDepth = deepest;
+    searchThreads = threadsBefore;
 }

@@ -19,4 +19,5 @@ LevelSettings levelSettings(int level);
 
 // After prepareSearch, for a root list of two moves or more: searches at the level and
 // leaves the move to play in entry 1 of the root list, with the search's reports made.
-void searchAtLevel(int level);
+// Full strength searches on the threads given; the lower levels always on one.
+void searchAtLevel(int level, int threads = 1);

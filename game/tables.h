@@ -11,7 +11,9 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 // Decides the folder the program writes in, writes a korvel.ini there on the first
 // start (egtbpath pointing at its egtb folder) and points `configFileName` at the
@@ -28,16 +30,36 @@ bool inRunFolder();
 // writableDataFolder()/egtb
 std::string tablesFolder();
 
-// Every file of the five-piece tables there with its right size, as
-// `korvel-cli egtb check` tests them.
+// A file of the five-piece tables that is missing (no size) or has not its size.
+struct TableFileProblem {
+    std::string name;
+    std::uintmax_t expectedSize = 0;
+    std::optional<std::uintmax_t> size;
+};
+// Every such file in the folder, the in-memory table first; `korvel-cli egtb check`
+// lists them.
+std::vector<TableFileProblem> tableFileProblems(const std::string& folder);
+// Every file of the five-piece tables there with its right size.
 bool tablesComplete(const std::string& folder);
+
+// Why the program cannot write its data folder, naming it, to be said once at
+// start; empty when it can.
+const std::string& dataFolderProblem();
 
 extern const char* const tablesQuestion; // asked once on the first start
 // True on a start outside a run folder when no tables are in use, none are in the
-// data folder and the question was not declined before.
+// data folder, they could be made there and the question was not declined before.
 bool ShouldOfferTables();
-// Remembered in the data folder, so that the question is not asked again.
-void RememberTablesDeclined();
+// Remembered in the data folder, so that the question is not asked again; false when
+// it cannot be, with what to tell the user in `why`.
+bool RememberTablesDeclined(std::string* why = nullptr);
+// The tables of the data folder are used when the korvel.ini in force is not the data
+// folder's (it could not be written there): after every engine initialisation.
+void UseDataFolderTables();
+// The question telling which table files of the settings in force are damaged, and
+// offering to make the tables again; empty when none is, or when the same ones were
+// told of before.
+std::string damagedTablesQuestion();
 
 // korvel-cli beside the program (installed) or one folder up (the build tree, where
 // the program is build/app/korvel); empty when there is none.
@@ -53,11 +75,13 @@ public:
     TablesBuild(const TablesBuild&) = delete;
     TablesBuild& operator=(const TablesBuild&) = delete;
 
-    // Starts `builder egtb build DATA/egtb.tmp --pieces 5`; false (and error()) when
-    // it cannot be started.
+    // Starts `builder egtb build DATA/egtb.tmp --pieces 5` holding the folder's build
+    // lock (the generator holds it too); false (and error()) when it cannot be
+    // started, also when another program is making the tables there.
     bool start(const std::string& builder, const std::string& dataFolder);
     // Reads the progress the generator reported and, once it has ended, checks its
-    // tables and puts them in place (DATA/egtb) with korvel.ini pointing at them.
+    // tables and puts them in place (DATA/egtb) with korvel.ini pointing at them,
+    // both or neither; a failure's error() says so.
     State poll();
     // Ends the generator and removes what it wrote.
     void cancel();
@@ -75,11 +99,14 @@ private:
     void takeLine(const std::string& line);
     State finish(bool exitedWell);
     State fail(const std::string& why);
+    void closeOutput();
+    void releaseLock();
     std::string temporaryFolder() const;
 
     State state_ = State::Idle;
-    pid_t child_ = -1;
+    pid_t child_ = -1; // our child while it runs and has not been waited for; else -1
     int output_ = -1;
+    int lock_ = -1;    // the data folder's build lock while this build holds it
     std::string dataFolder_;
     std::string pending_;  // output after the last complete line
     std::string lastLine_; // the generator's last words, for a failure

@@ -95,14 +95,12 @@ void WindowControlUi::redrawBoard()
 }
 
 // One change of the game: every panel shows the game on the board.
-void WindowControlUi::gameChanged(GameChange change)
+void WindowControlUi::gameChanged(GameChange)
 {
     notationChanged();
     bookTextChanged();
     clocksChanged();
-    if (!Form1) return;
-    if (change == GameChange::NewGame) Form1->evaluationBar->setScore(std::nullopt);
-    Form1->ShowStatus();
+    if (Form1) Form1->ShowStatus();
 }
 
 void WindowControlUi::notationChanged()
@@ -216,6 +214,11 @@ bool WindowControlUi::analysisProgress(int done, int total, int secondsLeft)
 }
 
 void WindowControlUi::analysisFinished() { CloseAnalysisProgress(); }
+
+void WindowControlUi::showEvaluation(std::optional<int> whiteScore)
+{
+    if (Form1) Form1->evaluationBar->setScore(whiteScore);
+}
 
 void WindowControlUi::analysisChanged()
 {

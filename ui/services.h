@@ -37,6 +37,7 @@ public:
     bool analysisProgress(int done, int total, int secondsLeft) override;
     void analysisFinished() override;
     void analysisChanged() override;
+    void showEvaluation(std::optional<int> whiteScore) override;
 };
 
 // Installs the windows as the game's interface (and the search's reporter).

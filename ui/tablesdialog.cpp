@@ -100,9 +100,16 @@ void MakeEndgameTables()
 
 void OfferEndgameTables()
 {
+    // Damaged tables are told of once, with the offer to make them again.
+    const std::string damaged = damagedTablesQuestion();
+    if (!damaged.empty()) {
+        if (WindowServices::AskYesNo(text(damaged))) MakeEndgameTables();
+        return;
+    }
     if (!ShouldOfferTables()) return;
+    std::string why;
     if (WindowServices::AskYesNo(text(tablesQuestion))) MakeEndgameTables();
-    else RememberTablesDeclined();
+    else if (!RememberTablesDeclined(&why)) WindowServices::ShowMessage(text(why));
 }
 
 void addEndgameTablesItem(QMenu* menu)

@@ -10,6 +10,8 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
 #include <QToolButton>
 
 #include <algorithm>
@@ -111,7 +113,14 @@ TForm3::TForm3(QWidget* parent)
 
     // Off by default: the federation's rules end dead endings only when asked for.
     CheckBox5 = new QCheckBox(QStringLiteral("Правила ничьей (ФШР)"), this);
-    CheckBox5->setGeometry(18, 246, 260, 22);
+    CheckBox5->setGeometry(18, 246, 168, 22);
+    Label3 = new QLabel(QStringLiteral("Потоки"), this);
+    Label3->setGeometry(192, 247, 50, 20);
+    SpinEdit1 = new QSpinBox(this);
+    SpinEdit1->setRange(1, logicalProcessors());
+    SpinEdit1->setValue(gameSearchThreads());
+    SpinEdit1->setAlignment(Qt::AlignRight);
+    SpinEdit1->setGeometry(242, 246, 44, 22);
 
     Button2 = new QPushButton(QStringLiteral("Цвет края доски"), this);
     Button2->setGeometry(8, 274, 120, 25);
@@ -138,6 +147,7 @@ TForm3::TForm3(QWidget* parent)
     connect(CheckBox3, &QCheckBox::clicked, this, &TForm3::CheckBox3Click);
     connect(CheckBox4, &QCheckBox::clicked, this, &TForm3::CheckBox4Click);
     connect(CheckBox5, &QCheckBox::clicked, this, &TForm3::CheckBox5Click);
+    connect(SpinEdit1, &QSpinBox::valueChanged, this, &TForm3::SpinEdit1Change);
     connect(Button1, &QPushButton::clicked, this, &TForm3::Button1Click);
 
     ShowSettings();
@@ -198,6 +208,16 @@ void TForm3::Button2Click()
 void TForm3::CheckBox3Click() { marksShown = CheckBox3->isChecked(); }
 void TForm3::CheckBox4Click() { showMove = CheckBox4->isChecked(); }
 void TForm3::CheckBox5Click() { officialDrawRules = CheckBox5->isChecked(); }
+// The next search takes the new number; a running one keeps its threads.
+void TForm3::SpinEdit1Change(int threads) { threadsChosen = threads; }
+
+void TForm3::showEvent(QShowEvent* event)
+{
+    const QSignalBlocker quiet(SpinEdit1);
+    SpinEdit1->setRange(1, logicalProcessors());
+    SpinEdit1->setValue(gameSearchThreads());
+    QDialog::showEvent(event);
+}
 
 void TForm3::Button1Click()
 {

@@ -9,6 +9,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QSpinBox;
 class QToolButton;
 
 class TForm3 : public QDialog {
@@ -32,6 +33,8 @@ public:
     QCheckBox* CheckBox3;   // "Разметка", hidden
     QCheckBox* CheckBox4;   // "Показывать ход"
     QCheckBox* CheckBox5;   // "Правила ничьей (ФШР)"
+    QLabel* Label3;         // "Потоки"
+    QSpinBox* SpinEdit1;    // the search threads, 1 to the logical processors
     QPushButton* Button1;   // "Ok"
 
 public slots:
@@ -46,9 +49,14 @@ public slots:
     void CheckBox3Click();
     void CheckBox4Click();
     void CheckBox5Click();
+    void SpinEdit1Change(int threads);
     void Button1Click();
     // The close box and Escape end here.
     void reject() override;
+
+protected:
+    // The threads shown are those in force: korvel.ini's until chosen here.
+    void showEvent(QShowEvent* event) override;
 
 private:
     void FormClose();

@@ -29,12 +29,29 @@ grep -qE '^4/4 d8-e7 ' progress
 [ "$("$cli" pdn check first.pdn)" = '1: White "A" Black "B" Result "" 3 half-moves' ]
 [ "$(grep -oE '\{[^}]*\}' first.pdn | wc -l)" = 3 ]
 
+# On two threads: the same annotations' shape.
+if [ "$(nproc)" -ge 2 ]; then
+    "$cli" analyse games.pdn --game 2 --depth 9 --threads 2 > two.pdn 2> /dev/null
+    [ "$(grep -oE '\{[^}]*\}' two.pdn | wc -l)" = 4 ]
+fi
+status=0
+"$cli" analyse games.pdn --threads 0 2> err || status=$?
+[ "$status" = 2 ]
+
 if "$cli" analyse games.pdn --game 3 2> err; then exit 1; fi
 grep -q 'no game 3 (2 in the file)' err
 if "$cli" analyse missing.pdn 2> err; then exit 1; fi
 grep -q 'cannot read missing.pdn' err
 status=0
-"$cli" analyse games.pdn --depth 3 2> err || status=$?
+"$cli" analyse games.pdn --nodes 3 2> err || status=$?
 [ "$status" = 2 ]
 grep -q 'usage: korvel-cli analyse GAME.pdn' err
+status=0
+"$cli" analyse games.pdn --depth 3 2> err || status=$?
+[ "$status" = 2 ]
+[ "$(cat err)" = "korvel-cli: depth 3 is out of range: the depth runs from 7 to 63" ]
+status=0
+"$cli" analyse games.pdn --time 0 2> err || status=$?
+[ "$status" = 2 ]
+[ "$(cat err)" = "korvel-cli: time 0 is out of range: the time runs from 1 to 2000000000 hundredths of a second" ]
 echo ok

@@ -85,12 +85,37 @@ check_usage "no command"
 check_usage "unknown command" frobnicate
 check_one_line_usage "moves without position" moves
 check_one_line_usage "moves with an extra argument" moves "$initial" extra
-check_one_line_usage "moves with a short position" moves "wwww w"
 check_one_line_usage "perft without depth" perft "$initial"
-check_one_line_usage "perft depth 0" perft "$initial" 0
-check_one_line_usage "perft depth not a number" perft "$initial" 3x
-check_one_line_usage "divide depth not a number" divide "$initial" abc
 check_one_line_usage "eval with two positions" eval "$initial" "$initial"
+# A value it cannot use: one line saying what was wrong and what is accepted.
+check_message() { # description, expected message, then the arguments
+    local what=$1 expected=$2
+    shift 2
+    check_usage "$what" "$@"
+    expect_equal "$what: message" "$expected" "$(cat "$work/err")"
+}
+not_a_position='is not a position: give the 34-character text, as "wwwwwwwwwwww00000000bbbbbbbbbbbb w", or a FEN, as "W:Wa1,c1,Kg3:Bb8,h8" (korvel-cli --help tells more)'
+check_message "moves with a short position" "korvel-cli: \"wwww w\" $not_a_position" moves "wwww w"
+check_message "eval with a FEN without Black" "korvel-cli: \"W:Wc3\" $not_a_position" eval "W:Wc3"
+check_message "perft depth 0" "korvel-cli: depth 0 is out of range: the depth runs from 1 to 63" perft "$initial" 0
+check_message "perft depth 64" "korvel-cli: depth 64 is out of range: the depth runs from 1 to 63" perft "$initial" 64
+check_message "perft depth not a number" "korvel-cli: depth 3x is not a whole number: the depth runs from 1 to 63" \
+    perft "$initial" 3x
+check_message "divide depth not a number" "korvel-cli: depth abc is not a whole number: the depth runs from 1 to 63" \
+    divide "$initial" abc
+
+# A FEN wherever a position is asked: the same answers as its text.
+crowning_fen="W:Wd6:Bb8,c5,c7,e5,g5,g7"
+for command in "moves|$crowning|$crowning_fen" "eval|$crowning|$crowning_fen" "perft|$crowning|$crowning_fen|3" \
+    "divide|$crowning|$crowning_fen|2"; do
+    IFS='|' read -r name text fen depth <<<"$command"
+    expect_equal "$name from a FEN" "$("$cli" "$name" "$text" $depth | sed 's/ [0-9]* ms$//')" \
+        "$("$cli" "$name" "$fen" $depth | sed 's/ [0-9]* ms$//')"
+done
+expect_equal "moves from a FEN, Black to move" "$("$cli" moves "wwwwwwwwwwww00000000bbbbbbbbbbbb b")" \
+    "$("$cli" moves "B:Wa1,c1,e1,g1,b2,d2,f2,h2,a3,c3,e3,g3:Bb6,d6,f6,h6,a7,c7,e7,g7,b8,d8,f8,h8")"
+expect_equal "a king from a FEN: the long diagonal up to h8" "a1-b2 a1-c3 a1-d4 a1-e5 a1-f6 a1-g7" \
+    "$("$cli" moves "W:WKa1:Bh8" | awk '{print $1}' | paste -sd' ')"
 
 # A malformed number in korvel.ini is reported, in the engine's own words, by every
 # command that starts the engine, which then ends with status 1: not with its usage.

@@ -24,11 +24,45 @@ check=$("$cli" pdn check games.pdn) || fail "pdn check: $check"
 grep -q '^1. c3-d4 b6-a5 2. d4-c5' games.pdn || fail "the ballot's moves: $(head -12 games.pdn)"
 grep -q '\[White "Korvel B, уровень 1"\]' games.pdn || fail "the second game's white player"
 
+# Threads per side: A on two, B on one, the games as before.
+if [ "$(nproc)" -ge 2 ]; then
+    out=$("$cli" match --ballots 1 --depth 3 --threads-a 2 --threads-b 1 --plies 60 --ballot-file "$ballots")
+    [ "$(echo "$out" | grep -c '^game ')" = 2 ] || fail "two games on two threads expected: $out"
+fi
+
 set +e
+"$cli" match --threads 0 --ballot-file "$ballots" 2>/dev/null
+[ $? = 2 ] || fail "no threads is a usage error"
+"$cli" match --threads-a "$(($(nproc) + 1))" --ballot-file "$ballots" 2>/dev/null
+[ $? = 2 ] || fail "more threads than processors is a usage error"
 "$cli" match --level 9 --ballot-file "$ballots" 2>/dev/null
 [ $? = 2 ] || fail "level 9 is a usage error"
 "$cli" match --ballots 2>/dev/null
 [ $? = 2 ] || fail "an option without its value is a usage error"
-"$cli" match --ballot-file missing.txt >/dev/null 2>&1
+"$cli" match --ballot-file missing.txt >/dev/null 2>err
 [ $? = 1 ] || fail "a missing ballot file"
+grep -q '^korvel-cli: cannot read missing.txt: ' err || fail "a missing ballot file is told as such: $(cat err)"
+
+# What cannot be played, or written, is refused before a game is played.
+refused() { # expected message, then the options
+    local expected=$1
+    shift
+    "$cli" match --depth 1 --plies 2 "$@" >out 2>err
+    [ $? = 1 ] || fail "not refused: $*"
+    [ ! -s out ] || fail "played although refused: $* : $(cat out)"
+    grep -qF -- "$expected" err || fail "message for $*: $(cat err)"
+}
+refused "--first 151: $ballots holds 150 ballots" --first 151 --ballots 1 --ballot-file "$ballots"
+refused "--first 2000000000: $ballots holds 150 ballots" --first 2000000000 --ballots 2000000000 --ballot-file "$ballots"
+refused "cannot write /nonexistent/dir/x.pdn: " --ballots 1 --pdn /nonexistent/dir/x.pdn --ballot-file "$ballots"
+printf '# two ballots\n1-I | wwwwwwwww0ww0000bw000bbbbbbbbbbb b | cd4 ba5 dc5\n1-II | wwwwww0wwwww00w00b00b0bbbbbbbbbb | ef4\n' > broken.txt
+refused "broken.txt:3: not a ballot" --ballot-file broken.txt
+printf '1-I | 00000000000000000000000000000000 w | cd4\n' > empty-board.txt
+refused "empty-board.txt:1: not a ballot" --ballot-file empty-board.txt
+# A file that fails while the games are written.
+if [ -w /dev/full ]; then
+    "$cli" match --ballots 1 --depth 1 --plies 2 --pdn /dev/full --ballot-file "$ballots" >/dev/null 2>err
+    [ $? = 1 ] || fail "a full disk passed"
+    grep -q 'cannot write /dev/full' err || fail "full disk message: $(cat err)"
+fi
 exit 0

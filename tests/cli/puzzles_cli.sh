@@ -59,4 +59,6 @@ for args in "" "make --games 0" "make --depth 2" "check" "check found.txt --dept
     "$cli" puzzles $args > /dev/null 2>&1 || status=$?
     [ "$status" = 2 ] || fail "usage error for '$args' exits $status"
 done
+"$cli" puzzles make --depth 2 2> err.txt && fail "depth 2 accepted"
+[ "$(cat err.txt)" = "korvel-cli: depth 2 is out of range: the depth runs from 4 to 30" ] || fail "range: $(cat err.txt)"
 echo "puzzles cli: ok"

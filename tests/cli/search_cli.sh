@@ -55,7 +55,7 @@ out=$("$cli" search "$initial" --time 20)
 expect_equal "search --time: bestmove" "bestmove" "$(echo "$out" | tail -n 1 | awk '{print $1}')"
 
 # Wrong arguments: one usage line on standard error, exit 2.
-usage="usage: korvel-cli search POSITION [--time CENTISECONDS | --depth D] [--level N]"
+usage="usage: korvel-cli search POSITION [--time CENTISECONDS | --depth D] [--level N] [--threads N]"
 check_usage() { # description, then the arguments
     local what=$1
     shift
@@ -66,16 +66,58 @@ check_usage() { # description, then the arguments
     expect_equal "$what: message" "$usage" "$err"
 }
 check_usage "no position"
-check_usage "short position" "wwww w"
-check_usage "depth below the first iteration" "$initial" --depth 6
-check_usage "depth beyond the last ply" "$initial" --depth 64
-check_usage "depth not a number" "$initial" --depth x
-check_usage "negative time" "$initial" --time -1
 check_usage "time without value" "$initial" --time
 check_usage "time and depth together" "$initial" --depth 9 --time 5
 check_usage "unknown option" "$initial" --nodes 5
-check_usage "level above 8" "$initial" --level 9
 check_usage "level without value" "$initial" --depth 9 --level
+check_usage "threads without value" "$initial" --depth 9 --threads
+
+# Threads: one is the default; two reach every depth and choose a legal move.
+expect_equal "search --threads 1: the default" "$("$cli" search "$initial" --depth 9 | sed 's/ ms [0-9]*//')" \
+    "$("$cli" search "$initial" --depth 9 --threads 1 | sed 's/ ms [0-9]*//')"
+if [ "$(nproc)" -ge 2 ]; then
+    out=$("$cli" search "$initial" --depth 10 --threads 2)
+    expect_equal "search --threads 2: depths" "7 8 9 10" "$(echo "$out" | grep '^depth' | awk '{print $2}' | paste -sd' ')"
+    "$cli" moves "$initial" | awk '{print $1}' | grep -qx "$(echo "$out" | tail -n 1 | awk '{print $2}')" ||
+        fail "search --threads 2: the move chosen is not a legal move"
+fi
+
+# A value the call cannot use: what was wrong and the range, on standard error, exit 2.
+check_message() { # description, expected message, then the arguments
+    local what=$1 expected=$2
+    shift 2
+    local err status
+    err=$("$cli" search "$@" 2>&1 >/dev/null)
+    status=$?
+    expect_equal "$what: status" 2 "$status"
+    expect_equal "$what: message" "$expected" "$err"
+}
+not_a_position='is not a position: give the 34-character text, as "wwwwwwwwwwww00000000bbbbbbbbbbbb w", or a FEN, as "W:Wa1,c1,Kg3:Bb8,h8" (korvel-cli --help tells more)'
+check_message "short position" "korvel-cli: \"wwww w\" $not_a_position" "wwww w"
+check_message "FEN with a square named twice" "korvel-cli: \"W:Wa1,a1:Bh8\" $not_a_position" "W:Wa1,a1:Bh8"
+check_message "depth below the first iteration" \
+    "korvel-cli: depth 6 is out of range: the depth runs from 7 to 63" "$initial" --depth 6
+check_message "depth beyond the last ply" \
+    "korvel-cli: depth 64 is out of range: the depth runs from 7 to 63" "$initial" --depth 64
+check_message "depth not a number" \
+    "korvel-cli: depth x is not a whole number: the depth runs from 7 to 63" "$initial" --depth x
+check_message "negative time" \
+    "korvel-cli: time -1 is out of range: the time runs from 0 to 2000000000 hundredths of a second" "$initial" --time -1
+check_message "level above 8" "korvel-cli: level 9 is out of range: the level runs from 1 to 8" "$initial" --level 9
+check_message "no threads" \
+    "korvel-cli: threads 0 is out of range: the number of threads runs from 1 to $(nproc) on this machine" \
+    "$initial" --threads 0
+check_message "more threads than processors" \
+    "korvel-cli: threads $(($(nproc) + 1)) is out of range: the number of threads runs from 1 to $(nproc) on this machine" \
+    "$initial" --threads "$(($(nproc) + 1))"
+check_message "level beyond a long" \
+    "korvel-cli: level 99999999999999999999 is out of range: the level runs from 1 to 8" "$initial" --level 99999999999999999999
+
+# A FEN is the same position as its text: the same search, move for move.
+expect_equal "search from a FEN" "$("$cli" search "$initial" --depth 8 | sed 's/ ms [0-9]*//')" \
+    "$("$cli" search "W:Wa1,c1,e1,g1,b2,d2,f2,h2,a3,c3,e3,g3:Bb6,d6,f6,h6,a7,c7,e7,g7,b8,d8,f8,h8" --depth 8 |
+        sed 's/ ms [0-9]*//')"
+expect_equal "search from a FEN, Black to move" "bestmove d4:b2" "$("$cli" search "B:Wc3:Bd4" | tail -n 1)"
 
 # Levels: 8 is the full engine; 5 ends the depth loop at 7; 2 scores the root moves at
 # depth 2 and reports one line.

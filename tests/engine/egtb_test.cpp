@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <tuple>
 
 #include "engine/egtb.h"
 
@@ -68,6 +69,8 @@ protected:
         for (const auto& [index, byte] : bytes) data.at(index) = byte;
         writeFile(table + ".brg", data);
     }
+
+    static std::uint32_t tableSize(const std::string& table) { return bitbaseTables[tableNamed(table)].positions; }
 
     fs::path dir_;
 };
@@ -167,35 +170,67 @@ TEST_F(EgtbTest, InMemoryProbeReadsTwoBitsPerPositionLowestFirst)
     EXPECT_EQ(ProbeBitbase(), 0);
 }
 
-TEST_F(EgtbTest, LoaderReadsTheFileOfTheConfiguredLimitUpToItsBuffer)
+TEST_F(EgtbTest, LoaderTakesOnlyAWholeFileOfTheConfiguredLimit)
 {
-    std::vector<std::uint8_t> shortFile(1000);
-    for (std::size_t i = 0; i < shortFile.size(); ++i) shortFile[i] = static_cast<std::uint8_t>(i * 7 + 1);
-    writeFile("egtb4.bit", shortFile);
-    EGTBPieses = 4;
-    LoadBitbase();
-    ASSERT_TRUE(bitbaseLoaded);
-    ASSERT_EQ(bitbaseData.size(), bitbaseSizeFourPieces);
-    EXPECT_TRUE(std::equal(shortFile.begin(), shortFile.end(), bitbaseData.begin()));
-    EXPECT_EQ(bitbaseData[1000], 0);
-    EXPECT_EQ(bitbaseData.back(), 0);
+    // Wins and losses in the first bytes; 0x04 holds the error value in bits 2-3.
+    std::vector<std::uint8_t> whole(bitbaseSizeFourPieces, 0);
+    for (std::size_t i = 0; i < 1000; ++i) whole[i] = (i & 1) ? 0xFF : 0xAA;
+    auto changed = [&](std::size_t size, std::size_t at, std::uint8_t byte) {
+        auto bytes = whole;
+        bytes.resize(size, 0);
+        bytes[at] = byte;
+        return bytes;
+    };
+    const std::tuple<int, std::vector<std::uint8_t>, bool> cases[] = {
+        {4, whole, true},
+        {4, changed(1000, 0, 0xAA), false},                  // cut short
+        {3, changed(whole.size() - 1, 0, 0xAA), false},      // one byte short
+        {3, changed(whole.size() + 5000, 0, 0xAA), false},   // longer
+        {4, changed(whole.size(), 5000, 0x04), false},       // an error entry
+        {5, changed(bitbaseSizeFivePieces, 0, 0xAA), true},
+        {5, whole, false},                                   // sized for four pieces
+    };
+    for (const auto& [pieces, bytes, loaded] : cases) {
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        writeFile("egtb" + std::to_string(pieces) + ".bit", bytes);
+        EGTBPieses = pieces;
+        LoadBitbase();
+        EXPECT_EQ(bitbaseLoaded, loaded) << pieces << " " << bytes.size();
+        EXPECT_EQ(bitbaseData, loaded ? bytes : std::vector<std::uint8_t>{}) << pieces << " " << bytes.size();
+        const auto damaged = damagedBitbaseFiles(egtbpath, pieces);
+        EXPECT_EQ(!damaged.empty() && damaged[0].starts_with("egtb" + std::to_string(pieces) + ".bit: "), !loaded);
+    }
+}
 
-    std::vector<std::uint8_t> longFile(bitbaseSizeFourPieces + 5000, 0x55);
-    writeFile("egtb3.bit", longFile);
-    EGTBPieses = 3;
-    LoadBitbase();
-    ASSERT_TRUE(bitbaseLoaded);
-    EXPECT_EQ(bitbaseData.size(), bitbaseSizeFourPieces);
-    EXPECT_EQ(bitbaseData.back(), 0x55);
+TEST_F(EgtbTest, DamagedFilesAreNamedAndADamagedDistanceFileIsNeverRead)
+{
+    // White (two kings) has just moved; Black's king to move.
+    setBoard(at({"c1", "e1"}), 0, at({"h6"}), 0);
+    const std::uint32_t i = BitbaseIndex();
+    writeDistances("2d0p_1d0p_ru", {{i, 5}});
+    ASSERT_EQ(ProbeExact(), 5);
+    EXPECT_TRUE(damagedBitbaseFiles(egtbpath, 3).empty()); // no ".bit": missing ".brg" files are no damage
 
-    EGTBPieses = 5; // egtb5.bit is not there
-    LoadBitbase();
-    EXPECT_FALSE(bitbaseLoaded);
+    // Cut short after the entry, or longer: the entry itself is there, but the file is damaged.
+    for (const std::size_t size : {static_cast<std::size_t>(i) + 1, static_cast<std::size_t>(tableSize("2d0p_1d0p_ru")) + 1}) {
+        std::vector<std::uint8_t> bytes(size, 0);
+        bytes[i] = 5;
+        writeFile("2d0p_1d0p_ru.brg", bytes);
+        EXPECT_EQ(ProbeExact(), probeUnavailable) << size;
+        EXPECT_EQ(damagedBitbaseFiles(egtbpath, 3),
+                  std::vector<std::string>{"2d0p_1d0p_ru.brg: " + std::to_string(size) + " байт вместо " +
+                                           std::to_string(tableSize("2d0p_1d0p_ru"))});
+    }
+    // Beyond the limit a table is not looked at.
+    EXPECT_TRUE(damagedBitbaseFiles(egtbpath, 2).empty());
 
-    writeFile("egtb5.bit", shortFile);
-    LoadBitbase();
-    ASSERT_TRUE(bitbaseLoaded);
-    EXPECT_EQ(bitbaseData.size(), bitbaseSizeFivePieces);
+    // Beside a whole ".bit" file every distance file of the limit must be there.
+    writeDistances("2d0p_1d0p_ru", {});
+    writeFile("egtb3.bit", std::vector<std::uint8_t>(bitbaseSizeFourPieces, 0));
+    const auto damaged = damagedBitbaseFiles(egtbpath, 3);
+    EXPECT_EQ(damaged.size(), 8u); // the nine tables of two and three pieces, one of them there
+    EXPECT_EQ(damaged[0], "1d0p_1d0p_ru.brg: файла нет");
 }
 
 TEST_F(EgtbTest, ExactProbeReadsTheDistanceByteOfTheStrongerSide)

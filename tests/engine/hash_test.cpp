@@ -20,7 +20,10 @@ protected:
         initEngine();
         finishStartupOnce();
     }
-    static const HashEntry& slot(int side, std::uint32_t key) { return hashTables[side][key & static_cast<std::uint32_t>(hashMask)]; }
+    static HashEntry::Fields slot(int side, std::uint32_t key)
+    {
+        return hashTables[side][key & static_cast<std::uint32_t>(hashMask)].read();
+    }
 };
 
 TEST_F(Hashing, KeyOfAPositionIsTheXorOfItsPiecesAndTheSideToMove)
@@ -76,7 +79,7 @@ TEST_F(Hashing, ProbeReportsTheMoveAtAnyDepthAndTheScoreOnlyWhenDeepEnough)
     const MoveCode move = 8 | (12 << 5);
     plyState[3].positionKey = key;
     storeHash(White, 4, 3, -77, boundLower, move);
-    const HashEntry& e = slot(White, key);
+    const HashEntry::Fields e = slot(White, key);
     EXPECT_EQ(e.key, key);
     EXPECT_EQ(e.score, -77);
     EXPECT_EQ(e.move, move);
@@ -183,7 +186,7 @@ TEST_F(Hashing, ClearEmptiesBothTables)
     for (int side : {White, Black})
         for (std::uint32_t i = 0; i <= static_cast<std::uint32_t>(hashMask); ++i) {
             const HashEntry& e = hashTables[side][i];
-            ASSERT_TRUE(e.key == 0 && e.score == 0 && e.move == 0 && e.info == 0) << side << " " << i;
+            ASSERT_TRUE(e.keyAndScore == 0 && e.moveAndInfo == 0) << side << " " << i;
         }
 }
 
@@ -195,14 +198,14 @@ TEST_F(Hashing, TableSizeFollowsTheConfigurationEvenWhenNotAPowerOfTwo)
     // Bit 19 lies outside the mask (0x17FFFF): such a key shares slot 5 with key 5.
     plyState[1].positionKey = 0x00080005u;
     storeHash(White, 5, 1, 11, boundExact, 0);
-    EXPECT_EQ(hashTables[White][5].key, 0x00080005u);
+    EXPECT_EQ(hashTables[White][5].read().key, 0x00080005u);
     plyState[1].positionKey = 0x00100005u;
     storeHash(White, 5, 1, 12, boundExact, 0);
-    EXPECT_EQ(hashTables[White][0x100005].key, 0x00100005u);
+    EXPECT_EQ(hashTables[White][0x100005].read().key, 0x00100005u);
     // The highest key lands on the last entry of the table.
     plyState[1].positionKey = 0xFFFFFFFFu;
     storeHash(Black, 5, 1, 13, boundExact, 0);
-    EXPECT_EQ(hashTables[Black][1572863].score, 13);
+    EXPECT_EQ(hashTables[Black][1572863].read().score, 13);
     EXPECT_EQ(peekHash(0xFFFFFFFFu, Black).score, 13);
 }
 

@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <tuple>
@@ -37,8 +40,8 @@ protected:
     static void touchLastEntries()
     {
         for (int side : {White, Black}) {
-            hashTables[side][hashMask].key = 1;
-            hashTables[side][hashMask].key = 0;
+            hashTables[side][hashMask].write(1, 0, 0, 0);
+            hashTables[side][hashMask].write(0, 0, 0, 0);
         }
     }
 
@@ -98,12 +101,28 @@ TEST_F(Startup, HashSizeGivesThirtyTwoThousandEntriesAUnit)
     }
 }
 
-TEST_F(Startup, HashSizeBelowOneGivesTheDefault)
+TEST_F(Startup, ValuesOutsideTheirRangesAreRefusedNamingKeyTextAndRange)
 {
-    for (const char* value : {"0", "-3"}) {
-        initWith(std::string("hashsize=") + value + "\n");
-        EXPECT_EQ(hashMask, 0x1FFFFF) << value;
+    initWith("hashsize=16\negtbpath=/a/\nEGTBPieses=3\n");
+    // No table at all below 1; the tables hold up to five pieces.
+    for (const auto& [content, key, text, range] :
+         {std::tuple{"hashsize=0\n", "hashsize", "0", "от 1 до "}, std::tuple{"hashsize=-5\n", "hashsize", "-5", "от 1 до "},
+          std::tuple{"Hashsize=-3\n", "Hashsize", "-3", "от 1 до "},
+          std::tuple{"EGTBPieses=9\n", "EGTBPieses", "9", "от 0 до 5"},
+          std::tuple{"EGTBPieses=6\n", "EGTBPieses", "6", "от 0 до 5"},
+          std::tuple{"egtbpieses=-2\n", "egtbpieses", "-2", "от 0 до 5"}}) {
+        const std::string message = errorOf(content);
+        EXPECT_EQ(message.rfind("Ошибка в " + configFileName + ": \"" + text + "\" — вне пределов " + range, 0), 0u)
+            << message;
+        EXPECT_NE(message.find(std::string("(") + key + ")"), std::string::npos) << message;
+        EXPECT_EQ(message.find("памяти"), std::string::npos) << message; // nothing about memory below the range
+        EXPECT_EQ(hashMask, 524287) << content;
+        EXPECT_EQ(EGTBPieses, 3) << content;
         touchLastEntries();
+    }
+    for (int pieces = 0; pieces <= 5; ++pieces) {
+        initWith("EGTBPieses=" + std::to_string(pieces) + "\n");
+        EXPECT_EQ(EGTBPieses, pieces);
     }
 }
 
@@ -113,27 +132,40 @@ TEST_F(Startup, BitbasePiecesKeepTheConfiguredValue)
     EXPECT_EQ(EGTBPieses, 5);
     initWith("egtbpieses=4\n");
     EXPECT_EQ(EGTBPieses, 4);
-    // Beyond the tables' five pieces the value stays as written: the draw offer
-    // compares the pieces on the board with it. Only the loader and the probes clamp.
-    initWith("EGTBPieses=6\n");
-    EXPECT_EQ(EGTBPieses, 6);
-    EXPECT_EQ(bitbasePieceLimit(), 5);
-    initWith("EGTBPieses=-2\n");
-    EXPECT_EQ(EGTBPieses, -2);
     initWith("Egtbpieses=3\n");
     EXPECT_EQ(EGTBPieses, 0);
 }
 
-TEST_F(Startup, ALimitAboveFiveLoadsTheFivePieceFile)
+TEST_F(Startup, TheFivePieceLimitLoadsTheWholeFivePieceFile)
 {
     const auto dir = uniqueTempDir("bitbase");
-    std::ofstream(dir / "egtb5.bit", std::ios::binary) << std::string(100, '\x55');
-    initWith("egtbpath=" + dir.string() + "/\nEGTBPieses=6\n");
+    std::ofstream(dir / "egtb5.bit", std::ios::binary) << std::string(100, '\xAA');
+    std::filesystem::resize_file(dir / "egtb5.bit", bitbaseSizeFivePieces);
+    initWith("egtbpath=" + dir.string() + "/\nEGTBPieses=5\n");
     EXPECT_TRUE(bitbaseLoaded);
     EXPECT_EQ(bitbaseData.size(), bitbaseSizeFivePieces);
-    EXPECT_EQ(bitbaseData[0], 0x55);
+    EXPECT_EQ(bitbaseData[0], 0xAA);
     initWith("");
     EXPECT_FALSE(bitbaseLoaded);
+}
+
+TEST_F(Startup, AFileThatIsThereButCannotBeReadIsAnError)
+{
+    initWith("hashsize=16\n");
+    const auto dir = uniqueTempDir("unreadable");
+    configFileName = dir.string(); // a folder under the file's name
+    try {
+        checkConfiguration();
+        ADD_FAILURE() << "a folder was read as an empty file";
+    } catch (const ConfigError& e) {
+        EXPECT_EQ(std::string(e.what()), "Не удалось прочитать " + dir.string() + ": " + std::strerror(EISDIR));
+    }
+    EXPECT_THROW(initEngine(), ConfigError);
+    EXPECT_EQ(hashMask, 524287);
+    // A file that is not there is no error: the defaults hold.
+    configFileName = (dir / "missing.ini").string();
+    EXPECT_NO_THROW(initEngine());
+    EXPECT_EQ(hashMask, 0x1FFFFF);
 }
 
 TEST_F(Startup, BitbaseFolderEndsInASeparator)
@@ -184,6 +216,34 @@ TEST_F(Startup, MalformedNumberNamesKeyAndTextAndKeepsThePreviousSettings)
         EXPECT_EQ(egtbpath, "/a/") << content;
         EXPECT_EQ(EGTBPieses, 3) << content;
         touchLastEntries();
+    }
+}
+
+TEST_F(Startup, ThreadsRangeFromOneToTheLogicalProcessors)
+{
+    const int most = logicalProcessors();
+    ASSERT_GE(most, 1);
+    ASSERT_LE(most, maxSearchThreads);
+    initWith("");
+    EXPECT_EQ(configuredThreads, most) << "without the key: every logical processor";
+    initWith("threads=1\n");
+    EXPECT_EQ(configuredThreads, 1);
+    initWith("threads=" + std::to_string(most) + "\n");
+    EXPECT_EQ(configuredThreads, most);
+    initWith("Threads=1\n");
+    EXPECT_EQ(configuredThreads, most) << "not an accepted key";
+    // Out of range or not a number: refused, naming the text, the range and the key,
+    // and the earlier value stays.
+    initWith("threads=1\n");
+    const std::string range = "допустимые значения от 1 до " + std::to_string(most);
+    for (const auto& [value, why] : {std::pair<std::string, std::string>{"0", range},
+                                     {"-2", range},
+                                     {std::to_string(most + 1), range},
+                                     {"99", range},
+                                     {"2x", "не целое число"}}) {
+        const std::string message = errorOf("threads=" + value + "\n");
+        EXPECT_EQ(message, "Ошибка в " + configFileName + ": \"" + value + "\" — " + why + " (threads)");
+        EXPECT_EQ(configuredThreads, 1) << value;
     }
 }
 
@@ -265,6 +325,7 @@ TEST_F(Startup, TheReadmeExampleIsReadAsPrinted)
     EXPECT_EQ(hashMask, 64 * 32768 - 1);
     EXPECT_EQ(egtbpath, "/path/egtb/");
     EXPECT_EQ(EGTBPieses, 5);
+    EXPECT_EQ(configuredThreads, 2);
 }
 
 // The number in "... значение N (hashsize)", or -1.

@@ -42,23 +42,6 @@ void setRootList(const std::vector<RootEntry>& entries)
     }
 }
 
-// Whether move is one of the legal moves of the engine position for side.
-bool isLegal(MoveCode move, int side)
-{
-    const int n = generateLegalMoves(side, 0);
-    for (int i = 1; i <= n; ++i)
-        if (moveLists[0].moves[i] == move) return true;
-    return false;
-}
-
-// A clock moving on by a fixed step at every reading.
-inline double clockStep = 0;
-double steppingClock()
-{
-    fakeNow += clockStep;
-    return fakeNow;
-}
-
 int bookCandidates() { return 2; }
 
 TEST_F(SearchTest, MoveToFrontKeepsTheOrderOfTheOtherMovesAndLeavesTheScores)
@@ -178,6 +161,7 @@ TEST_F(SearchTest, AspirationWindowsFollowTheScoreAndWidenOnFailures)
 
 TEST_F(SearchTest, TheTimeCheckReportsProcessedMovesSpeedAndProbes)
 {
+    using Kind = SearchProgress::Kind;
     RecordingReporter rec;
     searchReporter = &rec;
     fakeNow = 3000.0;
@@ -190,77 +174,71 @@ TEST_F(SearchTest, TheTimeCheckReportsProcessedMovesSpeedAndProbes)
     EXPECT_TRUE(checkTime()) << "a budget of 100 hundredths is spent after 100.5";
     EXPECT_EQ(nodeCount, 1400000);
     EXPECT_EQ(nodeCountdown, timeCheckInterval);
-    EXPECT_EQ(rec.last(InfoField::Label14), "1.40 млн.");
-    EXPECT_EQ(rec.last(InfoField::Label8), "1400 тыс./с");
-    EXPECT_EQ(rec.last(InfoField::Label12), "17");
+    ASSERT_EQ(rec.reports.size(), 1u);
+    EXPECT_EQ(rec.last(Kind::TimeCheck).moves, 1400000);
+    EXPECT_EQ(rec.last(Kind::TimeCheck).speed, 1400) << "thousands a second since the depth loop began";
+    EXPECT_EQ(rec.last(Kind::TimeCheck).probes, 17u);
     EXPECT_EQ(rec.pumps, 1);
 
     nodeCount = 1800000;
     timeBudget = 101;
     EXPECT_FALSE(checkTime());
-    EXPECT_EQ(rec.last(InfoField::Label14), "2.0 млн.");
+    EXPECT_EQ(rec.last(Kind::TimeCheck).moves, 2000000);
     nodeCount = 0;
     EXPECT_FALSE(checkTime());
-    EXPECT_EQ(rec.last(InfoField::Label14), "0.20 млн.");
-    EXPECT_EQ(processedText(std::int64_t{3} << 32), "12884.90 млн.") << "beyond 32 bits";
-    EXPECT_STREQ(infoFieldCaption(InfoField::Label1), "Глубина расчёта:");
-    EXPECT_STREQ(infoFieldCaption(InfoField::Label6), "Лучший ход:");
-    EXPECT_STREQ(infoFieldCaption(InfoField::Label7), "Оценка:");
-    EXPECT_STREQ(infoFieldCaption(InfoField::Label8), "Скорость:");
-    EXPECT_STREQ(infoFieldCaption(InfoField::Label12), "Запросов в ЭБ:");
-    EXPECT_STREQ(infoFieldCaption(InfoField::Label14), "Обработано:");
-    EXPECT_STREQ(infoFieldCaption(InfoField::Label9), "Время анализа:");
+    EXPECT_EQ(rec.last(Kind::TimeCheck).moves, 200000);
 
     // No time since the depth loop began: no speed.
     searchStart = fakeNow;
-    const int speedWrites = rec.writes(InfoField::Label8);
     checkTime();
-    EXPECT_EQ(rec.writes(InfoField::Label8), speedWrites);
+    EXPECT_EQ(rec.last(Kind::TimeCheck).speed, -1);
     EXPECT_EQ(lastReading, fakeNow);
 }
 
 TEST_F(SearchTest, EveryCompletedRootSearchIsReportedWithTheVariation)
 {
-    for (bool variationChecked : {false, true}) {
-        RecordingReporter rec;
-        rec.variationChecked = variationChecked;
-        searchReporter = &rec;
-        searchClock = steppingClock;
-        clockStep = oneMillisecond;
-        setPositionFromText("wwww0w0wwwwww000b0b0bb0bb0b0bbbb b");
-        clearHash();
-        pvTable[1][0] = 0; // no line left from an earlier search
-        maxIterationDepth = 9;
-        prepareSearch(Black);
-        iterativeDeepening();
-        ASSERT_EQ(rec.depths, (std::vector<int>{7, 8, 9}));
-        EXPECT_EQ(rec.last(InfoField::Label1), "9");
-        EXPECT_EQ(rec.last(InfoField::Label6), pvText.substr(0, 5));
-        EXPECT_EQ(rec.last(InfoField::Label7), scoreText(rootScore));
-        EXPECT_EQ(rootScore, rec.scores.back());
-        const std::string speed = rec.last(InfoField::Label8);
-        EXPECT_TRUE(speed.ends_with(" тыс. поз/с")) << speed;
-        ASSERT_FALSE(rec.variations.empty());
-        EXPECT_EQ(rec.variations.back(), " ...  " + pvText) << "Black's line fills White's column first";
-        EXPECT_EQ(pvText.substr(0, 5), moveText(moveLists[1].moves[1])) << "the line starts with the move to play";
-        EXPECT_EQ(pvText.size() % 6, 0u);
-        EXPECT_GE(pvText.size(), 9u * 6) << "a line as long as the depth";
-        // The first move of depth 7 is a new best move; its line reaches the window
-        // only while the menu item is checked.
-        const int iterationEnds = rec.writes(InfoField::Label12);
-        if (variationChecked) EXPECT_GT(static_cast<int>(rec.variations.size()), iterationEnds);
-        else EXPECT_EQ(static_cast<int>(rec.variations.size()), iterationEnds);
-        EXPECT_GE(rec.pumps, iterationEnds);
-    }
-    // White's line has no prefix.
+    using Kind = SearchProgress::Kind;
     RecordingReporter rec;
+    searchReporter = &rec;
+    searchClock = steppingClock;
+    clockStep = oneMillisecond;
+    setPositionFromText("wwww0w0wwwwww000b0b0bb0bb0b0bbbb b");
+    clearHash();
+    pvTable[1][0] = 0; // no line left from an earlier search
+    maxIterationDepth = 9;
+    prepareSearch(Black);
+    iterativeDeepening();
+    ASSERT_EQ(rec.depths, (std::vector<int>{7, 8, 9}));
+    const Report last = rec.last(Kind::Iteration);
+    EXPECT_EQ(last.depth, 9);
+    EXPECT_EQ(last.side, Black) << "the window shows Black's line after White's column";
+    EXPECT_EQ(last.line, pvText);
+    EXPECT_EQ(last.score, rootScore);
+    EXPECT_EQ(rootScore, rec.scores.back());
+    EXPECT_GE(last.speed, 0) << "a millisecond passes at every reading";
+    EXPECT_EQ(last.moves, nodeCount);
+    EXPECT_EQ(pvText.substr(0, 5), moveText(moveLists[1].moves[1])) << "the line starts with the move to play";
+    EXPECT_EQ(pvText.size() % 6, 0u);
+    EXPECT_GE(pvText.size(), 9u * 6) << "a line as long as the depth";
+    // The first move of depth 7 is a new best move, reported with its line.
+    ASSERT_GT(rec.count(Kind::NewBestMove), 0);
+    EXPECT_EQ(rec.reports.front().kind, Kind::NewBestMove);
+    EXPECT_EQ(rec.reports.front().depth, 7);
+    EXPECT_FALSE(rec.reports.front().line.empty());
+    // Every root search of the loop is reported, each followed by a pump.
+    EXPECT_GE(rec.count(Kind::Iteration), 3);
+    EXPECT_GE(rec.pumps, rec.count(Kind::Iteration) + rec.count(Kind::NewBestMove));
+
+    // White searching: the reports say so.
+    rec = RecordingReporter{};
     searchReporter = &rec;
     setPositionFromText(initialPositionText);
     maxIterationDepth = 7;
     prepareSearch(White);
     iterativeDeepening();
-    ASSERT_FALSE(rec.variations.empty());
-    EXPECT_EQ(rec.variations.back(), pvText);
+    ASSERT_GT(rec.count(Kind::Iteration), 0);
+    EXPECT_EQ(rec.last(Kind::Iteration).side, White);
+    EXPECT_EQ(rec.last(Kind::Iteration).line, pvText);
 }
 
 TEST_F(SearchTest, TheBudgetAndUserCommandsStopTheDepthLoopWithAMoveReady)
@@ -366,7 +344,7 @@ TEST_F(SearchTest, ShortWinsAreFoundAndEndTheLoopOnceWithinReach)
     EXPECT_EQ(moveText(moveLists[1].moves[1]), "d2-c3");
     EXPECT_EQ(rootScore, 4998);
     EXPECT_EQ(rec.depths, std::vector<int>{7}) << "4998 + 14 is beyond 5000: no deeper search";
-    EXPECT_EQ(rec.last(InfoField::Label7), scoreText(4998));
+    EXPECT_EQ(rec.last(SearchProgress::Kind::Iteration).score, 4998);
 
     // c3-d4 gives a man; after e5:c3 the man on b2 takes three and is crowned.
     rec = RecordingReporter{};

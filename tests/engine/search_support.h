@@ -56,21 +56,44 @@ inline double fakeNow = 0;
 inline double fakeClock() { return fakeNow; }
 constexpr double oneMillisecond = 0.001;
 
-struct FieldWrite {
-    InfoField field;
-    std::string text;
+// A clock moving on by a fixed step at every reading.
+inline double clockStep = 0;
+inline double steppingClock()
+{
+    fakeNow += clockStep;
+    return fakeNow;
+}
+
+// Whether move is one of the legal moves of the engine position for side.
+inline bool isLegal(MoveCode move, int side)
+{
+    const int n = generateLegalMoves(side, 0);
+    for (int i = 1; i <= n; ++i)
+        if (moveLists[0].moves[i] == move) return true;
+    return false;
+}
+
+// A progress report as the search made it, its line kept.
+struct Report {
+    SearchProgress::Kind kind;
+    int side, depth, score;
+    std::int64_t moves, speed;
+    std::uint32_t probes;
+    std::string line; // lineText of its moves
 };
 
 class RecordingReporter : public SearchReporter {
 public:
-    void setInfoField(InfoField field, const std::string& text) override { fields.push_back({field, text}); }
-    void ShowVariation(const std::string& text) override { variations.push_back(text); }
+    void progress(const SearchProgress& p) override
+    {
+        reports.push_back({p.kind, p.side, p.depth, p.score, p.moves, p.speed, p.probes,
+                           lineText(p.line.data(), static_cast<int>(p.line.size()))});
+    }
     void pumpMessages() override
     {
         ++pumps;
         if (onPump) onPump(pumps);
     }
-    bool variationItemChecked() const override { return variationChecked; }
     void iterationCompleted(int depth, int score) override
     {
         depths.push_back(depth);
@@ -78,26 +101,24 @@ public:
         lines.push_back(pvText);
     }
 
-    // The last text written to a field, or "(none)".
-    std::string last(InfoField field) const
+    // The last report of a kind; a report of depth -1 when there is none.
+    Report last(SearchProgress::Kind kind) const
     {
-        for (auto it = fields.rbegin(); it != fields.rend(); ++it)
-            if (it->field == field) return it->text;
-        return "(none)";
+        for (auto it = reports.rbegin(); it != reports.rend(); ++it)
+            if (it->kind == kind) return *it;
+        return {kind, -1, -1, 0, 0, 0, 0, ""};
     }
-    int writes(InfoField field) const
+    int count(SearchProgress::Kind kind) const
     {
         int n = 0;
-        for (const auto& f : fields) n += f.field == field;
+        for (const auto& r : reports) n += r.kind == kind;
         return n;
     }
 
-    std::vector<FieldWrite> fields;
-    std::vector<std::string> variations;
+    std::vector<Report> reports;
     std::vector<int> depths, scores;
     std::vector<std::string> lines;
     int pumps = 0;
-    bool variationChecked = false;
     void (*onPump)(int pumps) = nullptr;
 };
 

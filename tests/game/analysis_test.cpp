@@ -164,6 +164,28 @@ TEST_F(AnalysisTest, CancelledAnalysisLeavesGameBoardAndEngineAsTheyWere)
     EXPECT_EQ(graph.current, 4);
 }
 
+TEST_F(AnalysisTest, TheTimeLeftOfALongGameWithoutTimeLimitStaysInRange)
+{
+    // Asked once before the first search; the answer stops the analysis there.
+    struct FirstEstimate : AnalysisObserver {
+        std::vector<int> seconds;
+        bool keepGoing(int, int, int secondsLeft) override
+        {
+            seconds.push_back(secondsLeft);
+            return false;
+        }
+    };
+    const BoardPosition start{0x00000FFFu, 0, 0xFFF00000u, 0, White};
+    for (const auto& [halfMoves, budget, expected] :
+         {std::tuple{2, 100, 3}, std::tuple{106, unlimitedTime, 2140000000}, std::tuple{107, unlimitedTime, 2147483647}, std::tuple{120, unlimitedTime, 2147483647},
+          std::tuple{599, unlimitedTime, 2147483647}}) {
+        FirstEstimate observer;
+        EXPECT_FALSE(analysePositions(std::vector<BoardPosition>(static_cast<std::size_t>(halfMoves) + 1, start),
+                                      {budget, 7}, observer));
+        EXPECT_EQ(observer.seconds, std::vector<int>{expected}) << halfMoves;
+    }
+}
+
 TEST_F(AnalysisTest, NotRunWhileTheEngineThinks)
 {
     startFrom(initialPositionText);

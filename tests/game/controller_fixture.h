@@ -57,6 +57,7 @@ protected:
         timeDialog = TimeDialogState{};
         openingLibrary.count = 0;
         bookEnabled = true;
+        threadsChosen = 1;       // one thread: the searches repeat exactly
         engineSide = 1;
         timeBudget = 1;          // stops at the first time check
         maxIterationDepth = 7;   // one iteration: the games stay short to compute
@@ -76,6 +77,7 @@ protected:
         gameControl = GameControl{};
         openingLibrary.count = 0;
         bookCandidates = BookCandidates{};
+        threadsChosen = 0;
     }
     static void drag(const char* from, const char* to, int button = leftButton)
     {
@@ -88,6 +90,15 @@ protected:
         ASSERT_GT(generateLegalMoves(sideToMove, 2), 0);
         const std::string move = moveText(moveLists[2].moves[1]);
         drag(move.substr(0, 2).c_str(), move.substr(3, 2).c_str());
+    }
+    // The engine's latest score, as a search reports it for the side it searched.
+    static void reportScore(int score, int side)
+    {
+        SearchProgress p;
+        p.kind = SearchProgress::Kind::Iteration;
+        p.side = side;
+        p.score = score;
+        searchReporter->progress(p);
     }
     static void startFrom(const char* text)
     {

@@ -8,8 +8,10 @@
 #include <stdexcept>
 
 #include "controller_fixture.h"
+#include "game/analysis.h"
 #include "game/commandguard.h"
 #include "game/fen.h"
+#include "game/hint.h"
 #include "game/pdn.h"
 #include "game_support.h"
 
@@ -88,6 +90,36 @@ TEST_F(ControllerFlowTest, ABadConfigurationAtANewGameKeepsTheGameAndTheSettings
     EXPECT_EQ(hashMask, 2 * 32768 - 1);
 }
 
+TEST_F(ControllerFlowTest, ABadConfigurationAtStartIsToldAndTheProgramGoesOnWithTheDefaults)
+{
+    for (const char* text : {"hashsize=abc\n", "hashsize=99999999\n", "hashsize=0\n", "EGTBPieses=9\n"}) {
+        SCOPED_TRACE(text);
+        useConfiguration(std::string("hashsize=2\n") + text);
+        ui.messages.clear();
+        ASSERT_NO_THROW(StartUp());
+        timeBudget = 1;
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].rfind("Ошибка в " + configFileName + ":", 0), 0u) << ui.messages[0];
+        // The main window's new game, and the user's, go on with the defaults.
+        ASSERT_NO_THROW(StartNewGame());
+        drag("c3", "d4");
+        NewGameCommand();
+        EXPECT_EQ(ui.messages.size(), 2u);
+        EXPECT_EQ(gameRecord.plyNumber, 1);
+        EXPECT_EQ(hashMask, 0x1FFFFF);
+        EXPECT_EQ(game_testing::readFile(configFileName), std::string("hashsize=2\n") + text);
+    }
+    // Mended, the next new game reads it, and a later bad file keeps the game again.
+    useConfiguration("hashsize=2\n");
+    NewGameCommand();
+    EXPECT_EQ(hashMask, 2 * 32768 - 1);
+    drag("c3", "d4");
+    useConfiguration("hashsize=x\n");
+    NewGameCommand();
+    EXPECT_EQ(gameRecord.plyNumber, 3);
+    EXPECT_EQ(hashMask, 2 * 32768 - 1);
+}
+
 TEST_F(ControllerFlowTest, AnExceptionOutOfACommandIsReportedAndTheGameGoesOn)
 {
     RunGuarded([] { throw std::runtime_error("x"); });
@@ -121,6 +153,52 @@ TEST_F(ControllerFlowTest, AnExceptionOutOfACommandIsReportedAndTheGameGoesOn)
     SetMode(EngineBlack);
     EXPECT_EQ(gameRecord.plyNumber, 5);
     EXPECT_TRUE(boardIsTheRecordsPosition());
+}
+
+TEST_F(ControllerFlowTest, AnExceptionInTheHintsOrTheAnalysissPumpLeavesThatSearchItsFlags)
+{
+    // The human (White) asks for a hint; a command in its pump throws; a move dragged
+    // there waits for the hint and is then played, and the engine answers it.
+    std::vector<bool> offered;
+    whenPumped([] { return gameControl.thinking; },
+               [&offered] {
+                   RunGuarded([] { throw std::runtime_error("in the hint"); });
+                   offered = {gameControl.thinking, HintAvailable(), AnalysisAllowed()};
+                   dragMove("c3-d4");
+               });
+    RunGuarded(ShowHint);
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Ошибка: in the hint"});
+    EXPECT_EQ(offered, (std::vector<bool>{true, false, false}));
+    EXPECT_EQ(recorded(2), "c3-d4");
+    EXPECT_EQ(gameRecord.plyNumber, 3);
+    EXPECT_FALSE(gameControl.thinking);
+    EXPECT_TRUE(boardIsTheRecordsPosition());
+
+    // The same in the whole-game analysis's pump: the analysis runs to its end.
+    struct TimedUi : CheckingUi {
+        int askAnalysisTime() override { return 1; }
+        int finished = 0;
+        void analysisFinished() override { ++finished; }
+    } analysisUi;
+    installControlUi(&analysisUi);
+    offered.clear();
+    const PieceSets before = boardPieceSets();
+    analysisUi.onPump = [&offered] {
+        RunGuarded([] { throw std::runtime_error("in the analysis"); });
+        offered = {gameControl.thinking, HintAvailable(), AnalysisAllowed()};
+    };
+    RunGuarded(AnalyseGameCommand);
+    installControlUi(&ui);
+    EXPECT_EQ(analysisUi.messages.front(), "Ошибка: in the analysis");
+    EXPECT_EQ(offered, (std::vector<bool>{true, false, false}));
+    EXPECT_EQ(analysisUi.finished, 1);
+    EXPECT_EQ(evaluationGraph().scores.size(), 3u);
+    EXPECT_TRUE(evaluationGraph().scores[2].has_value()); // not cut short
+    EXPECT_FALSE(gameControl.thinking);
+    EXPECT_EQ(boardPieceSets().whiteMen, before.whiteMen);
+    EXPECT_EQ(boardPieceSets().blackMen, before.blackMen);
+    EXPECT_TRUE(AnalysisAllowed());
+    clearAnalysis(); // later saves carry no scores of it
 }
 
 TEST_F(ControllerFlowTest, ANewGameWhilePonderingPlaysTheChosenColour)
@@ -211,9 +289,9 @@ TEST_F(ControllerFlowTest, ADrawOfferWhilePonderingIsAnsweredForTheEngine)
     const std::int32_t limit = EGTBPieses;
     EGTBPieses = 6;
     TogglePonder();
-    // The score field holds the analysis of the human's position: +150 for White is
+    // The latest score is the analysis of the human's position: +150 for White is
     // -150 for the engine, which accepts; -150 for White it refuses.
-    for (const char* score : {"-150", "+150"}) {
+    for (const int score : {-150, 150}) {
         SCOPED_TRACE(score);
         SetMode(EngineBlack);
         startFrom("w0w0w000000000000000000000bbb000 w");
@@ -221,10 +299,10 @@ TEST_F(ControllerFlowTest, ADrawOfferWhilePonderingIsAnsweredForTheEngine)
         dragMove(firstLegalMove());
         ASSERT_TRUE(ponderState.active);
         ASSERT_EQ(engineSide, White);
-        setInfoFieldText(InfoField::Label7, score);
+        reportScore(score, White);
         ui.messages.clear();
         OfferDraw();
-        const bool accepted = score[0] == '+';
+        const bool accepted = score > 0;
         EXPECT_EQ(ui.messages, std::vector<std::string>{accepted ? drawAcceptedMessage : drawRefusedMessage});
         EXPECT_EQ(gameControl.gameOver, accepted);
         EXPECT_EQ(ponderState.active, !accepted);
@@ -286,6 +364,41 @@ TEST_F(ControllerFlowTest, AReplyEnteredWhileTheEnginesMoveIsShownIsPlayed)
     EXPECT_FALSE(waiting);
     EXPECT_EQ(gameRecord.plyNumber, 7);
     EXPECT_EQ(ui.inconsistencies, 0);
+}
+
+TEST_F(ControllerFlowTest, APositionTheSideToMoveCannotPlayEndsTheGameAtOnce)
+{
+    // White men on their crowning row have no move; pieces of either colour alone.
+    const std::pair<const char*, const char*> pasted[] = {
+        {"W:W:B", blackWinsMessage},         {"B:W:B", whiteWinsMessage},      {"B:Wc3:B", whiteWinsMessage},
+        {"W:W:Bf6", blackWinsMessage},       {"W:Wb8,h8:Bf6", blackWinsMessage}, {"W:Wc3:Bf6", nullptr}};
+    for (const auto& [fen, announcement] : pasted) {
+        SCOPED_TRACE(fen);
+        gameControl.gameOver = false;
+        ui.messages.clear();
+        ASSERT_TRUE(PastePositionFen(fen));
+        if (!announcement) {
+            EXPECT_TRUE(ui.messages.empty());
+            EXPECT_FALSE(gameControl.gameOver);
+            continue;
+        }
+        EXPECT_EQ(ui.messages, std::vector<std::string>{announcement});
+        EXPECT_TRUE(gameControl.gameOver);
+        EXPECT_FALSE(HintAvailable());
+    }
+
+    // Set up so, with the human on the move: the game is over before the engine is asked.
+    SetMode(EngineBlack);
+    gameControl.gameOver = false;
+    SetMode(GameMode::Setup);
+    setPositionFromText("0000000000000000000b000000000w0w w"); // white men on d8 and h8, a black one on g5
+    setupState.whiteToMove = true;
+    ui.messages.clear();
+    SetupDone();
+    EXPECT_EQ(ui.messages, std::vector<std::string>{blackWinsMessage});
+    EXPECT_TRUE(gameControl.gameOver);
+    EXPECT_EQ(gameControl.mode, EngineBlack);
+    EXPECT_EQ(searchPauses(), 0);
 }
 
 TEST_F(ControllerFlowTest, SetupEnteredDuringASearchEditsNothingUntilTheSearchHasReturned)

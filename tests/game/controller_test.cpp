@@ -8,7 +8,9 @@
 #include <functional>
 #include <set>
 
+#include "engine/egtb.h"
 #include "engine/search.h"
+#include "game/controlui.h"
 #include "game/boardview.h"
 #include "game/book.h"
 #include "game/gamefiles.h"
@@ -303,28 +305,30 @@ TEST_F(ControllerTest, DrawOfferFollowsPieceCountAndScore)
     SetMode(EngineBlack);
     const std::int32_t limit = EGTBPieses;
     EGTBPieses = 6;
-    auto offer = [this](const char* score) {
+    // The engine's own score, as its last search reported it for Black; none: not yet searched.
+    auto offer = [this](std::optional<int> score) {
         ui.messages.clear();
         gameControl.gameOver = false;
-        setInfoFieldText(InfoField::Label7, score);
+        if (score) reportScore(*score, Black);
+        else forgetEngineScore();
         OfferDraw();
         return ui.messages.empty() ? std::string() : ui.messages.back();
     };
-    EXPECT_EQ(offer("+0"), drawRefusedMessage); // 24 pieces
+    EXPECT_EQ(offer(0), drawRefusedMessage); // 24 pieces
     startFrom("w0w0w000000000000000000000bbb000 w");
-    EXPECT_EQ(offer("+99"), drawAcceptedMessage);
+    EXPECT_EQ(offer(99), drawAcceptedMessage);
     EXPECT_TRUE(gameControl.gameOver);
-    EXPECT_EQ(offer("+100"), drawRefusedMessage);
-    EXPECT_EQ(offer("-300"), drawAcceptedMessage);
-    EXPECT_EQ(offer("Проигрыш через 7 ходов"), drawAcceptedMessage);
-    EXPECT_EQ(offer("Выигрыш через 7 ходов"), drawRefusedMessage);
-    EXPECT_EQ(offer(""), drawRefusedMessage);
+    EXPECT_EQ(offer(100), drawRefusedMessage);
+    EXPECT_EQ(offer(-300), drawAcceptedMessage);
+    EXPECT_EQ(offer(-(infiniteScore - 14)), drawAcceptedMessage); // lost in 7 moves
+    EXPECT_EQ(offer(infiniteScore - 14), drawRefusedMessage);
+    EXPECT_EQ(offer(std::nullopt), drawRefusedMessage);
     SetMode(HumanHuman);
-    EXPECT_EQ(offer("+0"), "");
+    EXPECT_EQ(offer(0), "");
     EGTBPieses = 0;
     SetMode(EngineWhite);
     gameControl.gameOver = false;
-    EXPECT_EQ(offer("+0"), drawRefusedMessage);
+    EXPECT_EQ(offer(0), drawRefusedMessage);
     EGTBPieses = limit;
 }
 
@@ -534,7 +538,7 @@ TEST_F(ControllerTest, CommandsHandledBeforeTheSearchAreNotUndoneByIt)
         SCOPED_TRACE(skipped);
         startFrom("w0w0w000000000000000000000bbb000 w");
         gameControl.gameOver = false;
-        setInfoFieldText(InfoField::Label7, "+0");
+        reportScore(0, Black);
         int pumpsSeen = 0;
         whenPumped([&pumpsSeen, skipped] { return pumpsSeen++ == skipped; }, [] { OfferDraw(); });
         ui.messages.clear();
@@ -628,6 +632,22 @@ struct StartUpUi : controller_testing::ScriptedControlUi {
         if (atMessage) atMessage();
     }
 };
+
+TEST_F(ControllerTest, AWinTheTablesKnowWithoutItsDistanceIsShownInWords)
+{
+    // The verdicts without their distance files: every entry says the side to move wins.
+    installBitbase(std::vector<std::uint8_t>(bitbaseSizeFourPieces, 0xAA), true);
+    EGTBPieses = 4;
+    egtbpath = game_testing::uniqueTempDir("no-distances").string() + "/";
+    startFrom("0WW00000000000000000000B00000000 w"); // kings on c1 and e1 against one on h6
+    SetMode(Analysis);
+    SetMode(HumanHuman);
+    installBitbase({}, false);
+    EGTBPieses = 0;
+    std::filesystem::remove_all(egtbpath);
+    egtbpath.clear();
+    EXPECT_EQ(ui.fields[InfoField::Label7], "Выигрыш белых"); // not a raw score such as +30.03
+}
 
 TEST_F(ControllerTest, StartUpPreparesEngineHooksAndBudgetBeforeTheLibrary)
 {

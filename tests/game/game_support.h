@@ -2,7 +2,10 @@
 // as the controller does, a scripted user interface and private temporary folders.
 #pragma once
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -119,5 +122,43 @@ inline std::filesystem::path uniqueTempDir(const std::string& tag)
     std::filesystem::create_directories(dir);
     return dir;
 }
+
+// A folder in which no file can be made or replaced while this lives: its write
+// permission is taken away, and for a user whom permissions do not stop (root) it is
+// marked immutable where the file system allows. `held()` is false when neither works.
+class UnwritableFolder {
+public:
+    explicit UnwritableFolder(const std::filesystem::path& folder) : folder_(folder)
+    {
+        namespace fs = std::filesystem;
+        fs::permissions(folder_, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        fs::perm_options::remove);
+        if (!held()) setImmutable(FS_IMMUTABLE_FL);
+    }
+    ~UnwritableFolder()
+    {
+        setImmutable(0);
+        std::filesystem::permissions(folder_, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+    }
+    bool held() const
+    {
+        const int fd = ::open((folder_ / ".probe").c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        if (fd >= 0) ::close(fd), ::unlink((folder_ / ".probe").c_str());
+        return fd < 0;
+    }
+
+private:
+    void setImmutable(int flag) const
+    {
+        const int fd = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY);
+        int flags = 0;
+        if (fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
+            flags = (flags & ~FS_IMMUTABLE_FL) | flag;
+            ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+        }
+        if (fd >= 0) ::close(fd);
+    }
+    std::filesystem::path folder_;
+};
 
 } // namespace game_testing

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -8,11 +10,13 @@
 #include <sstream>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 #include "game/gamefiles.h"
+#include "game/fen.h"
 #include "game/notation.h"
 #include "tests/game/game_support.h"
 
@@ -340,6 +344,83 @@ TEST_F(GameFilesTest, SavingNeverTouchesOtherFilesBesideTheTarget)
     EXPECT_EQ(count, 4u);
 }
 
+TEST_F(GameFilesTest, AFinishedGameEndsWithItsResultInTheNotationAndEverySavedForm)
+{
+    struct Case {
+        const char* fen;
+        std::vector<const char*> moves;
+        const char* result; // nullptr: the game goes on
+    };
+    const Case cases[] = {
+        {"W:Wc3:Bd4", {"c3:e5"}, "1-0"},
+        {"B:Wd4:Bc5", {"c5:e3"}, "0-1"},
+        {"W:Wc3,a1:Bd4,h8", {"c3:e5", "h8-g7", "e5-f6", "g7:e5"}, nullptr},
+        // The kings' starting squares come back a third time.
+        {"W:WKc1:BKf8", {"c1-d2", "f8-e7", "d2-c1", "e7-f8", "c1-d2", "f8-e7", "d2-c1", "e7-f8"}, "1/2-1/2"},
+    };
+    ui.answer = true;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fen);
+        const auto start = parseFen(c.fen);
+        ASSERT_TRUE(start);
+        setBoardPosition(*start);
+        startFrom(positionToText(sideToMove));
+        for (const char* move : c.moves) play(move);
+        const std::string expected = c.result ? c.result : "";
+        ASSERT_FALSE(notationView.lines.empty());
+        EXPECT_EQ(notationView.lines.back() == expected, c.result != nullptr) << notationView.lines.back();
+        ASSERT_TRUE(SaveGameFiles(path("game"), SaveType::Text));
+        EXPECT_EQ(readFile(path("game.txt")).ends_with("\r\n" + expected + "\r\n"), c.result != nullptr);
+        // Stepped back, the game's end still decides.
+        StepBack();
+        ASSERT_TRUE(SaveGameFiles(path("game"), SaveType::Pdn));
+        const std::string pdn = readFile(path("game.pdn"));
+        const std::string written = c.result ? c.result : "*";
+        EXPECT_NE(pdn.find("[Result \"" + written + "\"]"), std::string::npos) << pdn;
+        EXPECT_TRUE(pdn.ends_with(" " + written + "\n")) << pdn;
+    }
+}
+
+TEST_F(GameFilesTest, ASaveThroughALinkWritesTheFileTheLinkNames)
+{
+    fs::create_directories(dir / "real");
+    writeFile(path("real/old.gam"), "old");
+    fs::create_symlink("real/old.gam", path("relative.gam"));           // relative, to a file that exists
+    fs::create_symlink(path("real/new.gam"), path("dangling.gam"));     // absolute, to none yet
+    fs::create_symlink("relative.gam", path("chain.gam"));              // a link to a link
+    ui.answer = true;
+    for (const auto& [name, target] : {std::pair{"relative", "real/old.gam"}, std::pair{"dangling", "real/new.gam"},
+                                       std::pair{"chain", "real/old.gam"}}) {
+        writeFile(path(target), "before");
+        ASSERT_TRUE(SaveGameFiles(path(name), SaveType::Game)) << name;
+        EXPECT_TRUE(fs::is_symlink(path(std::string(name) + ".gam"))) << name;
+        EXPECT_EQ(readFile(path(target)).size(), gameFileSize) << name;
+    }
+    EXPECT_TRUE(fs::is_symlink(path("relative.gam")));
+    // Nothing but the links and their targets.
+    std::size_t files = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(dir)) files += !entry.is_symlink() && entry.is_regular_file();
+    EXPECT_EQ(files, 2u);
+}
+
+TEST_F(GameFilesTest, ASaveRemovesWhatKilledSavesOfItsNameLeft)
+{
+    // Temporaries of killed saves, one of a save still running (it holds its lock),
+    // and the user's own files.
+    const std::vector<std::pair<std::string, bool>> files = {
+        {".partie.gam.Ab12Cd", false}, {".partie.gam.9x8Y7z", false}, {".partie.gam.Held00", true},
+        {".partie.gam.backup", true},  {".partie.gam.Ab12C", true},   {".autre.gam.Ab12Cd", true},
+        {"partie.gam.Ab12Cd", true}};
+    for (const auto& [name, kept] : files) writeFile(path(name), std::string(1000, 'x'));
+    const int held = ::open(path(".partie.gam.Held00").c_str(), O_RDONLY);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    ASSERT_TRUE(SaveGameFiles(path("partie"), SaveType::Game));
+    ::close(held);
+    for (const auto& [name, kept] : files) EXPECT_EQ(fs::exists(path(name)), kept) << name;
+    EXPECT_EQ(readFile(path("partie.gam")).size(), gameFileSize);
+}
+
 TEST_F(GameFilesTest, ASaveIsOnDiskBeforeItReplacesTheFileAndKeepsItsPermissions)
 {
     writeFile(path("mine.gam"), "old game");
@@ -435,6 +516,15 @@ TEST_F(GameFilesTest, UnwritableAndUnreadableFilesAreReported)
     EXPECT_FALSE(LoadGameFiles(path("absent.gam")));
     EXPECT_FALSE(LoadGameFiles(dir.string()));
     EXPECT_EQ(ui.messages.size(), 3u);
+    fs::create_directory(path("blocked.poz"));
+    ui.answer = true;
+    EXPECT_FALSE(SaveGameFiles(path("blocked"), SaveType::Position));
+    // Each names the file and the system's reason.
+    EXPECT_EQ(ui.messages, (std::vector<std::string>{
+                               "Не удалось записать файл " + path("missing/folder/partie.gam") + ": " + std::strerror(ENOENT),
+                               "Не удалось прочитать файл " + path("absent.gam") + ": " + std::strerror(ENOENT),
+                               "Не удалось прочитать файл " + dir.string() + ": " + std::strerror(EISDIR),
+                               "Не удалось записать файл " + path("blocked.poz") + ": " + std::strerror(EISDIR)}));
     expectUnchanged(before);
 }
 

@@ -6,7 +6,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <sstream>
+#include <string_view>
+#include <tuple>
 
 #include "game/controller.h"
 #include "game/gamefiles.h"
@@ -729,6 +732,77 @@ TEST_F(PdnTest, BadFilesAreRefusedWholeWithTheirReason)
     shuttled[squareFromName("c1")] = 'W';
     shuttled[squareFromName("g7")] = 'B';
     EXPECT_EQ(positionToText(sideToMove), shuttled + " b");
+}
+
+TEST_F(PdnTest, OneGameIsReadWithoutTheOthers)
+{
+    // The second game holds an illegal move, and what follows the third is no PDN.
+    const std::string text = std::string(playersFile) + "\n1. c3-d4 f6-e5 2. d4-c5 *\n\n1. a3-b4 *\n\n";
+    const std::vector<PdnGame> all = readPdn(text);
+    ASSERT_GE(all.size(), 3u);
+    std::size_t count = 0;
+    for (std::size_t n = 1; n <= all.size(); ++n) {
+        const auto game = readPdnGame(text, n, &count);
+        ASSERT_TRUE(game) << n;
+        EXPECT_EQ(count, n) << "nothing after game " << n << " is read";
+        EXPECT_EQ(std::tie(game->moves, game->error), std::tie(all[n - 1].moves, all[n - 1].error)) << n;
+        EXPECT_EQ(game->tag("White"), all[n - 1].tag("White")) << n;
+    }
+    EXPECT_FALSE(readPdnGame(text, all.size() + 1, &count));
+    EXPECT_EQ(count, all.size());
+    EXPECT_TRUE(readPdnGame(text + "1. c3-d4 } *", 1)->error.empty()); // a fault further on is not reached
+}
+
+TEST(PdnExcerpt, MessagesQuoteShortPrintableExcerpts)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"c3-d4", "\"c3-d4\""},
+        {"c3\x01" "d4\x7F", "\"c3\\x01d4\\x7F\""},
+        {"\xD0\xA5\xD0\xBE\xD0\xB4", "\"\xD0\xA5\xD0\xBE\xD0\xB4\""},    // "Ход" stays as it is
+        {"\xD0", "\"\\xD0\""},                                         // a lead byte alone
+        {"\xC0\xAF", "\"\\xC0\\xAF\""},                               // an overlong "/"
+        {"\xED\xA0\x80", "\"\\xED\\xA0\\x80\""},                     // a surrogate
+        {"\xC2\x85", "\"\\xC2\\x85\""},                               // a C1 control
+        {"\xF0\x9F\x98\x80" "!", "\"\xF0\x9F\x98\x80" "!\""},
+        {std::string(30, 'a'), "\"" + std::string(24, 'a') + "\xE2\x80\xA6\""},
+        {std::string(24, '\x1B'), "\"" + [] { std::string e; for (int i = 0; i < 24; ++i) e += "\\x1B"; return e; }() + "\""},
+    };
+    for (const auto& [text, quoted] : cases) EXPECT_EQ(quotedExcerpt(text), quoted);
+}
+
+// Whether a message is short, valid UTF-8 and free of control characters.
+bool cleanMessage(const std::string& text)
+{
+    if (text.size() > 200) return false;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        std::size_t n = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
+        if (n == 0 || i + n > text.size() || (n == 1 && (c < 0x20 || c == 0x7F))) return false;
+        for (std::size_t k = 1; k < n; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+        i += n;
+    }
+    return true;
+}
+
+TEST_F(PdnTest, AFileOfRandomBytesIsRefusedWithAReadableMessage)
+{
+    std::mt19937 random(2024);
+    std::string noise, bytes;
+    for (int i = 0; i < 300; ++i) {
+        const char c = static_cast<char>(random() % 256);
+        if (std::string_view(" \t\n\r\f\v[]{}();$").find(c) == std::string_view::npos) noise += c;
+    }
+    for (int i = 0; i < 4096; ++i) bytes += static_cast<char>(random() % 256);
+    const std::string files[] = {"1. c3-d4 " + noise + " *", "[GameType \"" + noise.substr(0, 40) + "\"]\n1. c3-d4 *",
+                                 "[FEN \"W:" + noise.substr(0, 40) + "\"]\n*", "1. c3-d4 d6-c5 2. " + noise + " *", bytes};
+    for (const std::string& text : files) {
+        writeFile(path("noise.pdn"), text);
+        ui.messages.clear();
+        EXPECT_FALSE(LoadGameFiles(path("noise.pdn")));
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_TRUE(cleanMessage(ui.messages[0])) << ui.messages[0];
+    }
 }
 
 TEST_F(PdnTest, CopiedAndPastedFen)

@@ -9,6 +9,8 @@
 #include <set>
 
 #include "controller_fixture.h"
+#include "game/hint.h"
+#include "game/settings.h"
 
 namespace {
 
@@ -90,6 +92,32 @@ TEST_F(StrengthTest, TheEngineTurnPlaysAtTheLevelAndAnalysisAtFullStrength)
     EXPECT_EQ(ui.fields[InfoField::Label1], "2"); // the level's depth is shown
     SetMode(Analysis);
     EXPECT_EQ(ui.fields[InfoField::Label1], "7"); // the depth loop of the full engine
+}
+
+TEST_F(StrengthTest, FullStrengthSearchesOnTheThreadsChosenAndTheLevelsOnOne)
+{
+    threadsChosen = 2;
+    int seen = 0;
+    const auto record = [&] { seen = searchThreads; };
+    const auto searching = [] { return gameControl.thinking; };
+    // The engine's reply at full strength and at level 5, then the hint.
+    for (const auto& [level, expected] : {std::pair{strongestLevel, 2}, std::pair{5, 1}}) {
+        startFrom(initialPositionText);
+        engineLevel = level;
+        seen = 0;
+        whenPumped(searching, record);
+        drag("c3", "d4");
+        ASSERT_EQ(gameRecord.plyNumber, 3) << level;
+        EXPECT_EQ(seen, expected) << "level " << level;
+        EXPECT_EQ(searchThreads, 1) << "the game's search is back on one thread";
+    }
+    startFrom(initialPositionText);
+    seen = 0;
+    whenPumped(searching, record);
+    ASSERT_TRUE(HintAvailable());
+    ShowHint();
+    EXPECT_EQ(seen, 2) << "the hint";
+    EXPECT_EQ(searchThreads, 1);
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QResource>
+#include <QSpinBox>
 #include <QTimer>
 #include <QToolButton>
 
@@ -238,6 +239,32 @@ private slots:
         QCOMPARE(libraryLabelText("D:\\base\\openings.deb"), QStringLiteral("openings.deb"));
         QCOMPARE(libraryLabelText("/home/player/books/main.deb"), QStringLiteral("main.deb"));
         QCOMPARE(libraryLabelText("MyBase.deb"), QStringLiteral("MyBase.deb"));
+    }
+
+    void settingsThreadsFromOneToTheProcessors()
+    {
+        // Until chosen, the configuration's number; the counter keeps within the machine.
+        threadsChosen = 0;
+        Form3->show();
+        QCOMPARE(Form3->Label3->text(), QStringLiteral("Потоки"));
+        QCOMPARE(Form3->SpinEdit1->minimum(), 1);
+        QCOMPARE(Form3->SpinEdit1->maximum(), logicalProcessors());
+        QCOMPARE(Form3->SpinEdit1->value(), configuredThreads);
+        QVERIFY(Form3->SpinEdit1->geometry().bottom() < Form3->height());
+        if (logicalProcessors() > 1) {
+            Form3->SpinEdit1->setValue(1);
+            QCOMPARE(threadsChosen, 1);
+            QCOMPARE(gameSearchThreads(), 1);
+            Form3->SpinEdit1->setValue(logicalProcessors() + 1);
+            QCOMPARE(threadsChosen, logicalProcessors());
+        }
+        Form3->hide();
+        // Shown again, it shows the choice in force.
+        threadsChosen = 1;
+        Form3->show();
+        QCOMPARE(Form3->SpinEdit1->value(), 1);
+        Form3->hide();
+        threadsChosen = 0;
     }
 
     void clockWindow()

@@ -1,6 +1,7 @@
 // What stays between runs: every stored choice comes back after a restart, a damaged
 // file gives the defaults, the reset returns to them; and what the panels show follows
 // the game: nothing of the game before after a new game or a paste.
+#include <QSpinBox>
 #include <QActionGroup>
 #include <QCheckBox>
 #include <QClipboard>
@@ -64,6 +65,10 @@ private slots:
         Form3->RadioButton3->click(); // "Plastic Design"
         Form3->CheckBox4->click();    // "Показывать ход" off
         Form3->CheckBox5->click();    // the federation's draw rules on
+        Form3->show();
+        Form3->SpinEdit1->setValue(Form3->SpinEdit1->value() == 1 ? 2 : 1); // threads chosen
+        const int threads = threadsChosen;
+        Form3->hide();
         marksShown = true;
         Form1->N12->trigger(); // turned
         Form1->N16->trigger(); // silent
@@ -92,6 +97,11 @@ private slots:
         QVERIFY(designBase == 12 && Form3->RadioButton3->isChecked());
         QVERIFY(!showMove && !Form3->CheckBox4->isChecked());
         QVERIFY(officialDrawRules && Form3->CheckBox5->isChecked());
+        QVERIFY(threads >= 1);
+        QCOMPARE(threadsChosen, threads);
+        Form3->show();
+        QCOMPARE(Form3->SpinEdit1->value(), threads);
+        Form3->hide();
         QVERIFY(marksShown);
         QVERIFY(boardView.rotated && Form1->N12->isChecked());
         QVERIFY(!boardView.soundOn && !Form1->N16->isChecked());
@@ -119,6 +129,7 @@ private slots:
         resetPreferences();
         QVERIFY(afterReset == currentPreferences());
         QCOMPARE(engineLevel, strongestLevel);
+        QCOMPARE(threadsChosen, 0); // korvel.ini's number again
         QVERIFY(extendedDraw && Form3->CheckBox1->isChecked() && Form1->levelGroup->actions()[7]->isChecked());
         QVERIFY(Form9->shown() && !Form8->shown() && !Form10->shown() && Form1->N17->isChecked());
         QVERIFY(Form1->NEvaluationBar->isChecked() && !Form1->evaluationBar->isHidden());
@@ -164,6 +175,7 @@ private slots:
             QVERIFY(!Form9->field(1).isEmpty() && !Form9->field(7).isEmpty());
             QVERIFY(!Form5->Memo1->toPlainText().isEmpty());
             QVERIFY(Form8->ListBox1->count() > 0);
+            QVERIFY(Form1->evaluationBar->score()); // the bar follows the engine's score
             if (paste) {
                 QGuiApplication::clipboard()->setText(QStringLiteral("W:Wc3,e3,g3:Bb6,d6"));
                 Form1->NPasteFen->trigger();

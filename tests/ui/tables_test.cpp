@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
+#include <fstream>
+
 #include "fixture.h"
 #include "game/tables.h"
 #include "tests/game/fake_builder.h"
@@ -52,6 +54,30 @@ private slots:
         OfferEndgameTables();
         QTest::qWait(50);
         QVERIFY(!again.seen);
+    }
+
+    void damagedTablesAreToldOnceWithTheOfferToMakeThemAgain()
+    {
+        fs::create_directories(path("damaged"));
+        std::ofstream(path("damaged/2d0p_1d0p_ru.brg")) << "cut short";
+        const std::string savedPath = egtbpath;
+        const int savedPieces = EGTBPieses;
+        egtbpath = path("damaged") + "/";
+        EGTBPieses = 3;
+        ModalCloser closer;
+        closer.arm(QMessageBox::No);
+        OfferEndgameTables();
+        QVERIFY(closer.seen);
+        QVERIFY(closer.seenText.startsWith(QStringLiteral("Повреждённые файлы таблиц эндшпиля в папке ")));
+        QVERIFY(closer.seenText.contains(QStringLiteral("2d0p_1d0p_ru.brg: 9 байт вместо ")));
+        QVERIFY(closer.seenText.endsWith(QStringLiteral("Создать таблицы заново?")));
+        ModalCloser again;
+        again.arm(QMessageBox::No);
+        OfferEndgameTables();
+        QTest::qWait(50);
+        QVERIFY(!again.seen);
+        egtbpath = savedPath;
+        EGTBPieses = savedPieces;
     }
 
     void theDialogShowsTheTablesMadeAndCancels()

@@ -2,7 +2,9 @@
 // with take-backs, replays, new games, saves and loads, setups, draw offers and mode
 // changes at random, some of them arriving inside the engine's searches. After every
 // step the record, the board picture and the engine position must agree.
-//   game_soak [--games N] [--seed S]
+//   game_soak [--games N] [--seed S] [--threads N]
+// With more than one thread the searches differ from run to run: a seed then repeats
+// the commands only until the first search.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +24,7 @@
 #include "game/notation.h"
 #include "game/pdn.h"
 #include "game/record.h"
+#include "game/settings.h"
 #include "game/setup.h"
 #include "../notation_count.h"
 
@@ -299,6 +302,7 @@ int main(int argc, char** argv)
         const std::string flag = argv[i];
         if (flag == "--games") games = std::atoi(argv[i + 1]);
         else if (flag == "--seed") seed = static_cast<unsigned>(std::atoi(argv[i + 1]));
+        else if (flag == "--threads") threadsChosen = std::max(1, std::atoi(argv[i + 1]));
         else if (flag == "--trace") stopAtFault = true, traceShown = static_cast<std::size_t>(std::atoi(argv[i + 1]));
     }
     rng.seed(seed);
@@ -327,8 +331,8 @@ int main(int argc, char** argv)
         if (faults > 20 || (stopAtFault && faults > 0)) break;
     }
     std::filesystem::remove_all(folder);
-    std::printf("soak: %d games (%d ended by a result), %ld steps, %ld half-moves recorded, %d commands inside "
-                "searches, %d faults\n",
-                games, finished, steps, halfMoves, pumpedCommands, faults);
+    std::printf("soak: %d games (%d ended by a result) on %d threads, %ld steps, %ld half-moves recorded, %d commands "
+                "inside searches, %d faults\n",
+                games, finished, gameSearchThreads(), steps, halfMoves, pumpedCommands, faults);
     return faults == 0 ? 0 : 1;
 }
