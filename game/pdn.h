@@ -95,6 +95,24 @@ GameRecord recordOfGame(const PdnGame& game);
 // result and the first half-moves, as "1. Иванов – Петров, 1-0: c3-d4 f6-g5 …".
 std::string gameSummary(int number, const PdnGame& game);
 
+// A legal half-move: its move word and the pieces it takes.
+struct LegalMove {
+    MoveCode code = 0;
+    SquareSet captured = 0;
+};
+// Single half-moves of a position, for texts other than whole games. Each leaves the
+// engine's position and move lists as it found them.
+std::vector<LegalMove> legalHalfMoves(const BoardPosition& p); // in generation order
+BoardPosition positionAfterMove(const BoardPosition& p, const LegalMove& m);
+// As a game's text writes it, with the capture separator given ('x' in PDN, ':' on
+// the screen): by its two squares, or by every landing square when another legal
+// capture shares them.
+std::string halfMoveText(const BoardPosition& before, const LegalMove& m, char captureSeparator);
+// The legal half-move the text names, as the reader matches a game's moves; nothing,
+// and the reason in Russian, when it names none or more than one.
+std::optional<LegalMove> writtenHalfMove(const BoardPosition& p, const std::string& written,
+                                         std::string* error = nullptr);
+
 // The FEN of the game position; while the engine thinks that is the position its
 // turn started from, not the one of the search tree.
 std::string CopyPositionFen();
