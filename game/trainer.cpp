@@ -112,6 +112,12 @@ void PuzzleTrainer::close()
     changed();
 }
 
+std::optional<bool> PuzzleTrainer::gameRotation() const
+{
+    if (!saved_) return std::nullopt;
+    return saved_->rotated;
+}
+
 const Puzzle* PuzzleTrainer::puzzle() const { return group_.empty() ? nullptr : &puzzles_[group_[index_]]; }
 
 void PuzzleTrainer::setDifficulty(Difficulty d)

@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,8 @@ public:
     // The game in progress comes back as it was.
     void close();
     bool isOpen() const { return state_ != State::Closed; }
+    // The board's turn of the game put aside, while open: what the settings keep.
+    std::optional<bool> gameRotation() const;
     State state() const { return state_; }
 
     // The puzzles of the chosen group, and the one on the board.

@@ -1,6 +1,7 @@
 // The trainer's flow on the board: a right move answered by the line's reply, a wrong
 // one taken back, the end of a line solving the puzzle, the solution played step by
 // step, and the game in progress back when the trainer closes.
+#include "game/preferences.h"
 #include "game/trainer.h"
 
 #include <gtest/gtest.h>
@@ -141,6 +142,7 @@ TEST_F(TrainerTest, GroupsStartAtTheFirstPuzzleNotTriedAndTurnTheBoardForBlack)
     PuzzleProgress tried;
     tried.record("W:Wb2,a3:Bd2,d6,a7,g7", 4, PuzzleResult::Failed);
     ASSERT_TRUE(saveProgress(progressPath, tried));
+    const std::string gameTurn = currentPreferences().at("rotated");
     ASSERT_TRUE(open());
     struct Step {
         std::function<void()> action;
@@ -166,6 +168,7 @@ TEST_F(TrainerTest, GroupsStartAtTheFirstPuzzleNotTriedAndTurnTheBoardForBlack)
         EXPECT_EQ(trainer.puzzle()->source, step.source);
         EXPECT_EQ(board(), positionToFen(trainer.puzzle()->start));
         EXPECT_EQ(boardView.rotated, step.rotated);
+        EXPECT_EQ(currentPreferences().at("rotated"), gameTurn); // the settings keep the game's turn
     }
     trainer.setDifficulty(Difficulty::Medium);
     EXPECT_EQ(trainer.message().rfind("Ход чёрных", 0), 0u);
