@@ -105,12 +105,7 @@ private:
     {
         clearHash();
         Searcher& s = *searcher_;
-        s.whiteMen = p.whiteMen;
-        s.whiteKings = p.whiteKings;
-        s.blackMen = p.blackMen;
-        s.blackKings = p.blackKings;
-        s.recomputeDerivedSets();
-        s.sideToMove = p.side;
+        setBoardPosition(s, p);
         s.prepareSearch(p.side);
     }
 

@@ -36,12 +36,7 @@ public:
         Searcher& s = *searcher_;
         s.timeBudget = unlimitedTime;
         clearHash();
-        s.whiteMen = p.whiteMen;
-        s.whiteKings = p.whiteKings;
-        s.blackMen = p.blackMen;
-        s.blackKings = p.blackKings;
-        s.recomputeDerivedSets();
-        s.sideToMove = p.side;
+        setBoardPosition(s, p);
         s.prepareSearch(p.side);
     }
 
@@ -132,12 +127,7 @@ bool wonByTables(const BoardPosition& p, int solver)
     }
     const auto probe = std::make_unique<Searcher>();
     Searcher& s = *probe;
-    s.whiteMen = p.whiteMen;
-    s.whiteKings = p.whiteKings;
-    s.blackMen = p.blackMen;
-    s.blackKings = p.blackKings;
-    s.recomputeDerivedSets();
-    s.sideToMove = p.side;
+    setBoardPosition(s, p);
     const int ownKings = popCount(solver == White ? s.whiteKings : s.blackKings);
     const int ownMen = popCount(solver == White ? s.whiteMen : s.blackMen);
     const int enemyKings = popCount(solver == White ? s.blackKings : s.whiteKings);
