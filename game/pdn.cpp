@@ -5,10 +5,7 @@
 #include <string_view>
 
 #include "game/control.h"
-#include "game/controller.h"
-#include "game/controlui.h"
 #include "game/drawrules.h"
-#include "game/gamefiles.h"
 
 const char* const noPdnGameMessage = "В файле нет ни одной партии";
 
@@ -637,11 +634,6 @@ std::optional<PdnGame> readPdnGame(const std::string& text, std::size_t number, 
     return replay(raw.front(), static_cast<int>(number));
 }
 
-int firstSideOfRecord(const GameRecord& record, int sideAtPly)
-{
-    return (record.plyNumber - 1) % 2 == 0 ? sideAtPly : 1 - sideAtPly;
-}
-
 std::string recordResult(const GameRecord& record, int firstSide)
 {
     const int last = std::clamp<int>(record.redoLimit, 1, recordCapacity);
@@ -770,31 +762,3 @@ std::optional<LegalMove> writtenHalfMove(const BoardPosition& p, const std::stri
     return move;
 }
 
-std::string CopyPositionFen()
-{
-    BoardPosition p = currentBoardPosition();
-    if (gameControl.thinking) {
-        const PieceSets& s = gameControl.entrySnapshot;
-        p = {s.whiteMen, s.whiteKings, s.blackMen, s.blackKings, sideToMove};
-    }
-    return positionToFen(p);
-}
-
-const char* const pastedStatus = "Позиция вставлена. Режим: человек с человеком — выберите, кто играет";
-
-bool PastePositionFen(const std::string& text)
-{
-    std::string error;
-    const auto position = parseFen(text, &error);
-    if (!position) {
-        controlUi().showMessage(error);
-        return false;
-    }
-    const BoardPosition& p = *position;
-    ContinueFromPosition({p.whiteMen, p.blackMen, p.whiteKings, p.blackKings, p.side});
-    controlUi().showStatus(pastedStatus);
-    // A position in which the side to move cannot play ends at once (a file holding
-    // one loads as it is).
-    EndGameIfSideToMoveCannotMove();
-    return true;
-}

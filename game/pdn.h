@@ -72,8 +72,6 @@ struct PdnHeader {
 // a legal move.
 std::optional<PdnGame> gameOfRecord(const GameRecord& record, int firstSide, const PdnHeader& header,
                                     std::string* error = nullptr);
-// The side to move at entry 1, given the side to move at the record's plyNumber.
-int firstSideOfRecord(const GameRecord& record, int sideAtPly);
 // How the game of a record ended at its last entry (redoLimit), entry 1 with
 // firstSide to move: "1-0" or "0-1" when the side to move there has no move, "1/2-1/2"
 // after a threefold repetition or, with them on, by the federation's draw rules;
@@ -113,11 +111,3 @@ std::string halfMoveText(const BoardPosition& before, const LegalMove& m, char c
 std::optional<LegalMove> writtenHalfMove(const BoardPosition& p, const std::string& written,
                                          std::string* error = nullptr);
 
-// The FEN of the game position; while the engine thinks that is the position its
-// turn started from, not the one of the search tree.
-std::string CopyPositionFen();
-// Starts a new game from the position of a FEN string, as loading a position file
-// does. An invalid string is refused with a message saying what is wrong and
-// nothing changes.
-bool PastePositionFen(const std::string& text);
-extern const char* const pastedStatus; // the status bar's word after a paste

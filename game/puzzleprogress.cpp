@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "game/datafiles.h"
-#include "game/gamefiles.h"
+#include "game/filewriting.h"
 
 namespace {
 

@@ -27,7 +27,7 @@
 #include "game/book.h"
 #include "game/commandguard.h"
 #include "game/controller.h"
-#include "game/gamefiles.h"
+#include "game/filecommands.h"
 #include "game/hint.h"
 #include "game/moveentry.h"
 #include "game/pdn.h"
