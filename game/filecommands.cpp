@@ -214,12 +214,8 @@ void ContinueFromPosition(const PositionImage& position)
 
 std::string CopyPositionFen()
 {
-    BoardPosition p = currentBoardPosition();
-    if (gameControl.thinking) {
-        const PieceSets& s = gameControl.entrySnapshot;
-        p = {s.whiteMen, s.whiteKings, s.blackMen, s.blackKings, sideToMove};
-    }
-    return positionToFen(p);
+    const PositionImage p = gamePosition();
+    return positionToFen({p.whiteMen, p.whiteKings, p.blackMen, p.blackKings, p.side});
 }
 
 const char* const pastedStatus = "Позиция вставлена. Режим: человек с человеком — выберите, кто играет";
