@@ -89,12 +89,7 @@ void putGameOnBoard(const GameRecord& loaded)
 
 void putPositionOnBoard(const PositionImage& p)
 {
-    whiteMen = p.whiteMen;
-    blackMen = p.blackMen;
-    whiteKings = p.whiteKings;
-    blackKings = p.blackKings;
-    sideToMove = p.side;
-    recomputeDerivedSets();
+    setBoardPosition({p.whiteMen, p.whiteKings, p.blackMen, p.blackKings, p.side});
     gameControl.entrySnapshot = boardPieceSets();
     ResetRecord();
 }
