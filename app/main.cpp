@@ -12,7 +12,7 @@
 
 #include "engine/engine.h"
 #include "game/controller.h"
-#include "game/gamefiles.h"
+#include "game/filecommands.h"
 #include "game/tables.h"
 #include "ui/application.h"
 #include "ui/services.h"

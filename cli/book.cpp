@@ -6,7 +6,7 @@
 
 #include "cli/command.h"
 #include "cli/tools/bookbuild.h"
-#include "game/gamefiles.h"
+#include "game/filewriting.h"
 
 namespace {
 

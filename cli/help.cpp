@@ -105,6 +105,21 @@ constexpr CommandHelp helpTable[] = {
      "--pdn: the games are written there; --ballot-file: the ballots\n"
      "(default ballots.txt, as installed).",
      "korvel-cli match --ballots 10 --level-a 8 --level-b 5"},
+    {"puzzles", "make [--games N] [--first K] [--time CS] [--depth D] [--out FILE] [--ballot-file PATH] [FILE.pdn ...]",
+     "Finds combinations in engine games from the ballots, game K onwards\n"
+     "(default 1; ballot K modulo 150, the players' levels 2 to 7 drawn from the\n"
+     "game's number), or in the games of the PDN files given, and appends each\n"
+     "new one to FILE (default puzzles.txt) at once, with a progress line per\n"
+     "game on standard error. --games: how many (1 to 1000000, default 100);\n"
+     "--time: hundredths of a second a move (1 to 1000000, default 2);\n"
+     "--depth: the deep check's depth (4 to 30, default 14).",
+     "korvel-cli puzzles make --games 50 --first 101 --out puzzles.txt"},
+    {"puzzles", "check FILE [--depth D]",
+     "Checks every puzzle of FILE at depth D (4 to 30, default 14): the position\n"
+     "and the line are legal, the first move alone wins, the line holds a\n"
+     "sacrifice and ends quiet with the gain it claims. Names the line of each\n"
+     "failure and ends with status 1 when there is one.",
+     "korvel-cli puzzles check /usr/share/korvel/puzzles.txt"},
     {"help", "[COMMAND]",
      "This text, or that of one command.",
      "korvel-cli help search"},

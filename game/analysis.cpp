@@ -8,6 +8,7 @@
 
 #include "game/control.h"
 #include "game/controller.h"
+#include "game/notation.h"
 
 const char* const noMovesToAnalyseMessage = "В партии нет ходов для анализа.";
 bool analysisRunning = false;
@@ -97,6 +98,7 @@ private:
         if (!score) return false;
         verdict.score = fromSide(p.side, *score);
         if (verdicts.size() < positions_.size()) verdicts.resize(positions_.size());
+        provideHalfMoveMarks(gameRecordMarks);
         verdicts[k] = verdict;
         return true;
     }
@@ -105,12 +107,7 @@ private:
     {
         clearHash();
         Searcher& s = *searcher_;
-        s.whiteMen = p.whiteMen;
-        s.whiteKings = p.whiteKings;
-        s.blackMen = p.blackMen;
-        s.blackKings = p.blackKings;
-        s.recomputeDerivedSets();
-        s.sideToMove = p.side;
+        setBoardPosition(s, p);
         s.prepareSearch(p.side);
     }
 

@@ -9,15 +9,17 @@ BoardPosition currentBoardPosition()
     return {whiteMen, whiteKings, blackMen, blackKings, sideToMove};
 }
 
-void setBoardPosition(const BoardPosition& p)
+void setBoardPosition(Searcher& searcher, const BoardPosition& p)
 {
-    whiteMen = p.whiteMen;
-    whiteKings = p.whiteKings;
-    blackMen = p.blackMen;
-    blackKings = p.blackKings;
-    recomputeDerivedSets();
-    sideToMove = p.side;
+    searcher.whiteMen = p.whiteMen;
+    searcher.whiteKings = p.whiteKings;
+    searcher.blackMen = p.blackMen;
+    searcher.blackKings = p.blackKings;
+    searcher.recomputeDerivedSets();
+    searcher.sideToMove = p.side;
 }
+
+void setBoardPosition(const BoardPosition& p) { setBoardPosition(mainSearcher, p); }
 
 namespace {
 

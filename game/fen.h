@@ -19,6 +19,7 @@ struct BoardPosition {
 
 BoardPosition currentBoardPosition(); // the engine position with `sideToMove`
 void setBoardPosition(const BoardPosition& position); // sets the engine position and `sideToMove`
+void setBoardPosition(Searcher& searcher, const BoardPosition& position); // a searcher's own
 
 std::string positionToFen(const BoardPosition& position);
 

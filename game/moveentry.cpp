@@ -7,6 +7,7 @@
 #include "game/hint.h"
 #include "game/record.h"
 #include "game/setup.h"
+#include "game/trainer.h"
 
 const char* const captureFirstStatus =
     "Бить обязательно: взятие вводится целиком, от поля, где шашка стоит, до поля, где она остановится";
@@ -95,6 +96,8 @@ void enterMove(ScreenSquare release)
         chosen = controlUi().chooseCapture(lines);
         if (chosen < 0 || chosen >= static_cast<int>(variants.size())) return;
     }
+    // While the trainer is open the move is its solver's, not the game's.
+    if (puzzleTrainer().enterMove(variants[chosen].move, variants[chosen].captured)) return;
     playEnteredMove(variants[chosen], mover, entered);
 }
 
@@ -169,6 +172,8 @@ void PlayPendingRelease()
 void BoardKey(BoardKeyCode key)
 {
     if (gc.thinking && gc.mode != Analysis) return;
+    // The trainer's position has no game to step through.
+    if (puzzleTrainer().isOpen() && key != BoardKeyCode::Enter) return;
     switch (key) {
     case BoardKeyCode::Enter:
         if (!setupState.active) SetBoardSize(); // the size item is disabled in setup

@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "game/analysis.h"
 #include "game/pdn.h"
 #include "game/gameui.h"
 
@@ -128,7 +127,19 @@ NotationView buildNotation(const GameRecord& record, const std::vector<std::stri
     return view;
 }
 
-void rebuildNotation() { notationView = buildNotation(gameRecord, gameRecordMarks()); }
+namespace {
+HalfMoveMarks& marksSource()
+{
+    static HalfMoveMarks source = nullptr;
+    return source;
+}
+} // namespace
+
+void provideHalfMoveMarks(HalfMoveMarks source) { marksSource() = source; }
+
+std::vector<std::string> halfMoveMarks() { return marksSource() ? marksSource()() : std::vector<std::string>{}; }
+
+void rebuildNotation() { notationView = buildNotation(gameRecord, halfMoveMarks()); }
 
 void RefreshNotation()
 {

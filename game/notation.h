@@ -39,5 +39,11 @@ std::string openingNameFor(const std::string& key);
 // The window's data from the game record: at the game's first position the list and the
 // opening's name are empty.
 void rebuildNotation();
+// The marks of the game's half-moves by record entry ("?!", "?", "??") come from the
+// analysis, which provides them once it has any: the notation calls up into no part of
+// the play.
+using HalfMoveMarks = std::vector<std::string> (*)();
+void provideHalfMoveMarks(HalfMoveMarks source);
+std::vector<std::string> halfMoveMarks();
 // The same, and the windows are told.
 void RefreshNotation();

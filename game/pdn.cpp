@@ -5,10 +5,7 @@
 #include <string_view>
 
 #include "game/control.h"
-#include "game/controller.h"
-#include "game/controlui.h"
 #include "game/drawrules.h"
-#include "game/gamefiles.h"
 
 const char* const noPdnGameMessage = "В файле нет ни одной партии";
 
@@ -43,11 +40,6 @@ private:
     MoveList list_;
     PlyState ply0_, ply1_;
     std::int32_t countdown_;
-};
-
-struct LegalMove {
-    MoveCode code = 0;
-    SquareSet captured = 0;
 };
 
 bool isCapture(const LegalMove& m) { return (m.code & captureFlag) != 0; }
@@ -155,9 +147,9 @@ std::string pathText(const std::vector<int>& path, char separator)
     return text;
 }
 
-std::string pdnMoveText(MoveCode m)
+std::string pdnMoveText(MoveCode m, char captureSeparator = 'x')
 {
-    return pathText({moveFrom(m), moveTo(m)}, (m & captureFlag) ? 'x' : '-');
+    return pathText({moveFrom(m), moveTo(m)}, (m & captureFlag) ? captureSeparator : '-');
 }
 
 bool sameEnds(const LegalMove& a, const LegalMove& b)
@@ -174,16 +166,20 @@ bool needsLandingSquares(const std::vector<LegalMove>& legal, const LegalMove& m
     return false;
 }
 
+std::string moveAsWritten(const std::vector<LegalMove>& legal, const BoardPosition& before, const LegalMove& m,
+                          char captureSeparator)
+{
+    if (!needsLandingSquares(legal, m)) return pdnMoveText(m.code, captureSeparator);
+    const auto paths = capturePaths(before, m);
+    if (!paths.empty()) return pathText(paths.front(), captureSeparator);
+    return pdnMoveText(m.code, captureSeparator);
+}
+
 std::string writtenMove(const BoardPosition& before, const BoardPosition& after)
 {
     const std::vector<LegalMove> legal = legalMovesOf(before);
-    for (const LegalMove& m : legal) {
-        if (!samePieces(positionAfter(before, m), after)) continue;
-        if (!needsLandingSquares(legal, m)) return pdnMoveText(m.code);
-        const auto paths = capturePaths(before, m);
-        if (!paths.empty()) return pathText(paths.front(), 'x');
-        return pdnMoveText(m.code);
-    }
+    for (const LegalMove& m : legal)
+        if (samePieces(positionAfter(before, m), after)) return moveAsWritten(legal, before, m, 'x');
     return {};
 }
 
@@ -242,6 +238,21 @@ Match matchWrittenMove(const BoardPosition& p, const std::vector<int>& squares, 
     if (candidates.size() > 1) return Match::Ambiguous;
     chosen = candidates.front();
     return Match::Found;
+}
+
+// The legal move a text names; nothing and why (in Russian) otherwise.
+std::optional<LegalMove> moveOfText(const BoardPosition& p, const std::string& written, std::string& why)
+{
+    const auto squares = writtenSquares(written);
+    if (!squares) {
+        why = "непонятная запись хода " + quotedExcerpt(written);
+        return std::nullopt;
+    }
+    LegalMove move;
+    const Match match = matchWrittenMove(p, *squares, move);
+    if (match == Match::Found) return move;
+    why = (match == Match::Illegal ? "недопустимый ход " : "неоднозначный ход ") + quotedExcerpt(written);
+    return std::nullopt;
 }
 
 // ------------------------------------------------------------ splitting a file into games
@@ -467,19 +478,14 @@ bool replayMoves(const RawGame& raw, PdnGame& game, const std::string& prefix)
     for (const std::string& written : raw.moves) {
         // Only a refused move needs the text; a file of thousands of games reads faster without it.
         auto where = [&] { return prefix + ", ход " + std::to_string(number) + (at.side == Black ? "...: " : ": "); };
-        const auto squares = writtenSquares(written);
-        if (!squares) {
-            game.error = where() + "непонятная запись хода " + quotedExcerpt(written);
+        std::string why;
+        const auto move = moveOfText(at, written, why);
+        if (!move) {
+            game.error = where() + why;
             return false;
         }
-        LegalMove move;
-        const Match match = matchWrittenMove(at, *squares, move);
-        if (match != Match::Found) {
-            game.error = where() + (match == Match::Illegal ? "недопустимый ход " : "неоднозначный ход ") + quotedExcerpt(written);
-            return false;
-        }
-        const BoardPosition next = positionAfter(at, move);
-        game.moves.push_back(moveText(move.code));
+        const BoardPosition next = positionAfter(at, *move);
+        game.moves.push_back(moveText(move->code));
         game.positions.push_back(next);
         if (at.side == Black) ++number;
         at = next;
@@ -628,11 +634,6 @@ std::optional<PdnGame> readPdnGame(const std::string& text, std::size_t number, 
     return replay(raw.front(), static_cast<int>(number));
 }
 
-int firstSideOfRecord(const GameRecord& record, int sideAtPly)
-{
-    return (record.plyNumber - 1) % 2 == 0 ? sideAtPly : 1 - sideAtPly;
-}
-
 std::string recordResult(const GameRecord& record, int firstSide)
 {
     const int last = std::clamp<int>(record.redoLimit, 1, recordCapacity);
@@ -734,31 +735,30 @@ std::string gameSummary(int number, const PdnGame& game)
     return text;
 }
 
-std::string CopyPositionFen()
+std::vector<LegalMove> legalHalfMoves(const BoardPosition& p)
 {
-    BoardPosition p = currentBoardPosition();
-    if (gameControl.thinking) {
-        const PieceSets& s = gameControl.entrySnapshot;
-        p = {s.whiteMen, s.whiteKings, s.blackMen, s.blackKings, sideToMove};
-    }
-    return positionToFen(p);
+    EngineScratch scratch;
+    return legalMovesOf(p);
 }
 
-const char* const pastedStatus = "Позиция вставлена. Режим: человек с человеком — выберите, кто играет";
-
-bool PastePositionFen(const std::string& text)
+BoardPosition positionAfterMove(const BoardPosition& p, const LegalMove& m)
 {
-    std::string error;
-    const auto position = parseFen(text, &error);
-    if (!position) {
-        controlUi().showMessage(error);
-        return false;
-    }
-    const BoardPosition& p = *position;
-    ContinueFromPosition({p.whiteMen, p.blackMen, p.whiteKings, p.blackKings, p.side});
-    controlUi().showStatus(pastedStatus);
-    // A position in which the side to move cannot play ends at once (a file holding
-    // one loads as it is).
-    EndGameIfSideToMoveCannotMove();
-    return true;
+    EngineScratch scratch;
+    return positionAfter(p, m);
 }
+
+std::string halfMoveText(const BoardPosition& before, const LegalMove& m, char captureSeparator)
+{
+    EngineScratch scratch;
+    return moveAsWritten(legalMovesOf(before), before, m, captureSeparator);
+}
+
+std::optional<LegalMove> writtenHalfMove(const BoardPosition& p, const std::string& written, std::string* error)
+{
+    EngineScratch scratch;
+    std::string why;
+    const auto move = moveOfText(p, written, why);
+    if (!move && error) *error = why;
+    return move;
+}
+

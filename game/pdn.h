@@ -72,8 +72,6 @@ struct PdnHeader {
 // a legal move.
 std::optional<PdnGame> gameOfRecord(const GameRecord& record, int firstSide, const PdnHeader& header,
                                     std::string* error = nullptr);
-// The side to move at entry 1, given the side to move at the record's plyNumber.
-int firstSideOfRecord(const GameRecord& record, int sideAtPly);
 // How the game of a record ended at its last entry (redoLimit), entry 1 with
 // firstSide to move: "1-0" or "0-1" when the side to move there has no move, "1/2-1/2"
 // after a threefold repetition or, with them on, by the federation's draw rules;
@@ -95,11 +93,21 @@ GameRecord recordOfGame(const PdnGame& game);
 // result and the first half-moves, as "1. Иванов – Петров, 1-0: c3-d4 f6-g5 …".
 std::string gameSummary(int number, const PdnGame& game);
 
-// The FEN of the game position; while the engine thinks that is the position its
-// turn started from, not the one of the search tree.
-std::string CopyPositionFen();
-// Starts a new game from the position of a FEN string, as loading a position file
-// does. An invalid string is refused with a message saying what is wrong and
-// nothing changes.
-bool PastePositionFen(const std::string& text);
-extern const char* const pastedStatus; // the status bar's word after a paste
+// A legal half-move: its move word and the pieces it takes.
+struct LegalMove {
+    MoveCode code = 0;
+    SquareSet captured = 0;
+};
+// Single half-moves of a position, for texts other than whole games. Each leaves the
+// engine's position and move lists as it found them.
+std::vector<LegalMove> legalHalfMoves(const BoardPosition& p); // in generation order
+BoardPosition positionAfterMove(const BoardPosition& p, const LegalMove& m);
+// As a game's text writes it, with the capture separator given ('x' in PDN, ':' on
+// the screen): by its two squares, or by every landing square when another legal
+// capture shares them.
+std::string halfMoveText(const BoardPosition& before, const LegalMove& m, char captureSeparator);
+// The legal half-move the text names, as the reader matches a game's moves; nothing,
+// and the reason in Russian, when it names none or more than one.
+std::optional<LegalMove> writtenHalfMove(const BoardPosition& p, const std::string& written,
+                                         std::string* error = nullptr);
+

@@ -14,6 +14,7 @@
 #include "game/settings.h"
 #include "game/strength.h"
 #include "game/timecontrol.h"
+#include "game/trainer.h"
 
 namespace {
 
@@ -51,6 +52,15 @@ Preference flag(const char* key, Flag& value, bool byDefault)
                 if (parsed) value = *parsed;
                 return parsed.has_value();
             }};
+}
+
+// The user's turn of the board: while the trainer shows a puzzle from Black's side, that
+// of the game it put aside.
+Preference rotation()
+{
+    Preference entry = flag("rotated", boardView.rotated, false);
+    entry.get = [] { return std::string(boolText(puzzleTrainer().gameRotation().value_or(boardView.rotated))); };
+    return entry;
 }
 
 Preference number(const char* key, int& value, const char* byDefault, int low, int high)
@@ -109,7 +119,7 @@ const std::vector<Preference>& preferences()
              if (parsed) threadsChosen = *parsed;
              return parsed.has_value();
          }},
-        flag("rotated", boardView.rotated, false),
+        rotation(),
         flag("sound", boardView.soundOn, true),
         flag("smallBoard", boardView.smallBoard, false),
         flag("ponder", gameControl.ponderEnabled, false),

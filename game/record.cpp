@@ -185,3 +185,8 @@ void NotationForwardButton()
     if (sideToMove == engineSide) StepForward();
     else MoveForward();
 }
+
+int firstSideOfRecord(const GameRecord& record, int sideAtPly)
+{
+    return (record.plyNumber - 1) % 2 == 0 ? sideAtPly : 1 - sideAtPly;
+}

@@ -61,6 +61,8 @@ void GoToPly(int ply);
 bool IsThreefoldRepetition();
 // The same among the entries 1..last of a record.
 bool threefoldRepetitionUpTo(const GameRecord& record, int last);
+// The side to move at entry 1, given the side to move at the record's plyNumber.
+int firstSideOfRecord(const GameRecord& record, int sideAtPly);
 
 // The guards of the navigation commands. Menu items and keys act when the engine is
 // not thinking, or in analysis also while it thinks.

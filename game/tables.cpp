@@ -16,7 +16,7 @@
 #include "engine/engine.h"
 #include "game/control.h"
 #include "game/datafiles.h"
-#include "game/gamefiles.h"
+#include "game/filewriting.h"
 
 extern char** environ;
 

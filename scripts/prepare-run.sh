@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Prepares the folder the program runs in: the opening library, the move sound, the
-# endgame tables and a korvel.ini pointing at them. Tables that are already there
-# with the right sizes are kept; making them takes about half a minute on two cores.
+# trainer's combinations, the endgame tables and a korvel.ini pointing at them. Tables
+# that are already there with the right sizes are kept; making them takes about half
+# a minute on two cores.
 #   scripts/prepare-run.sh BUILD_DIR RUN_DIR [PROGRAM]
 # With PROGRAM it then starts that program in RUN_DIR; preparing and starting are one
 # process so that Ctrl+C during the tables skips them and the program still starts.
@@ -15,6 +16,7 @@ source_dir=$(cd "$(dirname "$0")/.." && pwd)
 
 cp -f "$build/MyBase.deb" "$run/MyBase.deb"
 cp -f "$source_dir/data/move.wav" "$run/move.wav"
+cp -f "$source_dir/data/puzzles.txt" "$run/puzzles.txt"
 
 write_ini() {
   # Written fresh each time, so that a moved folder still finds its tables.

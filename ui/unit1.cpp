@@ -27,7 +27,7 @@
 #include "game/book.h"
 #include "game/commandguard.h"
 #include "game/controller.h"
-#include "game/gamefiles.h"
+#include "game/filecommands.h"
 #include "game/hint.h"
 #include "game/moveentry.h"
 #include "game/pdn.h"
@@ -35,6 +35,7 @@
 #include "game/setup.h"
 #include "game/strength.h"
 #include "game/preferences.h"
+#include "game/trainer.h"
 #include "ui/about.h"
 #include "ui/boardarea.h"
 #include "ui/evaluationbar.h"
@@ -46,6 +47,7 @@
 #include "ui/services.h"
 #include "ui/tablesdialog.h"
 #include "ui/toolwindow.h"
+#include "ui/trainerpanel.h"
 #include "ui/unit2.h"
 #include "ui/unit3.h"
 #include "ui/unit4.h"
@@ -83,6 +85,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     buildStatusBar();
     area->setParts(evaluationBar, Board, GroupBox1);
     connect(area, &BoardArea::boardResized, this, [this] { Board->update(); });
+    (new TrainerPanel(this))->showPanelHook = [this] { showPanel(trainerPanel, true); };
     ImageList1 = makePictureList(smallCell);
     ImageList2 = makePictureList(largeCell);
     sounds = new SoundPlayer(this);
@@ -143,6 +146,9 @@ void TForm1::buildMenus()
     N9->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Insert));
     NAnalyseGame = addItem(N1, QStringLiteral("Анализ партии..."), &TForm1::NAnalyseGameClick);
     connect(N1, &QMenu::aboutToShow, this, [this] { NAnalyseGame->setEnabled(AnalysisAllowed()); });
+    NTrainer = addItem(N1, QStringLiteral("Решать комбинации..."), &TForm1::NTrainerClick);
+    connect(N1, &QMenu::aboutToShow, this,
+            [this] { NTrainer->setEnabled(TrainerPanel::canOpen()); });
     N1->addSeparator();
     NHint = addItem(N1, QStringLiteral("Подсказка"), &TForm1::NHintClick);
     NHint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
@@ -514,8 +520,16 @@ void TForm1::UncheckModeItem(GameMode mode)
 
 // ---------------------------------------------------------------- menu "Игра"
 
-void TForm1::N2Click() { NewGameCommand(); }
-void TForm1::N3Click() { OfferDraw(); }
+void TForm1::N2Click()
+{
+    leaveTrainer();
+    NewGameCommand();
+}
+void TForm1::N3Click()
+{
+    leaveTrainer();
+    OfferDraw();
+}
 
 void TForm1::N4Click()
 {
@@ -524,6 +538,7 @@ void TForm1::N4Click()
                                                       &memory.filter);
     if (name.isEmpty()) return;
     memory.remember(name);
+    leaveTrainer();
     LoadGameFiles(name.toStdString());
 }
 
@@ -544,33 +559,53 @@ void TForm1::N5Click()
 
 void TForm1::NCopyFenClick() { QGuiApplication::clipboard()->setText(QString::fromStdString(CopyPositionFen())); }
 
-void TForm1::NHintClick() { ShowHint(); }
+void TForm1::NHintClick()
+{
+    // In the trainer the hint is the trainer's: the square the move starts from.
+    if (puzzleTrainer().isOpen()) puzzleTrainer().hint();
+    else ShowHint();
+}
 
-void TForm1::NPasteFenClick() { PastePositionFen(QGuiApplication::clipboard()->text().trimmed().toStdString()); }
+void TForm1::NPasteFenClick()
+{
+    leaveTrainer();
+    PastePositionFen(QGuiApplication::clipboard()->text().trimmed().toStdString());
+}
 
 void TForm1::NExitClick() { close(); }
 
-void TForm1::NAnalyseGameClick() { AnalyseGameCommand(); }
+void TForm1::NAnalyseGameClick()
+{
+    leaveTrainer();
+    AnalyseGameCommand();
+}
+
+void TForm1::NTrainerClick() { trainerPanel->OpenTrainer(); }
+
+void TForm1::leaveTrainer()
+{
+    if (puzzleTrainer().isOpen()) trainerPanel->CloseTrainer();
+}
 
 // Take-back and replay act when the engine is not thinking, in analysis also while it thinks.
 void TForm1::N6Click()
 {
-    if (navigationAllowed()) StepBack();
+    if (navigationAllowed() && !puzzleTrainer().isOpen()) StepBack();
 }
 
 void TForm1::N7Click()
 {
-    if (navigationAllowed()) StepForward();
+    if (navigationAllowed() && !puzzleTrainer().isOpen()) StepForward();
 }
 
 void TForm1::N8Click()
 {
-    if (navigationAllowed()) MoveBack();
+    if (navigationAllowed() && !puzzleTrainer().isOpen()) MoveBack();
 }
 
 void TForm1::N9Click()
 {
-    if (navigationAllowed()) MoveForward();
+    if (navigationAllowed() && !puzzleTrainer().isOpen()) MoveForward();
 }
 
 // ---------------------------------------------------------------- menu "Настройки"
@@ -640,12 +675,12 @@ void TForm1::N22Click() { SetBoardSize(); }
 
 // ---------------------------------------------------------------- menu "Режим"
 
-void TForm1::N24Click() { SetMode(EngineBlack); }
-void TForm1::N25Click() { SetMode(EngineWhite); }
-void TForm1::N26Click() { SetMode(HumanHuman); }
-void TForm1::N27Click() { SetMode(EngineBoth); }
-void TForm1::N28Click() { SetMode(Analysis); }
-void TForm1::N30Click() { SetMode(Setup); }
+void TForm1::N24Click() { leaveTrainer(); SetMode(EngineBlack); }
+void TForm1::N25Click() { leaveTrainer(); SetMode(EngineWhite); }
+void TForm1::N26Click() { leaveTrainer(); SetMode(HumanHuman); }
+void TForm1::N27Click() { leaveTrainer(); SetMode(EngineBoth); }
+void TForm1::N28Click() { leaveTrainer(); SetMode(Analysis); }
+void TForm1::N30Click() { leaveTrainer(); SetMode(Setup); }
 
 // ---------------------------------------------------------------- menu "Помощь"
 

@@ -75,6 +75,7 @@ public:
     QAction *N2, *N3, *N4, *N5, *N6, *N7, *N8, *N9;
     QAction *NCopyFen, *NPasteFen; // FEN exchange, after "Сохранить..."
     QAction* NAnalyseGame;         // "Анализ партии...", after "Вернуть ход"
+    QAction* NTrainer;             // "Решать комбинации...", after "Анализ партии..."
     QAction* NHint;                // "Подсказка"
     QAction* NExit;                // "Выход", last in "Игра"
     QMenu* NLevel;                 // "Уровень" in "Настройки": Уровень 1 .. Уровень 8
@@ -117,6 +118,7 @@ public slots:
     void NHintClick();
     void NPasteFenClick();
     void NAnalyseGameClick();
+    void NTrainerClick();
     void NExitClick();
     void NGraphClick();
     void NEvaluationBarClick();
@@ -169,6 +171,9 @@ private:
     void resizeBoardAreaTo(QSize areaSize);
 
     void showModeMark();
+    // A command that changes the game closes the trainer first, so that it acts on the
+    // game the trainer put aside.
+    void leaveTrainer();
 
     BoardArea* area;
     QWidget* Board;

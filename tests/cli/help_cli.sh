@@ -27,7 +27,7 @@ expect_equal "--help: lines wider than 80 columns" "" "$(awk 'length > 80' help.
 # The commands, in the order of the help, each with its own help.
 commands=$(sed -n 's/^  korvel-cli \([a-z]*\).*/\1/p' help.txt | uniq)
 expect_equal "--help: the commands" \
-    "moves perft divide eval search bench egtb book pdn analyse match help" "$(echo $commands)"
+    "moves perft divide eval search bench egtb book pdn analyse match puzzles help" "$(echo $commands)"
 for name in $commands; do
     "$cli" help "$name" >one.txt 2>err.txt
     expect_equal "help $name: status" 0 $?

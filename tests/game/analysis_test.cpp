@@ -7,7 +7,7 @@
 
 #include "game/gamechange.h"
 #include "game/analysis.h"
-#include "game/gamefiles.h"
+#include "game/filecommands.h"
 #include "game/notation.h"
 #include "tests/game/game_support.h"
 #include "tests/game/scripted_ui.h"

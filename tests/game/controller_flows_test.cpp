@@ -11,6 +11,7 @@
 #include "game/analysis.h"
 #include "game/commandguard.h"
 #include "game/fen.h"
+#include "game/filecommands.h"
 #include "game/hint.h"
 #include "game/pdn.h"
 #include "game_support.h"

@@ -13,7 +13,7 @@
 #include "game/controlui.h"
 #include "game/boardview.h"
 #include "game/book.h"
-#include "game/gamefiles.h"
+#include "game/filecommands.h"
 #include "game/moveentry.h"
 #include "game/notation.h"
 #include "game/record.h"

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "controller_fixture.h"
-#include "game/gamefiles.h"
+#include "game/filecommands.h"
 #include "game/notation.h"
 #include "game/pdn.h"
 #include "game_support.h"

@@ -15,7 +15,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#include "game/gamefiles.h"
+#include "game/filecommands.h"
 #include "game/fen.h"
 #include "game/notation.h"
 #include "tests/game/game_support.h"

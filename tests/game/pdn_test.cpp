@@ -12,7 +12,7 @@
 #include <tuple>
 
 #include "game/controller.h"
-#include "game/gamefiles.h"
+#include "game/filecommands.h"
 #include "game/notation.h"
 #include "tests/game/game_support.h"
 #include "tests/game/scripted_ui.h"

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "game/gamefiles.h"
+#include "game/filecommands.h"
 #include "tests/game/controller_fixture.h"
 #include "tests/game/game_support.h"
 

@@ -8,7 +8,7 @@
 
 #include "fixture.h"
 #include "game/analysis.h"
-#include "game/gamefiles.h"
+#include "game/filecommands.h"
 #include "game/record.h"
 #include "ui/analysisdialog.h"
 #include "ui/unit1.h"

@@ -9,7 +9,7 @@
 #include "fixture.h"
 #include "ui/artwork.h"
 #include "ui/boardview.h"
-#include "game/gamefiles.h"
+#include "game/filecommands.h"
 #include "game/record.h"
 #include "game/settings.h"
 #include "game/setup.h"

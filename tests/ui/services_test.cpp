@@ -18,7 +18,7 @@
 #include "game/book.h"
 #include "game/control.h"
 #include "game/fen.h"
-#include "game/gamefiles.h"
+#include "game/filecommands.h"
 #include "game/notation.h"
 #include "game/record.h"
 #include "game/setup.h"

@@ -21,7 +21,7 @@
 #include "fixture.h"
 #include "game/controlui.h"
 #include "game/drawrules.h"
-#include "game/gamefiles.h"
+#include "game/filecommands.h"
 #include "game/pdn.h"
 #include "game/preferences.h"
 #include "game/record.h"

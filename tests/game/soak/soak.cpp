@@ -19,7 +19,7 @@
 #include "game/controller.h"
 #include "game/controlui.h"
 #include "game/drawrules.h"
-#include "game/gamefiles.h"
+#include "game/filecommands.h"
 #include "game/moveentry.h"
 #include "game/notation.h"
 #include "game/pdn.h"
