@@ -431,10 +431,20 @@ public:
     // publishes its counts for the main search's reports.
     bool helper = false;
     int helperIndex = 0;   // 0 the first helper
-    bool overtaken = false; // the main search has completed the helper's iteration
+    // Other threads search the same tree: a move another thread is searching is left
+    // for last (the main search and its helpers, while they run together).
+    bool shared = false;
+    // The root search a helper runs (threads.h RootTask, packed), for its main search
+    // to stop it when it falls behind.
+    std::atomic<std::uint64_t> helperTask{0};
     std::atomic<bool> dismissed{false}; // set by the main search before it stops the helper
     std::atomic<std::int64_t> publishedMoves{0};
     std::atomic<std::uint32_t> publishedProbes{0};
+    // Per ply, the list entries left for last because another thread was searching
+    // them (a shared search only). Last, so that the fields every node reads keep their
+    // places.
+    static constexpr int maxDeferred = 32;
+    std::uint16_t deferredMoves[maxPly + 1][maxDeferred] = {};
 
     // ------------------------------------------------------------ position
     void setPositionFromText(const std::string& text);
@@ -527,7 +537,8 @@ public:
     void iterativeDeepening();
     // The depth loop of this thread alone.
     void depthLoop();
-    // A helper's: ahead of its main search's depth loop, until dismissed.
+    // A helper's: the main search's root searches beside it, the next depth alone when
+    // done first, until dismissed.
     void helperDepthLoop();
     int rootSearch(int alpha, int beta, int depth, int side);
     void moveToFront(int index);
@@ -542,7 +553,7 @@ public:
     std::int64_t movesMade() const { return nodeCount + (timeCheckInterval - nodeCountdown); }
 
 private:
-    template <int side>
+    template <int side, bool sharedTree>
     int alphaBetaFor(int alpha, int beta, int depth, int ply);
     template <int side>
     int quiescenceFor(int alpha, int beta, int ply);

@@ -238,7 +238,7 @@ void Searcher::rebuildPvText()
 // ---------------------------------------------------------------- alpha-beta
 // Both searches take the side as a template argument, so that move making and capture
 // generation are inlined for it; alphaBeta and quiescence below choose the side.
-template <int side>
+template <int side, bool sharedTree>
 int Searcher::alphaBetaFor(int alpha, int beta, int depth, int ply)
 {
     pvLast[ply] = ply - 1;
@@ -278,8 +278,32 @@ int Searcher::alphaBetaFor(int alpha, int beta, int depth, int ply)
     bool pvFound = false;
     int bound = boundUpper;
     int adjust = 0;
-    for (int i; (i = pickNextMove(ply)) != 0;) {
+    // A shared node searches its first move whatever the other threads do, then leaves
+    // the moves they are searching for a second round, which begins once resumed > 0.
+    [[maybe_unused]] int searched = 0, deferred = 0, resumed = 0;
+    for (int i;;) {
+        i = pickNextMove(ply);
+        if constexpr (sharedTree) {
+            if (i == 0) {
+                if (resumed == deferred) break;
+                i = deferredMoves[ply][resumed++];
+            }
+        } else if (i == 0) {
+            break;
+        }
         const MoveCode move = list.moves[i];
+        [[maybe_unused]] std::uint32_t claim = 0;
+        if constexpr (sharedTree) {
+            if (depth >= claimDepth) {
+                claim = moveClaim(state.positionKey, move);
+                if (searched > 0 && resumed == 0 && deferred < maxDeferred && claimed(claim)) {
+                    deferredMoves[ply][deferred++] = static_cast<std::uint16_t>(i);
+                    continue;
+                }
+                stakeClaim(claim);
+            }
+            ++searched;
+        }
         const bool capture = move & captureFlag;
         adjust = depthAdjustment(capture, ply, alpha, beta, material, pieces);
         const int newDepth = depth + adjust - 1;
@@ -294,12 +318,16 @@ int Searcher::alphaBetaFor(int alpha, int beta, int depth, int ply)
         if (newDepth <= 0) {
             score = -quiescenceFor<side ^ 1>(-beta, -alpha, ply + 1);
         } else if (pvFound) {
-            score = -alphaBetaFor<side ^ 1>(-alpha - 1, -alpha, newDepth, ply + 1);
-            if (score > alpha && score < beta) score = -alphaBetaFor<side ^ 1>(-beta, -alpha, newDepth, ply + 1);
+            score = -alphaBetaFor<side ^ 1, sharedTree>(-alpha - 1, -alpha, newDepth, ply + 1);
+            if (score > alpha && score < beta)
+                score = -alphaBetaFor<side ^ 1, sharedTree>(-beta, -alpha, newDepth, ply + 1);
         } else {
-            score = -alphaBetaFor<side ^ 1>(-beta, -alpha, newDepth, ply + 1);
+            score = -alphaBetaFor<side ^ 1, sharedTree>(-beta, -alpha, newDepth, ply + 1);
         }
         unmakeMove(ply);
+        if constexpr (sharedTree) {
+            if (claim) releaseClaim(claim);
+        }
         if (score <= alpha || stopRequested.load(std::memory_order_relaxed)) continue;
         if (score >= beta) {
             if (depth > 2) storeHash(side, depth + adjust, ply, score, boundLower, move);
@@ -358,7 +386,11 @@ int Searcher::quiescenceFor(int alpha, int beta, int ply)
 
 int Searcher::alphaBeta(int alpha, int beta, int depth, int ply, int side)
 {
-    return side == White ? alphaBetaFor<White>(alpha, beta, depth, ply) : alphaBetaFor<Black>(alpha, beta, depth, ply);
+    if (shared)
+        return side == White ? alphaBetaFor<White, true>(alpha, beta, depth, ply)
+                             : alphaBetaFor<Black, true>(alpha, beta, depth, ply);
+    return side == White ? alphaBetaFor<White, false>(alpha, beta, depth, ply)
+                         : alphaBetaFor<Black, false>(alpha, beta, depth, ply);
 }
 
 int Searcher::quiescence(int alpha, int beta, int ply, int side)
@@ -373,11 +405,11 @@ bool Searcher::checkTime()
     nodeCount += timeCheckInterval;
     if (helper) {
         // A helper reads no clock: its main search keeps the time and stops it. An
-        // iteration the main search has completed meanwhile is not worth finishing.
+        // iteration the main search has completed meanwhile is not worth finishing (the
+        // main search stops it too, as soon as it starts its next root search).
         publishedMoves.store(nodeCount, std::memory_order_relaxed);
         publishedProbes.store(bitbaseProbeCount, std::memory_order_relaxed);
-        overtaken = depthShown <= mainCompletedDepth();
-        return overtaken;
+        return depthShown <= mainCompletedDepth();
     }
     lastReading = searchClock();
     const bool spent = timeBudget <= (lastReading - budgetStart) * 100.0;
@@ -461,15 +493,35 @@ int Searcher::rootSearch(int alpha, int beta, int depth, int side)
     bool pvFound = false;
     plyState[1].positionKey = hashPosition(side);
     const MoveList& list = moveLists[1];
-    for (int k = 1; k <= list.count; ++k) {
+    // In a shared search the root too leaves the moves other threads are searching
+    // for a second round, as alphaBeta does.
+    int deferred = 0, resumed = 0;
+    for (int next = 1;;) {
+        int k;
+        if (next <= list.count) k = next++;
+        else if (resumed < deferred) k = deferredMoves[1][resumed++];
+        else break;
         const MoveCode move = list.moves[k];
+        std::uint32_t claim = 0;
+        if (shared) {
+            claim = moveClaim(plyState[1].positionKey, move);
+            if (k > 1 && resumed == 0 && deferred < maxDeferred && claimed(claim)) {
+                deferredMoves[1][deferred++] = static_cast<std::uint16_t>(k);
+                continue;
+            }
+            stakeClaim(claim);
+        }
         makeMove(move, list.captured[k], side, 1);
         plyState[1].extensionCredit = (move & captureFlag) ? captureCredit : 0;
         const int score = searchRootMove(alpha, beta, depth, side, pvFound);
         unmakeMove(1);
+        if (claim) releaseClaim(claim);
         if (stopRequested.load(std::memory_order_relaxed)) return alpha; // this move's score is not to be trusted
         if (score <= alpha) continue;
         moveToFront(k);
+        // The entries before k have moved one place on, those left for later among them.
+        for (int d = resumed; d < deferred; ++d)
+            if (deferredMoves[1][d] < k) ++deferredMoves[1][d];
         if (score >= beta) {
             recordCutoff(side, list.moves[1], 1, depth);
             // The line shown must name the move that now leads the list.
@@ -521,6 +573,7 @@ void Searcher::windowForNextDepth(int score)
 bool Searcher::searchDepth(int depth)
 {
     for (;;) {
+        if (shared && !helper) mainRootSearchStarts(depth, windowLow, windowHigh);
         const int score = rootSearch(windowLow, windowHigh, depth, engineSide);
         if (stopRequested.load(std::memory_order_relaxed)) return false;
         // A win or loss within reach of this depth: deeper search cannot change it.
@@ -556,17 +609,41 @@ void Searcher::depthLoop()
 
 void Searcher::helperDepthLoop()
 {
-    setFullWindow();
-    for (int depth = helperNextDepth(helperIndex, firstIterationDepth); depth <= maxIterationDepth;
-         depth = helperNextDepth(helperIndex, depth + 1)) {
+    // The helper searches what the main search searches, the same depth in the same
+    // window, so that the two split the work of the same nodes; done before the main
+    // search, it goes on to the next depth alone, until the main search stops it to
+    // join a root search of its own.
+    RootTask task = mainRootTask();
+    setWindow(task.low, task.high, false, false);
+    int depth = task.depth;
+    while (depth <= maxIterationDepth) {
         depthShown = depth;
-        if (searchDepth(depth)) continue;
-        // Overtaken by the main search: on to a depth ahead of it, unless the main
-        // search dismissed this helper meanwhile (its flag is set before the stop).
-        if (!overtaken) return;
-        overtaken = false;
-        stopRequested.store(false);
-        if (dismissed.load()) return;
+        // Published before the main search's task is read again: the main search
+        // publishes its task before it reads this, so that one sees the other.
+        publishHelperTask(*this, {depth, windowLow, windowHigh});
+        if (const RootTask now = mainRootTask(); helperBehind({depth, windowLow, windowHigh}, now)) {
+            setWindow(now.low, now.high, false, false);
+            depth = now.depth;
+            continue;
+        }
+        const int score = rootSearch(windowLow, windowHigh, depth, engineSide);
+        if (stopRequested.load()) {
+            // Dismissed, or left behind by the main search: then on to its task. The
+            // dismissal's flag is set before its stop, so that it is seen here.
+            if (dismissed.load()) return;
+            stopRequested.store(false);
+            if (dismissed.load()) return;
+            task = mainRootTask();
+            setWindow(task.low, task.high, false, false);
+            depth = task.depth;
+            continue;
+        }
+        // A win or loss within reach: nothing deeper to help with.
+        if (score + 2 * depth > infiniteScore || score - 2 * depth < -infiniteScore) return;
+        if (depthComplete(score)) {
+            windowForNextDepth(score);
+            ++depth;
+        }
     }
 }
 
@@ -575,6 +652,8 @@ void Searcher::iterativeDeepening()
     // Helpers search while this thread does; all stop when it returns.
     const int helpers = std::clamp(threads, 1, maxSearchThreads) - 1;
     const bool parallel = helpers > 0 && moveLists[1].count > 1 && startHelperThreads(*this, helpers);
+    shared = parallel;
     depthLoop();
     if (parallel) stopHelperThreads();
+    shared = false;
 }

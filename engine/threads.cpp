@@ -16,6 +16,19 @@ namespace {
 // The deepest depth the main search of the running parallel search has completed.
 std::atomic<int> mainDepth{0};
 
+// Root tasks in one word, so that they are read and written whole.
+std::uint64_t packed(RootTask t)
+{
+    return static_cast<std::uint64_t>(t.depth) << 32 | static_cast<std::uint64_t>(static_cast<std::uint16_t>(t.low)) << 16 |
+           static_cast<std::uint16_t>(t.high);
+}
+RootTask unpacked(std::uint64_t w)
+{
+    return {static_cast<int>(w >> 32), static_cast<std::int16_t>(w >> 16), static_cast<std::int16_t>(w)};
+}
+const RootTask firstTask{firstIterationDepth, -infiniteScore, infiniteScore};
+std::atomic<std::uint64_t> mainTask{packed(firstTask)};
+
 class HelperPool {
 public:
     ~HelperPool()
@@ -43,11 +56,13 @@ public:
                 s.helperIndex = i;
                 s.threads = 1;
                 s.searchReporter = nullptr;
-                s.overtaken = false;
+                s.shared = true;
+                s.helperTask.store(packed(firstTask));
                 s.dismissed.store(false);
                 s.stopRequested.store(false);
             }
             mainDepth.store(0, std::memory_order_relaxed);
+            mainTask.store(packed(firstTask));
             active_ = count;
             running_ = count;
             ++generation_;
@@ -67,6 +82,16 @@ public:
         }
         idle_.wait(lock, [this] { return running_ == 0; });
         active_ = 0;
+    }
+
+    // Stops the helpers that the main search's task leaves behind. Only the main
+    // search's thread calls it, the one that changes the helpers' list.
+    void stopLeftBehind(RootTask main)
+    {
+        for (int i = 0; i < active_; ++i) {
+            Searcher& s = *helpers_[static_cast<std::size_t>(i)]->searcher;
+            if (helperBehind(unpacked(s.helperTask.load()), main)) s.stopRequested.store(true);
+        }
     }
 
     // The sum of a published count over the running search's helpers.
@@ -141,8 +166,18 @@ void mainDepthCompleted(int depth) { mainDepth.store(depth, std::memory_order_re
 
 int mainCompletedDepth() { return mainDepth.load(std::memory_order_relaxed); }
 
-int helperNextDepth(int index, int depth)
+void mainRootSearchStarts(int depth, int low, int high)
 {
-    const int ahead = std::max(mainCompletedDepth(), firstIterationDepth - 1) + 1 + (index % 2 == 0 ? 1 : 0);
-    return std::max(depth, ahead);
+    const RootTask task{depth, low, high};
+    mainTask.store(packed(task));
+    pool().stopLeftBehind(task);
+}
+
+RootTask mainRootTask() { return unpacked(mainTask.load()); }
+
+void publishHelperTask(Searcher& helper, RootTask task) { helper.helperTask.store(packed(task)); }
+
+bool helperBehind(RootTask task, RootTask main)
+{
+    return task.depth < main.depth || (task.depth == main.depth && !(task == main));
 }

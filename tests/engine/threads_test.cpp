@@ -1,8 +1,12 @@
 // The search on several threads: table entries never read torn, helpers that search
-// beside the main search and stop with it, and reports only from the main search.
+// beside the main search and stop with it, reports only from the main search, and the
+// moves one thread leaves for last because another is searching them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <random>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -259,6 +263,126 @@ TEST_F(Threads, ATimeLimitOrACommandStopsEveryThread)
     EXPECT_EQ(rec.pumps, 8);
     EXPECT_EQ(currentSets(), before);
     EXPECT_TRUE(isLegal(moveLists[1].moves[1], White));
+}
+
+TEST(MoveClaims, AClaimHoldsItsSlotUntilReleasedAndALaterClaimOfTheSlotWins)
+{
+    const std::uint32_t first = moveClaim(0x2468ACE1u, 0x0123);
+    std::uint32_t second = 0; // another claim of the same slot
+    for (std::uint32_t key = 1; second == 0; ++key)
+        if (const std::uint32_t c = moveClaim(key, 0x0456); &claimSlot(c) == &claimSlot(first) && c != first) second = c;
+    EXPECT_NE(moveClaim(0, 0), 0u) << "0 marks an empty slot";
+    stakeClaim(first);
+    EXPECT_TRUE(claimed(first) && !claimed(second));
+    stakeClaim(second);
+    releaseClaim(first);
+    EXPECT_TRUE(claimed(second) && !claimed(first)) << "the later claim holds the slot, whoever releases";
+    releaseClaim(second);
+    EXPECT_EQ(claimSlot(second).load(), 0u);
+}
+
+// Claims of the moves of a node of `ply` on a searcher of its own, each in a slot of
+// its own (else staking one would drop another). Searched with just the claims' depth
+// left, the node claims its moves and the nodes below it (no capture extends these) none.
+std::vector<std::uint32_t> claimsOfMoves(Searcher& s, int ply)
+{
+    std::vector<std::uint32_t> claims;
+    std::set<const void*> slots;
+    for (int i = 1; i <= s.moveLists[ply].count; ++i) {
+        claims.push_back(moveClaim(s.plyState[ply].positionKey, s.moveLists[ply].moves[i]));
+        slots.insert(&claimSlot(claims.back()));
+    }
+    EXPECT_EQ(slots.size(), claims.size());
+    return claims;
+}
+
+TEST_F(Threads, ANodeLeavesTheMovesOtherThreadsSearchForLastAndStillSearchesThemAll)
+{
+    for (const char* text : {initialPositionText, "wwww0w0ww00w00w0b000bbbb0000bbbb w", "www0wwwwwww00w0000b0bb0bbbbb0bbb b"}) {
+        // Every move claimed: all but the first wait for the second round, which takes
+        // them in the order a lone search would.
+        std::unique_ptr<Searcher> runs[2] = {std::make_unique<Searcher>(), std::make_unique<Searcher>()};
+        std::vector<std::uint32_t> claims;
+        int side = White, score[2] = {};
+        for (int r = 0; r < 2; ++r) {
+            Searcher& s = *runs[r];
+            s.setPositionFromText(text);
+            side = s.sideToMove;
+            s.plyState[2].positionKey = s.hashPosition(side);
+            s.plyState[2].materialBalance = s.materialScore(side);
+            s.generateLegalMoves(side, 2);
+            s.shared = r == 1;
+            if (s.shared) claims = claimsOfMoves(s, 2);
+            for (const std::uint32_t c : claims) stakeClaim(c);
+            clearHash();
+            score[r] = s.alphaBeta(-infiniteScore, infiniteScore, claimDepth, 2, side);
+        }
+        EXPECT_EQ(score[1], score[0]) << text;
+        EXPECT_EQ(runs[1]->movesMade(), runs[0]->movesMade()) << text << ": the same moves, searched once each";
+        for (std::size_t d = 0; d + 1 < claims.size(); ++d) EXPECT_EQ(runs[1]->deferredMoves[2][d], d + 2) << text;
+        for (const std::uint32_t c : claims) EXPECT_FALSE(claimed(c)) << text << ": released once searched";
+        for (const std::uint32_t c : claims) releaseClaim(c); // whatever happened, for the tests that follow
+    }
+}
+
+TEST_F(Threads, TheRootSearchesTheMovesOtherThreadsSearchAfterTheOthersAndEachOnce)
+{
+    // The root with the moves at some places claimed searches as a lone search whose
+    // list holds the unclaimed moves first: the same score, line and moves made. The
+    // list's first move is put last, so that moves after claimed ones take the lead
+    // and shift the list.
+    int shiftsPast = 0;
+    for (const char* text : {initialPositionText, "wwwwwwwww0www0000000bbbbbbbbbbbb b", "ww0ww0www0w0w0w000bb0b0bbb0b0bbb w",
+                             "00w0w00ww00w0w0w0bb00b00bb0b0000 b"}) {
+        for (const std::vector<int>& places : {std::vector<int>{2}, {2, 3}, {2, 4, 6}, {3, 5, 7, 9}}) {
+            const auto isLate = [&](int k) { return std::find(places.begin(), places.end(), k) != places.end(); };
+            std::unique_ptr<Searcher> runs[2] = {std::make_unique<Searcher>(), std::make_unique<Searcher>()};
+            std::vector<std::uint32_t> claims;
+            MoveList before{};
+            int score[2] = {};
+            for (int r = 0; r < 2; ++r) {
+                Searcher& s = *runs[r];
+                s.setPositionFromText(text);
+                s.timeBudget = unlimitedTime;
+                clearHash();
+                s.prepareSearch(s.sideToMove);
+                MoveList& list = s.moveLists[1];
+                for (int k = 1; k < list.count; ++k) s.moveToFront(list.count); // the first move last
+                before = list;
+                if (r == 0) {
+                    int j = 0;
+                    for (const bool late : {false, true})
+                        for (int k = 1; k <= before.count; ++k)
+                            if (isLate(k) == late) {
+                                list.moves[++j] = before.moves[k];
+                                list.captured[j] = before.captured[k];
+                                list.scores[j] = before.scores[k];
+                            }
+                } else {
+                    const std::vector<std::uint32_t> all = claimsOfMoves(s, 1);
+                    for (int k = 1; k <= list.count; ++k)
+                        if (isLate(k)) claims.push_back(all[static_cast<std::size_t>(k - 1)]);
+                    for (const std::uint32_t c : claims) stakeClaim(c);
+                    s.shared = true;
+                }
+                clearHash();
+                score[r] = s.rootSearch(-infiniteScore, infiniteScore, claimDepth, s.sideToMove);
+            }
+            const Searcher &lone = *runs[0], &shared = *runs[1];
+            EXPECT_EQ(score[1], score[0]) << text;
+            EXPECT_EQ(shared.movesMade(), lone.movesMade()) << text << ": every move searched once";
+            EXPECT_EQ(shared.moveLists[1].moves[1], lone.moveLists[1].moves[1]) << text;
+            EXPECT_TRUE(std::equal(shared.pvTable[1], shared.pvTable[1] + shared.pvLast[1], lone.pvTable[1],
+                                   lone.pvTable[1] + lone.pvLast[1])) << text;
+            for (const std::uint32_t c : claims) EXPECT_FALSE(claimed(c)) << text;
+            for (const std::uint32_t c : claims) releaseClaim(c);
+            int from = 0; // where the move that took the lead stood
+            for (int k = 1; k <= before.count; ++k)
+                if (before.moves[k] == shared.moveLists[1].moves[1]) from = k;
+            shiftsPast += places.front() < from && !isLate(from);
+        }
+    }
+    EXPECT_GT(shiftsPast, 0) << "no case moved a move past the claimed ones";
 }
 
 } // namespace
