@@ -7,17 +7,11 @@
 
 #include "engine/engine.h"
 #include "engine/search.h"
+#include "game/fen.h"
 #include "game/record.h"
 #include "game/strength.h"
 
 namespace {
-
-std::string trimmed(const std::string& text)
-{
-    const auto begin = text.find_first_not_of(" \t\r");
-    if (begin == std::string::npos) return {};
-    return text.substr(begin, text.find_last_not_of(" \t\r") - begin + 1);
-}
 
 void playOnBoard(int index)
 {

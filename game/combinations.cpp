@@ -125,7 +125,8 @@ bool wonByTables(const BoardPosition& p, int solver)
             if (!wonByTables(positionAfterMove(p, reply), solver)) return false;
         return true;
     }
-    const auto probe = std::make_unique<Searcher>();
+    // One searcher for every probe: it is large and only its position is used.
+    static const auto probe = std::make_unique<Searcher>();
     Searcher& s = *probe;
     setBoardPosition(s, p);
     const int ownKings = popCount(solver == White ? s.whiteKings : s.blackKings);

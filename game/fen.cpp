@@ -21,6 +21,14 @@ void setBoardPosition(Searcher& searcher, const BoardPosition& p)
 
 void setBoardPosition(const BoardPosition& p) { setBoardPosition(mainSearcher, p); }
 
+std::string trimmed(const std::string& text)
+{
+    std::size_t a = 0, b = text.size();
+    while (a < b && std::isspace(static_cast<unsigned char>(text[a]))) ++a;
+    while (b > a && std::isspace(static_cast<unsigned char>(text[b - 1]))) --b;
+    return text.substr(a, b - a);
+}
+
 namespace {
 
 // The length of the UTF-8 character of printable text starting at `at`; 0 for a
@@ -52,14 +60,6 @@ std::string pieceList(SquareSet men, SquareSet kings)
         text += squareName[s];
     }
     return text;
-}
-
-std::string trimmed(const std::string& text)
-{
-    std::size_t a = 0, b = text.size();
-    while (a < b && std::isspace(static_cast<unsigned char>(text[a]))) ++a;
-    while (b > a && std::isspace(static_cast<unsigned char>(text[b - 1]))) --b;
-    return text.substr(a, b - a);
 }
 
 bool fail(std::string* error, const std::string& message)

@@ -23,6 +23,9 @@ void setBoardPosition(Searcher& searcher, const BoardPosition& position); // a s
 
 std::string positionToFen(const BoardPosition& position);
 
+// The text without the white space around it, as FEN strings, files and lines are read.
+std::string trimmed(const std::string& text);
+
 // Text from a file or the clipboard as a message quotes it: in double quotes, at most
 // `most` characters, cut short with "…"; control characters and bytes that are not
 // UTF-8 are written as \xNN, so that no message carries raw bytes.

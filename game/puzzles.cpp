@@ -9,14 +9,6 @@ namespace {
 constexpr char wonEndingText[] = "win";
 constexpr int maxLineLength = 60; // half-moves; the finder's lines are far shorter
 
-std::string trimmed(const std::string& text)
-{
-    std::size_t a = 0, b = text.size();
-    while (a < b && std::isspace(static_cast<unsigned char>(text[a]))) ++a;
-    while (b > a && std::isspace(static_cast<unsigned char>(text[b - 1]))) --b;
-    return text.substr(a, b - a);
-}
-
 std::vector<std::string> split(const std::string& text, char separator)
 {
     std::vector<std::string> parts;
