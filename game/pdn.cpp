@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <memory>
 #include <string_view>
 
 #include "game/control.h"
@@ -13,53 +14,33 @@ namespace {
 
 // ------------------------------------------------------------ the engine as a scratch pad
 
-// Reading and writing use the engine's move generator on ply 0. They may run while a
-// search is paused in a message pump, so everything they touch is put back.
-class EngineScratch {
-public:
-    EngineScratch()
-        : sets_(boardPieceSets()), side_(sideToMove), list_(moveLists[0]), ply0_(plyState[0]),
-          ply1_(plyState[1]), countdown_(nodeCountdown)
-    {
-    }
-    ~EngineScratch()
-    {
-        putPieceSetsOnBoard(sets_);
-        sideToMove = side_;
-        moveLists[0] = list_;
-        plyState[0] = ply0_;
-        plyState[1] = ply1_;
-        nodeCountdown = countdown_;
-    }
-    EngineScratch(const EngineScratch&) = delete;
-    EngineScratch& operator=(const EngineScratch&) = delete;
-
-private:
-    PieceSets sets_;
-    int side_;
-    MoveList list_;
-    PlyState ply0_, ply1_;
-    std::int32_t countdown_;
-};
+// Reading and writing list and make moves on a searcher of their own, never the game's:
+// they may run while a search of the game is paused in a message pump. One per thread,
+// made at first use (it is too large for the stack).
+Searcher& scratchSearcher()
+{
+    thread_local const std::unique_ptr<Searcher> scratch = std::make_unique<Searcher>();
+    return *scratch;
+}
 
 bool isCapture(const LegalMove& m) { return (m.code & captureFlag) != 0; }
 
 std::vector<LegalMove> legalMovesOf(const BoardPosition& p)
 {
-    setBoardPosition(p);
-    const int count = generateLegalMoves(p.side, 0);
+    Searcher& s = scratchSearcher();
+    setBoardPosition(s, p);
+    const int count = s.generateLegalMoves(p.side, 0);
     std::vector<LegalMove> moves;
-    for (int k = 1; k <= count; ++k) moves.push_back({moveLists[0].moves[k], moveLists[0].captured[k]});
+    for (int k = 1; k <= count; ++k) moves.push_back({s.moveLists[0].moves[k], s.moveLists[0].captured[k]});
     return moves;
 }
 
 BoardPosition positionAfter(const BoardPosition& p, const LegalMove& m)
 {
-    setBoardPosition(p);
-    makeMove(m.code, m.captured, p.side, 0);
-    BoardPosition next = currentBoardPosition();
-    next.side = 1 - p.side;
-    return next;
+    Searcher& s = scratchSearcher();
+    setBoardPosition(s, p);
+    s.makeMove(m.code, m.captured, p.side, 0);
+    return {s.whiteMen, s.whiteKings, s.blackMen, s.blackKings, 1 - p.side};
 }
 
 bool samePieces(const BoardPosition& a, const BoardPosition& b)
@@ -617,7 +598,6 @@ std::string PdnGame::result() const
 
 std::vector<PdnGame> readPdn(const std::string& text)
 {
-    EngineScratch scratch;
     std::vector<PdnGame> games;
     const std::vector<RawGame> raw = GameSplitter(text).split();
     for (std::size_t i = 0; i < raw.size(); ++i) games.push_back(replay(raw[i], static_cast<int>(i + 1)));
@@ -626,7 +606,6 @@ std::vector<PdnGame> readPdn(const std::string& text)
 
 std::optional<PdnGame> readPdnGame(const std::string& text, std::size_t number, std::size_t* gamesInFile)
 {
-    EngineScratch scratch;
     GameSplitter splitter(text, number);
     const std::vector<RawGame> raw = splitter.split();
     if (gamesInFile) *gamesInFile = splitter.gamesFound();
@@ -638,7 +617,6 @@ std::string recordResult(const GameRecord& record, int firstSide)
 {
     const int last = std::clamp<int>(record.redoLimit, 1, recordCapacity);
     const int sideAtEnd = (last - 1) % 2 == 0 ? firstSide : 1 - firstSide;
-    EngineScratch scratch;
     const std::string decided = resultOfLastPosition(entryPosition(record.entries[last], sideAtEnd));
     if (decided != "*") return decided;
     if (officialDrawRules && drawRuleAt(record, last, sideAtEnd) != DrawRule::None) return "1/2-1/2";
@@ -648,7 +626,6 @@ std::string recordResult(const GameRecord& record, int firstSide)
 
 std::optional<PdnGame> gameOfRecord(const GameRecord& record, int firstSide, const PdnHeader& header, std::string* error)
 {
-    EngineScratch scratch;
     PdnGame game;
     game.start = entryPosition(record.entries[1], firstSide);
     BoardPosition at = game.start;
@@ -677,7 +654,6 @@ std::optional<PdnGame> gameOfRecord(const GameRecord& record, int firstSide, con
 
 std::string writePdn(const PdnGame& game)
 {
-    EngineScratch scratch;
     std::string text;
     for (const PdnTag& tag : game.tags) text += quotedTag(tag);
     text += "\n";
@@ -737,25 +713,21 @@ std::string gameSummary(int number, const PdnGame& game)
 
 std::vector<LegalMove> legalHalfMoves(const BoardPosition& p)
 {
-    EngineScratch scratch;
     return legalMovesOf(p);
 }
 
 BoardPosition positionAfterMove(const BoardPosition& p, const LegalMove& m)
 {
-    EngineScratch scratch;
     return positionAfter(p, m);
 }
 
 std::string halfMoveText(const BoardPosition& before, const LegalMove& m, char captureSeparator)
 {
-    EngineScratch scratch;
     return moveAsWritten(legalMovesOf(before), before, m, captureSeparator);
 }
 
 std::optional<LegalMove> writtenHalfMove(const BoardPosition& p, const std::string& written, std::string* error)
 {
-    EngineScratch scratch;
     std::string why;
     const auto move = moveOfText(p, written, why);
     if (!move && error) *error = why;
