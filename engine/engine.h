@@ -541,6 +541,10 @@ public:
     // done first, until dismissed.
     void helperDepthLoop();
     int rootSearch(int alpha, int beta, int depth, int side);
+    // In a shared search: whether entry `index` of ply's list is left for the second
+    // round, since another thread is searching it (only where `mayDefer`); else this
+    // thread claims it.
+    inline bool leftForLater(int ply, int index, std::uint32_t claim, bool mayDefer, int& deferred);
     void moveToFront(int index);
     bool checkTime();
     bool depthComplete(int score);

@@ -296,11 +296,7 @@ int Searcher::alphaBetaFor(int alpha, int beta, int depth, int ply)
         if constexpr (sharedTree) {
             if (depth >= claimDepth) {
                 claim = moveClaim(state.positionKey, move);
-                if (searched > 0 && resumed == 0 && deferred < maxDeferred && claimed(claim)) {
-                    deferredMoves[ply][deferred++] = static_cast<std::uint16_t>(i);
-                    continue;
-                }
-                stakeClaim(claim);
+                if (leftForLater(ply, i, claim, searched > 0 && resumed == 0, deferred)) continue;
             }
             ++searched;
         }
@@ -505,11 +501,7 @@ int Searcher::rootSearch(int alpha, int beta, int depth, int side)
         std::uint32_t claim = 0;
         if (shared) {
             claim = moveClaim(plyState[1].positionKey, move);
-            if (k > 1 && resumed == 0 && deferred < maxDeferred && claimed(claim)) {
-                deferredMoves[1][deferred++] = static_cast<std::uint16_t>(k);
-                continue;
-            }
-            stakeClaim(claim);
+            if (leftForLater(1, k, claim, k > 1 && resumed == 0, deferred)) continue;
         }
         makeMove(move, list.captured[k], side, 1);
         plyState[1].extensionCredit = (move & captureFlag) ? captureCredit : 0;
@@ -613,17 +605,19 @@ void Searcher::helperDepthLoop()
     // window, so that the two split the work of the same nodes; done before the main
     // search, it goes on to the next depth alone, until the main search stops it to
     // join a root search of its own.
-    RootTask task = mainRootTask();
-    setWindow(task.low, task.high, false, false);
-    int depth = task.depth;
+    int depth = 0;
+    const auto join = [&](RootTask task) {
+        setWindow(task.low, task.high, false, false);
+        depth = task.depth;
+    };
+    join(mainRootTask());
     while (depth <= maxIterationDepth) {
         depthShown = depth;
         // Published before the main search's task is read again: the main search
         // publishes its task before it reads this, so that one sees the other.
         publishHelperTask(*this, {depth, windowLow, windowHigh});
         if (const RootTask now = mainRootTask(); helperBehind({depth, windowLow, windowHigh}, now)) {
-            setWindow(now.low, now.high, false, false);
-            depth = now.depth;
+            join(now);
             continue;
         }
         const int score = rootSearch(windowLow, windowHigh, depth, engineSide);
@@ -633,9 +627,7 @@ void Searcher::helperDepthLoop()
             if (dismissed.load()) return;
             stopRequested.store(false);
             if (dismissed.load()) return;
-            task = mainRootTask();
-            setWindow(task.low, task.high, false, false);
-            depth = task.depth;
+            join(mainRootTask());
             continue;
         }
         // A win or loss within reach: nothing deeper to help with.

@@ -66,3 +66,13 @@ inline void releaseClaim(std::uint32_t claim)
     std::uint32_t expected = claim;
     claimSlot(claim).compare_exchange_strong(expected, 0, std::memory_order_relaxed);
 }
+
+inline bool Searcher::leftForLater(int ply, int index, std::uint32_t claim, bool mayDefer, int& deferred)
+{
+    if (mayDefer && deferred < maxDeferred && claimed(claim)) {
+        deferredMoves[ply][deferred++] = static_cast<std::uint16_t>(index);
+        return true;
+    }
+    stakeClaim(claim);
+    return false;
+}

@@ -97,8 +97,10 @@ private:
         const std::optional<int> score = searchScore(p, verdict);
         if (!score) return false;
         verdict.score = fromSide(p.side, *score);
-        if (verdicts.size() < positions_.size()) verdicts.resize(positions_.size());
-        provideHalfMoveMarks(gameRecordMarks);
+        if (verdicts.size() < positions_.size()) {
+            verdicts.resize(positions_.size());
+            provideHalfMoveMarks(gameRecordMarks); // the notation can show marks from now on
+        }
         verdicts[k] = verdict;
         return true;
     }
